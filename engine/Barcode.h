@@ -1,0 +1,35 @@
+// The symbology registry (number -> class) and the barcode manager, which owns
+// the one current symbology object of a run and switches it to another number
+// while keeping every setting.
+#pragma once
+
+#include "engine/BarcodeSettings.h"
+#include "engine/BarcodeSym.h"
+
+#include <cstdint>
+#include <memory>
+
+// A new, encoded object of the class that settings.m_Type names; null for a
+// number outside 0..21. The object is returned even when its data is invalid.
+std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings);
+
+// Size in the given unit to whole pixels (RoundHalfAway); 1 and -1 for an
+// unknown unit, else 0.
+std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, SizeUnit unit,
+                          bool horizontal, std::int32_t* pixels);
+
+class CBarcode {
+public:
+    CBarcode();   // starts with an Interleaved 2 of 5 object of the default settings
+
+    CBarcodeSym* GetSymbology() const { return m_Sym.get(); }
+    // True when the current object now has that number; on failure the old object stays.
+    bool SetType(std::int32_t type);
+    std::unique_ptr<CBarcodeSym> CreateForType(std::int32_t type) const;
+    // Symbol length for an x-dimension, in the same unit. 0 done, 1 failed.
+    std::int32_t CalcSymbolLength(double xDim, std::int32_t resH, std::int32_t resV, SizeUnit unit,
+                                  double* length) const;
+
+private:
+    std::unique_ptr<CBarcodeSym> m_Sym;
+};

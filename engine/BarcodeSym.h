@@ -1,0 +1,92 @@
+// The abstract symbology: a barcode's settings, its texts and its module
+// pattern, the calling order the symbologies rely on, and the layout and
+// drawing engine that turns any pattern into pixels.
+//
+// A symbology fills in Validate, LoadData, BuildDisplayText and Encode (data to
+// module pattern); it never touches pixels. The base draws whatever the last
+// Encode left. Failures are statuses and bools, never exceptions.
+#pragma once
+
+#include "engine/BarcodeSettings.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CImageWriter;
+
+// Element codes of m_Pattern. Widths are in modules of m_ModuleWidth pixels;
+// W is RoundHalfAway(m_WideToNarrow x module width).
+enum ElementCode : std::uint8_t {
+    BAR1 = 0,        // bar, 1 module
+    BAR2 = 1,        // bar, 2 modules
+    SPACE1 = 2,      // space, 1 module
+    SPACE2 = 3,      // space, 2 modules
+    BAR3 = 4,        // bar, 3 modules
+    SPACE3 = 5,      // space, 3 modules
+    BAR4 = 6,        // bar, 4 modules
+    SPACE4 = 7,      // space, 4 modules
+    GUARD = 8,       // guard bar, 1 module, drawn into the text band
+    POSTAL_SHORT = 9,
+    POSTAL_TALL = 10,
+    POSTAL_GAP = 11,
+    WIDE_SPACE = 12, // W
+    WIDE_BAR = 13,   // W
+};
+
+// Names of the control characters 0..31 as shown in display texts.
+extern const char* const ControlCharNames[32];
+
+// Renders data bytes as display text: bytes >= 32 are copied, control
+// characters become their ControlCharNames entry or are dropped.
+void BytesToText(const std::string& bytes, std::string& out, bool convertNonPrinting);
+
+class CBarcodeSym : public CBarcodeSettings {
+public:
+    explicit CBarcodeSym(const CBarcodeSettings& settings);
+    virtual ~CBarcodeSym() = default;
+    CBarcodeSym(const CBarcodeSym&) = delete;
+    CBarcodeSym& operator=(const CBarcodeSym&) = delete;
+
+    // Prepare, then build m_Pattern from m_DataBytes. False when invalid.
+    virtual bool Encode() = 0;
+    // 0 drawn, 1 no area, 5 does not fit, 6 invalid data text.
+    virtual int Draw(CImageWriter& writer, const Rect* area);
+    // Pixels along the reading direction, both quiet zones included;
+    // INT32_MAX when it cannot be computed (m = -1, or too long for int32).
+    virtual std::int32_t GetSymbolLength(int moduleWidth) const;
+    virtual bool FitsInto(int moduleWidth, int width, int height) const;
+    virtual bool Validate() = 0;
+    bool FitsCurrentArea() const;
+    // Largest module width that fits, -1 when none.
+    virtual std::int32_t FindModuleWidth(const Size* area) const;
+    virtual void DrawBars(CImageWriter& writer, int x, int y);
+    virtual void DrawText(CImageWriter& writer, int x, int y, int textHeight);
+    // Origin of the first module; returns its offset along the reading direction.
+    virtual std::int32_t GetBarsOrigin(const Rect* area, int* x, int* y);
+    virtual void LoadData();
+    virtual void BuildDisplayText();
+
+    // Validate, then LoadData and BuildDisplayText, then an empty pattern.
+    bool Prepare();
+    // Replaces the data text and re-encodes when it differs.
+    void SetData(const char* text);
+    bool HasData() const;
+    static bool IsAllDigits(const char* text);
+
+    std::int32_t GetQuietZoneWidth(int moduleWidth) const;
+    std::int32_t GetFreeSpace(int moduleWidth, int width, int height) const;
+    void FillBar(CImageWriter& writer, int x, int y, int thickness, int length);
+    void DrawPlainText(CImageWriter& writer, int x, int y, int textHeight, const char* text);
+    void DrawTextRun(CImageWriter& writer, const char* text, int count, int x, int y, int offset,
+                     int span, int mode, bool inset);
+    // The EAN/UPC digit-group text layout (defined with the EAN/UPC family).
+    void DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight);
+
+    std::vector<std::uint8_t> m_Pattern;   // element codes, first to last in reading order
+    std::int32_t m_ModuleWidth = 1;        // pixels per module, set by Draw
+    std::int32_t m_AreaWidth = 200;        // drawing area, set by Draw
+    std::int32_t m_AreaHeight = 100;
+    bool m_Valid = false;                  // result of the last Validate
+    std::int32_t m_TextHeight = 0;         // text band in pixels, 0 when text is hidden
+};

@@ -1,0 +1,83 @@
+// The in-memory 24-bit RGB raster the barcode is drawn into, with its text
+// renderer. Abstract: a concrete writer encodes the raster into a file.
+#pragma once
+
+#include "engine/BarcodeSettings.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
+struct FT_Bitmap_;
+
+class CImageWriter {
+public:
+    // Text drawing into the raster of its writer, from a font file or the
+    // embedded font.
+    class CFreeTypeLib {
+    public:
+        CFreeTypeLib(CImageWriter* writer, const char* fontPath, int horizontalDpi, int verticalDpi);
+        virtual ~CFreeTypeLib();
+        CFreeTypeLib(const CFreeTypeLib&) = delete;
+        CFreeTypeLib& operator=(const CFreeTypeLib&) = delete;
+
+        int Init();   // 0 on success
+        std::int32_t MeasureTextHeight(int fontHeight);
+        // mode: 0 start, 1 end, 2 centre, 3 spread over span. (x, y) is the
+        // start of the descender line; angle in radians, counter-clockwise.
+        bool DrawString(const char* text, int fontHeight, int mode, int x, int y, int span, double angle,
+                        Colour colour);
+        bool DrawStringN(const char* text, int count, int fontHeight, int mode, int x, int y, int span,
+                         double angle, Colour colour);
+        void BlendGlyph(const FT_Bitmap_& bitmap, int x, int y, Colour colour);
+
+    private:
+        CImageWriter* m_Writer;
+        const char* m_FontPath;
+        std::int32_t m_HorizontalDpi;
+        std::int32_t m_VerticalDpi;
+        FT_LibraryRec_* m_Library = nullptr;
+        FT_FaceRec_* m_Face = nullptr;
+    };
+
+    CImageWriter(int width, int height, Colour background, const char* fontPath, int horizontalDpi,
+                 int verticalDpi);
+    virtual ~CImageWriter();
+    CImageWriter(const CImageWriter&) = delete;
+    CImageWriter& operator=(const CImageWriter&) = delete;
+
+    // Allocates the raster (all white) and starts the text renderer. False when
+    // the raster is too large or cannot be allocated, or the font fails.
+    bool Init();
+    // Encodes the raster into an open file; false when writing failed.
+    virtual bool WriteTo(FILE* file) = 0;
+
+    void SetPixel(int x, int y, Colour colour);
+    std::uint8_t GetRed(int x, int y) const;
+    std::uint8_t GetGreen(int x, int y) const;
+    std::uint8_t GetBlue(int x, int y) const;
+    // Fills the part of the rectangle that lies inside the raster.
+    void FillRect(int x, int y, int width, int height, Colour colour);
+
+    Colour GetBackground() const { return m_Background; }
+    std::int32_t GetWidth() const { return m_Width; }
+    std::int32_t GetHeight() const { return m_Height; }
+    const std::uint8_t* GetRow(int y) const;
+
+    std::int32_t MeasureTextHeight(int fontHeight);
+    bool DrawString(const char* text, int fontHeight, int mode, int x, int y, int span, double angle,
+                    Colour colour);
+    bool DrawStringN(const char* text, int count, int fontHeight, int mode, int x, int y, int span,
+                     double angle, Colour colour);
+
+protected:
+    std::int32_t m_Width;
+    std::int32_t m_Height;
+    std::int32_t m_BitDepth = 8;
+    Colour m_Background;
+    std::unique_ptr<std::uint8_t*[]> m_Rows;   // row table; rows point into m_Pixels
+    std::unique_ptr<std::uint8_t[]> m_Pixels;
+    CFreeTypeLib m_TextRenderer;
+};

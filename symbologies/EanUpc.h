@@ -1,0 +1,2 @@
+// Shared EAN/UPC machinery: digit widths, parity tables, check digits, digit encoders.
+#pragma once

@@ -1,0 +1,249 @@
+#include "tests/support/TestSupport.h"
+
+#include <png.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace kt {
+namespace {
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+const std::string& ScratchDir()
+{
+    static const std::string dir = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kavren-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        return pattern;
+    }();
+    return dir;
+}
+
+int DecodeStatus(int raw)
+{
+    if (WIFEXITED(raw))
+        return WEXITSTATUS(raw);
+    if (WIFSIGNALED(raw))
+        return 128 + WTERMSIG(raw);
+    return -1;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        if (!line.empty())
+            lines.push_back(line);
+    return lines;
+}
+
+std::string ShellQuote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    return q + "'";
+}
+
+} // namespace
+
+RunResult RunKavren(const std::vector<std::string>& args)
+{
+    static int counter = 0;
+    const std::string base = ScratchDir() + "/run" + std::to_string(++counter);
+    const std::string outPath = base + ".out";
+    const std::string errPath = base + ".err";
+
+    std::vector<std::string> argStore;
+    argStore.reserve(args.size() + 1);
+    argStore.emplace_back(KAVREN_BINARY);
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    RunResult result;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int raw = 0;
+        waitpid(pid, &raw, 0);
+        result.status = DecodeStatus(raw);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    result.out = ReadWholeFile(outPath);
+    result.err = ReadWholeFile(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
+    return result;
+}
+
+RunResult RunCommand(const std::string& commandLine)
+{
+    RunResult result;
+    FILE* pipe = popen((commandLine + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return result;
+    std::array<char, 4096> buffer{};
+    size_t n = 0;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        result.out.append(buffer.data(), n);
+    result.status = DecodeStatus(pclose(pipe));
+    return result;
+}
+
+std::string ScratchPath(const std::string& name)
+{
+    return ScratchDir() + "/" + name;
+}
+
+bool FileExists(const std::string& path)
+{
+    return std::filesystem::exists(path);
+}
+
+std::uint32_t Raster::At(int x, int y) const
+{
+    const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+    return rgb[i] | (rgb[i + 1] << 8) | (rgb[i + 2] << 16);
+}
+
+bool ReadPng(const std::string& path, Raster& out)
+{
+    out = Raster{};
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.rgb = std::move(pixels);
+    return true;
+}
+
+std::vector<std::string> Zbar(const std::string& path)
+{
+    return Lines(RunCommand("zbarimg -q " + ShellQuote(path)).out);
+}
+
+std::vector<std::string> ZXing(const std::string& path, const std::string& options)
+{
+    return Lines(RunCommand("ZXingReader -1 -escape " + options + " " + ShellQuote(path)).out);
+}
+
+std::vector<std::string> ZXingTexts(const std::string& path, const std::string& options)
+{
+    std::vector<std::string> texts;
+    const std::string prefix = path + " ";
+    for (const auto& line : ZXing(path, options)) {
+        std::string text = line;
+        if (text.rfind(prefix, 0) == 0)
+            text = text.substr(prefix.size());
+        else if (text.rfind(path + ":", 0) == 0)
+            text = text.substr(path.size() + 1);
+        while (!text.empty() && text.front() == ' ')
+            text.erase(text.begin());
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+namespace {
+
+bool IsDark(std::uint32_t c, std::uint32_t dark, std::uint32_t light)
+{
+    auto dist = [](std::uint32_t a, std::uint32_t b) {
+        long d = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const long v = static_cast<long>((a >> shift) & 0xff) - static_cast<long>((b >> shift) & 0xff);
+            d += v * v;
+        }
+        return d;
+    };
+    return dist(c, dark) < dist(c, light);
+}
+
+template <typename PixelAt>
+std::vector<Run> Runs(int count, PixelAt at, std::uint32_t dark, std::uint32_t light)
+{
+    std::vector<Run> runs;
+    for (int i = 0; i < count; ++i) {
+        const bool d = IsDark(at(i), dark, light);
+        if (runs.empty() || runs.back().dark != d)
+            runs.push_back(Run{d, 0});
+        ++runs.back().length;
+    }
+    return runs;
+}
+
+} // namespace
+
+std::vector<Run> RowRuns(const Raster& r, int y, std::uint32_t dark, std::uint32_t light)
+{
+    return Runs(r.width, [&](int i) { return r.At(i, y); }, dark, light);
+}
+
+std::vector<Run> ColumnRuns(const Raster& r, int x, std::uint32_t dark, std::uint32_t light)
+{
+    return Runs(r.height, [&](int i) { return r.At(x, i); }, dark, light);
+}
+
+std::vector<Run> TrimToBars(const std::vector<Run>& runs)
+{
+    size_t first = 0;
+    while (first < runs.size() && !runs[first].dark)
+        ++first;
+    size_t last = runs.size();
+    while (last > first && !runs[last - 1].dark)
+        --last;
+    return {runs.begin() + static_cast<long>(first), runs.begin() + static_cast<long>(last)};
+}
+
+std::string ModuleString(const std::vector<Run>& runs, int moduleWidth)
+{
+    std::string s;
+    for (const auto& run : runs) {
+        if (moduleWidth <= 0 || run.length % moduleWidth != 0 || run.length / moduleWidth > 9)
+            s += '?';
+        else
+            s += static_cast<char>('0' + run.length / moduleWidth);
+    }
+    return s;
+}
+
+} // namespace kt

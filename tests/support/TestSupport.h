@@ -1,0 +1,62 @@
+// Shared test helpers: run the program, read its PNG back as pixels, ask the
+// independent decoders what they see, and measure bars along a scan line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kt {
+
+struct RunResult {
+    int status = -1;   // exit status, or 128 + signal number when killed by a signal
+    std::string out;   // standard output
+    std::string err;   // standard error
+};
+
+// Runs the kavren binary of this build with the arguments (program name not included).
+RunResult RunKavren(const std::vector<std::string>& args);
+
+// Runs a shell command line; captures standard output, discards standard error.
+RunResult RunCommand(const std::string& commandLine);
+
+// A path for a scratch file named `name` in a directory private to this test process.
+std::string ScratchPath(const std::string& name);
+bool FileExists(const std::string& path);
+
+// An 8-bit RGB picture read back from a PNG.
+struct Raster {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;   // row-major, 3 bytes per pixel
+
+    // 0x00BBGGRR, the program's own colour layout.
+    std::uint32_t At(int x, int y) const;
+};
+// False (with the raster empty) when the file is missing or not a PNG.
+bool ReadPng(const std::string& path, Raster& out);
+
+// zbarimg's reading of the file, one "TYPE:data" line per symbol found (empty when none).
+std::vector<std::string> Zbar(const std::string& path);
+// ZXingReader's reading of the file with -1 -escape (one "file: content" line per symbol,
+// non-graphical bytes as <..>), after the optional extra options (e.g. "-format Code128").
+std::vector<std::string> ZXing(const std::string& path, const std::string& options = "");
+// Only the decoded contents of ZXing(), without the file name prefix.
+std::vector<std::string> ZXingTexts(const std::string& path, const std::string& options = "");
+
+// A run of equal "darkness" along a scan line: dark when the pixel is closer to
+// `dark` than to `light` (squared RGB distance).
+struct Run {
+    bool dark = false;
+    int length = 0;
+};
+// Runs along row y (left to right) or column x (top to bottom).
+std::vector<Run> RowRuns(const Raster& r, int y, std::uint32_t dark = 0, std::uint32_t light = 0xffffff);
+std::vector<Run> ColumnRuns(const Raster& r, int x, std::uint32_t dark = 0, std::uint32_t light = 0xffffff);
+// The runs from the first dark run to the last dark run, inclusive.
+std::vector<Run> TrimToBars(const std::vector<Run>& runs);
+// The widths of the trimmed runs divided by the module width, as a string of
+// digits, e.g. "2112..." (widths that are not a whole number of modules give '?').
+std::string ModuleString(const std::vector<Run>& runs, int moduleWidth);
+
+} // namespace kt
