@@ -1,8 +1,15 @@
 // The run driver: one command line in, one PNG file out, an exit status back.
 #pragma once
 
+#include "cli/GetOpt.h"
+
 #include <cstdint>
 #include <cstdio>
+
+// The program's short-option string and its long-option table (ends with a
+// null name; its order decides abbreviations).
+extern const char* const KavrenOptionString;
+const LongOption* KavrenLongOptions();
 
 const char* ErrorMessage(int code);
 std::uint32_t ParseHexColor(const char* text);

@@ -3,15 +3,15 @@
 #pragma once
 
 struct LongOption {
-    const char* name;    // without the dashes; null ends the table
-    int takesArgument;   // 0 none, 1 required
-    int* flag;           // when set, a match stores the letter here and returns 0
-    int letter;          // returned on a match
+    const char* name;  // without the dashes; null ends the table
+    int takesArgument; // 0 none, 1 required
+    int* flag;         // when set, a match stores the letter here and returns 0
+    int letter;        // returned on a match
 };
 
-extern int g_optIndex;        // next element to read; 1 at start
-extern const char* g_optArg;  // argument of the option just returned
-extern int g_optLetter;       // short-option character just examined
+extern int g_optIndex;       // next element to read; 1 at start
+extern const char* g_optArg; // argument of the option just returned
+extern int g_optLetter;      // short-option character just examined
 
 // Resets the parser to read a new command line from element 1.
 void ResetGetOpt();

@@ -64,16 +64,18 @@ std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
     try {
         sym = NewSymbology(settings);
         if (sym)
-            sym->Encode();   // validity is kept in the object and reported by Draw
+            sym->Encode(); // validity is kept in the object and reported by Draw
     } catch (const std::bad_alloc&) {
-        sym.reset();   // an object that cannot be made is no object
+        sym.reset(); // an object that cannot be made is no object
     }
     return sym;
 }
 
-std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, SizeUnit unit,
-                          bool horizontal, std::int32_t* pixels)
+std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, SizeUnit unit, bool horizontal,
+                          std::int32_t* pixels)
 {
+    if (pixels == nullptr)
+        return 1;
     const double res = horizontal ? resH : resV;
     double value = 0.0;
     switch (unit) {
@@ -81,21 +83,25 @@ std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, Siz
     case SizeUnit::Inches: value = res * size; break;
     case SizeUnit::Millimetres: value = size / 25.4 * res; break;
     case SizeUnit::Pixels: value = size; break;
-    default:
-        *pixels = -1;
-        return 1;
+    default: *pixels = -1; return 1;
     }
     *pixels = RoundHalfAway(value);
     return 0;
 }
 
-CBarcode::CBarcode() : m_Sym(CreateBarcodeSym(CBarcodeSettings{})) {}
+CBarcode::CBarcode() : m_Sym(CreateBarcodeSym(CBarcodeSettings{}))
+{
+}
 
 std::unique_ptr<CBarcodeSym> CBarcode::CreateForType(std::int32_t type) const
 {
     CBarcodeSettings settings;
-    if (m_Sym)
-        settings = *m_Sym;
+    try {
+        if (m_Sym)
+            settings = *m_Sym;
+    } catch (const std::bad_alloc&) {
+        return nullptr; // the settings could not be copied: no new object
+    }
     settings.m_Type = type;
     std::unique_ptr<CBarcodeSym> sym = CreateBarcodeSym(settings);
     if (sym && m_Sym) {
@@ -122,7 +128,7 @@ bool CBarcode::SetType(std::int32_t type)
 std::int32_t CBarcode::CalcSymbolLength(double xDim, std::int32_t resH, std::int32_t resV, SizeUnit unit,
                                         double* length) const
 {
-    if (!m_Sym)
+    if (!m_Sym || length == nullptr)
         return 1;
     const bool horizontal = m_Sym->m_Orientation == 0 || m_Sym->m_Orientation == 180;
     std::int32_t moduleWidth = 0;
@@ -134,12 +140,17 @@ std::int32_t CBarcode::CalcSymbolLength(double xDim, std::int32_t resH, std::int
     const std::int32_t pixels = m_Sym->GetSymbolLength(moduleWidth);
     if (pixels == 0 || pixels == INT_MAX)
         return 1;
+    if (unit == SizeUnit::Pixels) {
+        *length = pixels; // the resolution plays no part
+        return 0;
+    }
+    // A module of at least one pixel came from a non-zero resolution, so this divides safely.
     const double inches = static_cast<double>(pixels) / (horizontal ? resH : resV);
     switch (unit) {
     case SizeUnit::Mils: *length = inches * 1000.0; break;
     case SizeUnit::Inches: *length = inches; break;
     case SizeUnit::Millimetres: *length = inches * 25.4; break;
-    case SizeUnit::Pixels: *length = pixels; break;
+    case SizeUnit::Pixels: break;
     }
     return 0;
 }

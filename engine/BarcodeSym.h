@@ -18,15 +18,15 @@ class CImageWriter;
 // Element codes of m_Pattern. Widths are in modules of m_ModuleWidth pixels;
 // W is RoundHalfAway(m_WideToNarrow x module width).
 enum ElementCode : std::uint8_t {
-    BAR1 = 0,        // bar, 1 module
-    BAR2 = 1,        // bar, 2 modules
-    SPACE1 = 2,      // space, 1 module
-    SPACE2 = 3,      // space, 2 modules
-    BAR3 = 4,        // bar, 3 modules
-    SPACE3 = 5,      // space, 3 modules
-    BAR4 = 6,        // bar, 4 modules
-    SPACE4 = 7,      // space, 4 modules
-    GUARD = 8,       // guard bar, 1 module, drawn into the text band
+    BAR1 = 0,   // bar, 1 module
+    BAR2 = 1,   // bar, 2 modules
+    SPACE1 = 2, // space, 1 module
+    SPACE2 = 3, // space, 2 modules
+    BAR3 = 4,   // bar, 3 modules
+    SPACE3 = 5, // space, 3 modules
+    BAR4 = 6,   // bar, 4 modules
+    SPACE4 = 7, // space, 4 modules
+    GUARD = 8,  // guard bar, 1 module, drawn into the text band
     POSTAL_SHORT = 9,
     POSTAL_TALL = 10,
     POSTAL_GAP = 11,
@@ -42,7 +42,7 @@ extern const char* const ControlCharNames[32];
 void BytesToText(const std::string& bytes, std::string& out, bool convertNonPrinting);
 
 class CBarcodeSym : public CBarcodeSettings {
-public:
+  public:
     explicit CBarcodeSym(const CBarcodeSettings& settings);
     virtual ~CBarcodeSym() = default;
     CBarcodeSym(const CBarcodeSym&) = delete;
@@ -74,19 +74,36 @@ public:
     bool HasData() const;
     static bool IsAllDigits(const char* text);
 
+    // 10 modules on each side when m_QuietZones (0 for a negative width).
     std::int32_t GetQuietZoneWidth(int moduleWidth) const;
+    // Extent along the reading direction minus GetSymbolLength; INT32_MIN when
+    // the length cannot be computed.
     std::int32_t GetFreeSpace(int moduleWidth, int width, int height) const;
+    // One bar as a rectangle rotated by m_Orientation, clipped to the area of
+    // the last Draw. Nothing for a thickness or length of 0 or less.
     void FillBar(CImageWriter& writer, int x, int y, int thickness, int length);
     void DrawPlainText(CImageWriter& writer, int x, int y, int textHeight, const char* text);
-    void DrawTextRun(CImageWriter& writer, const char* text, int count, int x, int y, int offset,
-                     int span, int mode, bool inset);
+    void DrawTextRun(CImageWriter& writer, const char* text, int count, int x, int y, int offset, int span,
+                     int mode, bool inset);
     // The EAN/UPC digit-group text layout (defined with the EAN/UPC family).
     void DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight);
 
-    std::vector<std::uint8_t> m_Pattern;   // element codes, first to last in reading order
-    std::int32_t m_ModuleWidth = 1;        // pixels per module, set by Draw
-    std::int32_t m_AreaWidth = 200;        // drawing area, set by Draw
+    // Wide element W = RoundHalfAway(m_WideToNarrow x m), never negative.
+    std::int32_t GetWideWidth(int moduleWidth) const;
+    // Length of one element along the reading direction; 0 for the postal
+    // codes and unknown codes.
+    std::int32_t GetElementLength(std::uint8_t code, int moduleWidth) const;
+    static bool IsBarElement(std::uint8_t code);
+    // 90 and 270 read along y; every other orientation is laid out like 0.
+    bool ReadsVertically() const { return m_Orientation == 90 || m_Orientation == 270; }
+    // Text rotation in radians for m_Orientation; 0 for unknown orientations.
+    double GetTextAngle() const;
+
+    std::vector<std::uint8_t> m_Pattern; // element codes, first to last in reading order
+    std::int32_t m_ModuleWidth = 1;      // pixels per module, set by Draw
+    std::int32_t m_AreaWidth = 200;      // drawing area, set by Draw
     std::int32_t m_AreaHeight = 100;
-    bool m_Valid = false;                  // result of the last Validate
-    std::int32_t m_TextHeight = 0;         // text band in pixels, 0 when text is hidden
+    bool m_Valid = false;            // result of the last Validate
+    std::int32_t m_TextHeight = 0;   // text band in pixels, 0 when text is hidden
+    Rect m_DrawArea{0, 200, 0, 100}; // area of the last Draw; bars never leave it
 };

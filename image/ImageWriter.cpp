@@ -1,20 +1,138 @@
 #include "image/ImageWriter.h"
 
-// Placeholder bodies: the raster is being built.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
 CImageWriter::CImageWriter(int width, int height, Colour background, const char* fontPath, int horizontalDpi,
                            int verticalDpi)
     : m_Width(width), m_Height(height), m_Background(background),
       m_TextRenderer(this, fontPath, horizontalDpi, verticalDpi)
 {
 }
+
 CImageWriter::~CImageWriter() = default;
-bool CImageWriter::Init() { return false; }
-void CImageWriter::SetPixel(int, int, Colour) {}
-std::uint8_t CImageWriter::GetRed(int, int) const { return 0; }
-std::uint8_t CImageWriter::GetGreen(int, int) const { return 0; }
-std::uint8_t CImageWriter::GetBlue(int, int) const { return 0; }
-void CImageWriter::FillRect(int, int, int, int, Colour) {}
-const std::uint8_t* CImageWriter::GetRow(int) const { return nullptr; }
-std::int32_t CImageWriter::MeasureTextHeight(int fontHeight) { return fontHeight; }
-bool CImageWriter::DrawString(const char*, int, int, int, int, int, double, Colour) { return true; }
-bool CImageWriter::DrawStringN(const char*, int, int, int, int, int, int, double, Colour) { return true; }
+
+bool CImageWriter::Init()
+{
+    m_Rows.reset();
+    m_Pixels.reset();
+    if (m_Width < 1 || m_Height < 1 || m_Width > kMaxDimension || m_Height > kMaxDimension)
+        return false;
+    const std::int64_t rowBytes = std::int64_t{m_Width} * 3;
+    const std::int64_t totalBytes = rowBytes * m_Height;
+    if (totalBytes > kMaxRasterBytes)
+        return false;
+
+    try {
+        // One block for all pixels; the row table points into it so PNG
+        // writing hands libpng the rows without copying.
+        auto pixels = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(totalBytes));
+        auto rows = std::make_unique_for_overwrite<std::uint8_t*[]>(static_cast<std::size_t>(m_Height));
+        std::memset(pixels.get(), 255, static_cast<std::size_t>(totalBytes));
+        for (std::int32_t y = 0; y < m_Height; ++y)
+            rows[y] = pixels.get() + rowBytes * y;
+        m_Pixels = std::move(pixels);
+        m_Rows = std::move(rows);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+
+    if (m_TextRenderer.Init() != 0) {
+        m_Rows.reset();
+        m_Pixels.reset();
+        return false;
+    }
+    return true;
+}
+
+bool CImageWriter::Contains(int x, int y) const
+{
+    return m_Rows && x >= 0 && y >= 0 && x < m_Width && y < m_Height;
+}
+
+void CImageWriter::SetPixel(int x, int y, Colour colour)
+{
+    if (!Contains(x, y))
+        return;
+    std::uint8_t* p = m_Rows[y] + std::size_t{3} * static_cast<std::size_t>(x);
+    p[0] = static_cast<std::uint8_t>(colour);
+    p[1] = static_cast<std::uint8_t>(colour >> 8);
+    p[2] = static_cast<std::uint8_t>(colour >> 16);
+}
+
+std::uint8_t CImageWriter::ByteAt(int x, int y, int channel) const
+{
+    if (!Contains(x, y))
+        return 0;
+    return m_Rows[y][std::size_t{3} * static_cast<std::size_t>(x) + static_cast<std::size_t>(channel)];
+}
+
+std::uint8_t CImageWriter::GetRed(int x, int y) const
+{
+    return ByteAt(x, y, 0);
+}
+std::uint8_t CImageWriter::GetGreen(int x, int y) const
+{
+    return ByteAt(x, y, 1);
+}
+std::uint8_t CImageWriter::GetBlue(int x, int y) const
+{
+    return ByteAt(x, y, 2);
+}
+
+void CImageWriter::FillRect(int x, int y, int width, int height, Colour colour)
+{
+    if (!m_Rows || width <= 0 || height <= 0)
+        return;
+    // Clip in 64 bits: x + width may not fit an int.
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, m_Width);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + height, m_Height);
+    if (left >= right || top >= bottom)
+        return;
+
+    const std::uint8_t red = static_cast<std::uint8_t>(colour);
+    const std::uint8_t green = static_cast<std::uint8_t>(colour >> 8);
+    const std::uint8_t blue = static_cast<std::uint8_t>(colour >> 16);
+    const auto offset = static_cast<std::size_t>(left * 3);
+    const auto bytes = static_cast<std::size_t>((right - left) * 3);
+
+    if (red == green && green == blue) {
+        // Grey levels (black bars, white background): one byte fill per row.
+        for (std::int64_t row = top; row < bottom; ++row)
+            std::memset(m_Rows[row] + offset, red, bytes);
+        return;
+    }
+    std::uint8_t* first = m_Rows[top] + offset;
+    for (std::size_t i = 0; i < bytes; i += 3) {
+        first[i] = red;
+        first[i + 1] = green;
+        first[i + 2] = blue;
+    }
+    for (std::int64_t row = top + 1; row < bottom; ++row)
+        std::memcpy(m_Rows[row] + offset, first, bytes);
+}
+
+const std::uint8_t* CImageWriter::GetRow(int y) const
+{
+    return Contains(0, y) ? m_Rows[y] : nullptr;
+}
+
+std::int32_t CImageWriter::MeasureTextHeight(int fontHeight)
+{
+    return m_TextRenderer.MeasureTextHeight(fontHeight);
+}
+
+bool CImageWriter::DrawString(const char* text, int fontHeight, int mode, int x, int y, int span,
+                              double angle, Colour colour)
+{
+    return m_TextRenderer.DrawString(text, fontHeight, mode, x, y, span, angle, colour);
+}
+
+bool CImageWriter::DrawStringN(const char* text, int count, int fontHeight, int mode, int x, int y, int span,
+                               double angle, Colour colour)
+{
+    return m_TextRenderer.DrawStringN(text, count, fontHeight, mode, x, y, span, angle, colour);
+}

@@ -4,6 +4,7 @@
 
 #include "engine/BarcodeSettings.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -13,27 +14,38 @@ struct FT_FaceRec_;
 struct FT_Bitmap_;
 
 class CImageWriter {
-public:
+  public:
     // Text drawing into the raster of its writer, from a font file or the
     // embedded font.
     class CFreeTypeLib {
-    public:
+      public:
         CFreeTypeLib(CImageWriter* writer, const char* fontPath, int horizontalDpi, int verticalDpi);
         virtual ~CFreeTypeLib();
         CFreeTypeLib(const CFreeTypeLib&) = delete;
         CFreeTypeLib& operator=(const CFreeTypeLib&) = delete;
 
-        int Init();   // 0 on success
+        // 0 on success, 1 without a writer, else the FreeType error. Starting
+        // an already started renderer keeps the loaded face and returns 0.
+        int Init();
+        // Height of the text band: the font height plus the descent of 'j'
+        // above and below; 1.5 x fontHeight when the font cannot tell.
         std::int32_t MeasureTextHeight(int fontHeight);
         // mode: 0 start, 1 end, 2 centre, 3 spread over span. (x, y) is the
         // start of the descender line; angle in radians, counter-clockwise.
+        // Bytes 128..255 are Latin-1. Always true; draws nothing before Init.
         bool DrawString(const char* text, int fontHeight, int mode, int x, int y, int span, double angle,
                         Colour colour);
+        // The first count bytes of text (fewer when the text ends before).
         bool DrawStringN(const char* text, int count, int fontHeight, int mode, int x, int y, int span,
                          double angle, Colour colour);
+        // Blends an 8-bit coverage bitmap with its top-left pixel at (x, y);
+        // pixels outside the raster are dropped.
         void BlendGlyph(const FT_Bitmap_& bitmap, int x, int y, Colour colour);
 
-    private:
+      private:
+        bool DrawBytes(const unsigned char* text, std::size_t length, int fontHeight, int mode, int x, int y,
+                       int span, double angle, Colour colour);
+
         CImageWriter* m_Writer;
         const char* m_FontPath;
         std::int32_t m_HorizontalDpi;
@@ -42,6 +54,11 @@ public:
         FT_FaceRec_* m_Face = nullptr;
     };
 
+    // Largest raster Init accepts, and the largest width or height (libpng's
+    // default limit for a PNG it writes).
+    static constexpr std::int64_t kMaxRasterBytes = std::int64_t{1} << 30;
+    static constexpr std::int32_t kMaxDimension = 1000000;
+
     CImageWriter(int width, int height, Colour background, const char* fontPath, int horizontalDpi,
                  int verticalDpi);
     virtual ~CImageWriter();
@@ -49,11 +66,14 @@ public:
     CImageWriter& operator=(const CImageWriter&) = delete;
 
     // Allocates the raster (all white) and starts the text renderer. False when
-    // the raster is too large or cannot be allocated, or the font fails.
+    // a side is below 1 or above kMaxDimension, the raster would exceed
+    // kMaxRasterBytes or cannot be allocated, or the font fails.
     bool Init();
     // Encodes the raster into an open file; false when writing failed.
     virtual bool WriteTo(FILE* file) = 0;
 
+    // Pixel access; writes outside the raster (or before Init) are dropped and
+    // reads there give 0.
     void SetPixel(int x, int y, Colour colour);
     std::uint8_t GetRed(int x, int y) const;
     std::uint8_t GetGreen(int x, int y) const;
@@ -64,6 +84,7 @@ public:
     Colour GetBackground() const { return m_Background; }
     std::int32_t GetWidth() const { return m_Width; }
     std::int32_t GetHeight() const { return m_Height; }
+    // Row y as R, G, B bytes per pixel; null outside the raster or before Init.
     const std::uint8_t* GetRow(int y) const;
 
     std::int32_t MeasureTextHeight(int fontHeight);
@@ -72,12 +93,15 @@ public:
     bool DrawStringN(const char* text, int count, int fontHeight, int mode, int x, int y, int span,
                      double angle, Colour colour);
 
-protected:
+  protected:
+    bool Contains(int x, int y) const;
+    std::uint8_t ByteAt(int x, int y, int channel) const;
+
     std::int32_t m_Width;
     std::int32_t m_Height;
     std::int32_t m_BitDepth = 8;
     Colour m_Background;
-    std::unique_ptr<std::uint8_t*[]> m_Rows;   // row table; rows point into m_Pixels
+    std::unique_ptr<std::uint8_t*[]> m_Rows; // row table; rows point into m_Pixels
     std::unique_ptr<std::uint8_t[]> m_Pixels;
     CFreeTypeLib m_TextRenderer;
 };

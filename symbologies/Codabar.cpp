@@ -1,14 +1,121 @@
 #include "symbologies/Codabar.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymCodabar::CBarcodeSymCodabar(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+#include <array>
+#include <string_view>
 
-bool CBarcodeSymCodabar::Encode()
+namespace {
+
+struct CodabarChar {
+    char character;
+    std::array<std::uint8_t, 7> wide; // bar, space, bar, ... : 1 wide, 0 narrow
+};
+
+// AIM USS Codabar, Table 1: the sixteen data characters and the start/stop letters.
+constexpr std::array<CodabarChar, 20> CodabarChars = {{
+    {'0', {0, 0, 0, 0, 0, 1, 1}}, {'1', {0, 0, 0, 0, 1, 1, 0}}, {'2', {0, 0, 0, 1, 0, 0, 1}},
+    {'3', {1, 1, 0, 0, 0, 0, 0}}, {'4', {0, 0, 1, 0, 0, 1, 0}}, {'5', {1, 0, 0, 0, 0, 1, 0}},
+    {'6', {0, 1, 0, 0, 0, 0, 1}}, {'7', {0, 1, 0, 0, 1, 0, 0}}, {'8', {0, 1, 1, 0, 0, 0, 0}},
+    {'9', {1, 0, 0, 1, 0, 0, 0}}, {'-', {0, 0, 0, 1, 1, 0, 0}}, {'$', {0, 0, 1, 1, 0, 0, 0}},
+    {':', {1, 0, 0, 0, 1, 0, 1}}, {'/', {1, 0, 1, 0, 0, 0, 1}}, {'.', {1, 0, 1, 0, 1, 0, 0}},
+    {'+', {0, 0, 1, 0, 1, 0, 1}}, {'A', {0, 0, 1, 1, 0, 1, 0}}, {'B', {0, 1, 0, 1, 0, 0, 1}},
+    {'C', {0, 0, 0, 1, 0, 1, 1}}, {'D', {0, 0, 0, 1, 1, 1, 0}},
+}};
+
+// The start/stop letters as pairs of lower and upper case.
+constexpr std::string_view CodabarStartStop = "aAbBcCdD";
+
+constexpr std::size_t MinLength = 3; // start, one data character, stop
+
+} // namespace
+
+CBarcodeSymCodabar::CBarcodeSymCodabar(const CBarcodeSettings& settings) : CBarcodeSym(settings)
 {
-    return Prepare();
+}
+
+bool CBarcodeSymCodabar::IsStartStopChar(char character)
+{
+    return CodabarStartStop.find(character) != std::string_view::npos;
+}
+
+char CBarcodeSymCodabar::ToUpperStartStop(char character)
+{
+    return character >= 'a' && character <= 'd' ? static_cast<char>(character - 'a' + 'A') : character;
+}
+
+bool CBarcodeSymCodabar::LookupChar(char character, int& value)
+{
+    for (std::size_t v = 0; v < CodabarChars.size(); ++v) {
+        if (CodabarChars[v].character == character) {
+            value = static_cast<int>(v);
+            return true;
+        }
+    }
+    value = -1;
+    return false;
 }
 
 bool CBarcodeSymCodabar::Validate()
 {
-    return false;
+    if (!HasData() || m_Data.size() < MinLength)
+        return false;
+    if (!IsStartStopChar(m_Data.front()) || !IsStartStopChar(m_Data.back()))
+        return false;
+    int value = -1;
+    for (std::size_t i = 1; i + 1 < m_Data.size(); ++i) {
+        if (IsStartStopChar(m_Data[i]) || !LookupChar(m_Data[i], value))
+            return false;
+    }
+    return true;
+}
+
+void CBarcodeSymCodabar::LoadData()
+{
+    m_DataBytes = m_Data;
+    if (!m_DataBytes.empty()) {
+        m_DataBytes.front() = ToUpperStartStop(m_DataBytes.front());
+        m_DataBytes.back() = ToUpperStartStop(m_DataBytes.back());
+    }
+}
+
+bool CBarcodeSymCodabar::AppendChar(std::uint8_t character, bool& bar)
+{
+    int value = -1;
+    if (!LookupChar(static_cast<char>(character), value))
+        return false;
+    for (std::uint8_t wide : CodabarChars[static_cast<std::size_t>(value)].wide) {
+        if (bar)
+            m_Pattern.push_back(wide ? WIDE_BAR : BAR1);
+        else
+            m_Pattern.push_back(wide ? WIDE_SPACE : SPACE1);
+        bar = !bar;
+    }
+    m_Pattern.push_back(SPACE1); // intercharacter gap
+    bar = !bar;
+    return true;
+}
+
+bool CBarcodeSymCodabar::Encode()
+{
+    if (!Prepare())
+        return false;
+    bool bar = true;
+    for (char c : m_DataBytes)
+        AppendChar(static_cast<std::uint8_t>(c), bar);
+    if (!m_Pattern.empty())
+        m_Pattern.pop_back(); // no gap after the stop character
+    return true;
+}
+
+void CBarcodeSymCodabar::BuildDisplayText()
+{
+    // Only reached for a valid text of three or more characters through Encode;
+    // a shorter text, when called on its own, is shown as it is.
+    if (m_Data.size() < 2) {
+        m_DisplayText = m_Data;
+        return;
+    }
+    if (m_ShowStartStop)
+        m_DisplayText = m_Data;
+    else
+        m_DisplayText = m_Data.substr(1, m_Data.size() - 2);
 }

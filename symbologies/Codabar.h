@@ -1,11 +1,25 @@
-// Codabar.
+// Codabar (AIM USS Codabar): a discrete two-width symbology, seven elements per
+// character and a one-module gap between characters. The user writes the start
+// and stop letters (A-D, either case) as the first and last characters.
 #pragma once
 
 #include "engine/BarcodeSym.h"
 
+#include <cstdint>
+
 class CBarcodeSymCodabar : public CBarcodeSym {
-public:
+  public:
     explicit CBarcodeSymCodabar(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+    static bool IsStartStopChar(char character);
+    static char ToUpperStartStop(char character);
+    // Row 0..19 of the character; -1 and false when it has none.
+    static bool LookupChar(char character, int& value);
+    // The seven elements and the following gap; false, with nothing appended,
+    // for a character outside the table. `bar` is the colour of the next element.
+    bool AppendChar(std::uint8_t character, bool& bar);
 };

@@ -1,14 +1,106 @@
 #include "symbologies/Code11.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymCode11::CBarcodeSymCode11(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+#include <array>
 
-bool CBarcodeSymCode11::Encode()
+namespace {
+
+struct Code11Char {
+    char character;
+    std::array<std::uint8_t, 5> wide; // bar, space, bar, space, bar: 1 wide, 0 narrow
+};
+
+// USD-8 Code 11: the digits, the hyphen and the start/stop character "S".
+constexpr std::array<Code11Char, 12> Code11Chars = {{
+    {'0', {0, 0, 0, 0, 1}},
+    {'1', {1, 0, 0, 0, 1}},
+    {'2', {0, 1, 0, 0, 1}},
+    {'3', {1, 1, 0, 0, 0}},
+    {'4', {0, 0, 1, 0, 1}},
+    {'5', {1, 0, 1, 0, 0}},
+    {'6', {0, 1, 1, 0, 0}},
+    {'7', {0, 0, 0, 1, 1}},
+    {'8', {1, 0, 0, 1, 0}},
+    {'9', {1, 0, 0, 0, 0}},
+    {'-', {0, 0, 1, 0, 0}},
+    {'S', {0, 0, 1, 1, 0}},
+}};
+
+constexpr char StartStop = 'S';
+
+} // namespace
+
+CBarcodeSymCode11::CBarcodeSymCode11(const CBarcodeSettings& settings) : CBarcodeSym(settings)
 {
-    return Prepare();
+}
+
+bool CBarcodeSymCode11::LookupChar(char character, int& value)
+{
+    for (std::size_t v = 0; v < Code11Chars.size(); ++v) {
+        if (Code11Chars[v].character == character) {
+            value = static_cast<int>(v);
+            return true;
+        }
+    }
+    value = -1;
+    return false;
 }
 
 bool CBarcodeSymCode11::Validate()
 {
-    return false;
+    if (!HasData())
+        return false;
+    int value = -1;
+    for (char c : m_Data) {
+        if (!LookupChar(c, value))
+            return false;
+    }
+    return true;
+}
+
+void CBarcodeSymCode11::LoadData()
+{
+    m_DataBytes.clear();
+    m_DataBytes.reserve(m_Data.size() + 2);
+    m_DataBytes += StartStop;
+    m_DataBytes += m_Data;
+    m_DataBytes += StartStop;
+}
+
+bool CBarcodeSymCode11::AppendChar(std::uint8_t character, bool& bar)
+{
+    int value = -1;
+    if (!LookupChar(static_cast<char>(character), value))
+        return false;
+    for (std::uint8_t wide : Code11Chars[static_cast<std::size_t>(value)].wide) {
+        if (bar)
+            m_Pattern.push_back(wide ? WIDE_BAR : BAR1);
+        else
+            m_Pattern.push_back(wide ? WIDE_SPACE : SPACE1);
+        bar = !bar;
+    }
+    m_Pattern.push_back(SPACE1); // intercharacter gap
+    bar = !bar;
+    return true;
+}
+
+bool CBarcodeSymCode11::Encode()
+{
+    if (!Prepare())
+        return false;
+    bool bar = true;
+    for (char c : m_DataBytes)
+        AppendChar(static_cast<std::uint8_t>(c), bar);
+    if (!m_Pattern.empty())
+        m_Pattern.pop_back(); // no gap after the stop character
+    return true;
+}
+
+void CBarcodeSymCode11::BuildDisplayText()
+{
+    m_DisplayText.clear();
+    if (m_ShowStartStop)
+        m_DisplayText += StartStop;
+    m_DisplayText += m_Data;
+    if (m_ShowStartStop)
+        m_DisplayText += StartStop;
 }

@@ -1,11 +1,23 @@
-// Code 11.
+// Code 11 (USD-8): a discrete two-width symbology for digits and the hyphen,
+// five elements per character, a one-module gap between characters and the
+// start/stop character "S" at both ends. No check characters are encoded.
 #pragma once
 
 #include "engine/BarcodeSym.h"
 
+#include <cstdint>
+
 class CBarcodeSymCode11 : public CBarcodeSym {
-public:
+  public:
     explicit CBarcodeSymCode11(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+    // Row 0..11 of the character ("S" is the start/stop row); -1 and false when it has none.
+    static bool LookupChar(char character, int& value);
+    // The five elements and the following gap; false, with nothing appended,
+    // for a character outside the table. `bar` is the colour of the next element.
+    bool AppendChar(std::uint8_t character, bool& bar);
 };

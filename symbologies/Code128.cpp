@@ -1,14 +1,299 @@
 #include "symbologies/Code128.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymCode128::CBarcodeSymCode128(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+// ISO/IEC 15417, Table 1: bar, space, bar, space, bar, space widths of values 0..106.
+const std::array<std::array<std::uint8_t, 6>, 107> Code128Widths = {{
+    {2, 1, 2, 2, 2, 2}, {2, 2, 2, 1, 2, 2}, {2, 2, 2, 2, 2, 1}, {1, 2, 1, 2, 2, 3}, // 0..3
+    {1, 2, 1, 3, 2, 2}, {1, 3, 1, 2, 2, 2}, {1, 2, 2, 2, 1, 3}, {1, 2, 2, 3, 1, 2}, // 4..7
+    {1, 3, 2, 2, 1, 2}, {2, 2, 1, 2, 1, 3}, {2, 2, 1, 3, 1, 2}, {2, 3, 1, 2, 1, 2}, // 8..11
+    {1, 1, 2, 2, 3, 2}, {1, 2, 2, 1, 3, 2}, {1, 2, 2, 2, 3, 1}, {1, 1, 3, 2, 2, 2}, // 12..15
+    {1, 2, 3, 1, 2, 2}, {1, 2, 3, 2, 2, 1}, {2, 2, 3, 2, 1, 1}, {2, 2, 1, 1, 3, 2}, // 16..19
+    {2, 2, 1, 2, 3, 1}, {2, 1, 3, 2, 1, 2}, {2, 2, 3, 1, 1, 2}, {3, 1, 2, 1, 3, 1}, // 20..23
+    {3, 1, 1, 2, 2, 2}, {3, 2, 1, 1, 2, 2}, {3, 2, 1, 2, 2, 1}, {3, 1, 2, 2, 1, 2}, // 24..27
+    {3, 2, 2, 1, 1, 2}, {3, 2, 2, 2, 1, 1}, {2, 1, 2, 1, 2, 3}, {2, 1, 2, 3, 2, 1}, // 28..31
+    {2, 3, 2, 1, 2, 1}, {1, 1, 1, 3, 2, 3}, {1, 3, 1, 1, 2, 3}, {1, 3, 1, 3, 2, 1}, // 32..35
+    {1, 1, 2, 3, 1, 3}, {1, 3, 2, 1, 1, 3}, {1, 3, 2, 3, 1, 1}, {2, 1, 1, 3, 1, 3}, // 36..39
+    {2, 3, 1, 1, 1, 3}, {2, 3, 1, 3, 1, 1}, {1, 1, 2, 1, 3, 3}, {1, 1, 2, 3, 3, 1}, // 40..43
+    {1, 3, 2, 1, 3, 1}, {1, 1, 3, 1, 2, 3}, {1, 1, 3, 3, 2, 1}, {1, 3, 3, 1, 2, 1}, // 44..47
+    {3, 1, 3, 1, 2, 1}, {2, 1, 1, 3, 3, 1}, {2, 3, 1, 1, 3, 1}, {2, 1, 3, 1, 1, 3}, // 48..51
+    {2, 1, 3, 3, 1, 1}, {2, 1, 3, 1, 3, 1}, {3, 1, 1, 1, 2, 3}, {3, 1, 1, 3, 2, 1}, // 52..55
+    {3, 3, 1, 1, 2, 1}, {3, 1, 2, 1, 1, 3}, {3, 1, 2, 3, 1, 1}, {3, 3, 2, 1, 1, 1}, // 56..59
+    {3, 1, 4, 1, 1, 1}, {2, 2, 1, 4, 1, 1}, {4, 3, 1, 1, 1, 1}, {1, 1, 1, 2, 2, 4}, // 60..63
+    {1, 1, 1, 4, 2, 2}, {1, 2, 1, 1, 2, 4}, {1, 2, 1, 4, 2, 1}, {1, 4, 1, 1, 2, 2}, // 64..67
+    {1, 4, 1, 2, 2, 1}, {1, 1, 2, 2, 1, 4}, {1, 1, 2, 4, 1, 2}, {1, 2, 2, 1, 1, 4}, // 68..71
+    {1, 2, 2, 4, 1, 1}, {1, 4, 2, 1, 1, 2}, {1, 4, 2, 2, 1, 1}, {2, 4, 1, 2, 1, 1}, // 72..75
+    {2, 2, 1, 1, 1, 4}, {4, 1, 3, 1, 1, 1}, {2, 4, 1, 1, 1, 2}, {1, 3, 4, 1, 1, 1}, // 76..79
+    {1, 1, 1, 2, 4, 2}, {1, 2, 1, 1, 4, 2}, {1, 2, 1, 2, 4, 1}, {1, 1, 4, 2, 1, 2}, // 80..83
+    {1, 2, 4, 1, 1, 2}, {1, 2, 4, 2, 1, 1}, {4, 1, 1, 2, 1, 2}, {4, 2, 1, 1, 1, 2}, // 84..87
+    {4, 2, 1, 2, 1, 1}, {2, 1, 2, 1, 4, 1}, {2, 1, 4, 1, 2, 1}, {4, 1, 2, 1, 2, 1}, // 88..91
+    {1, 1, 1, 1, 4, 3}, {1, 1, 1, 3, 4, 1}, {1, 3, 1, 1, 4, 1}, {1, 1, 4, 1, 1, 3}, // 92..95
+    {1, 1, 4, 3, 1, 1}, {4, 1, 1, 1, 1, 3}, {4, 1, 1, 3, 1, 1}, {1, 1, 3, 1, 4, 1}, // 96..99
+    {1, 1, 4, 1, 3, 1}, {3, 1, 1, 1, 4, 1}, {4, 1, 1, 1, 3, 1}, {2, 1, 1, 4, 1, 2}, // 100..103
+    {2, 1, 1, 2, 1, 4}, {2, 1, 1, 2, 3, 2}, {2, 3, 3, 1, 1, 1},                     // 104..106
+}};
 
-bool CBarcodeSymCode128::Encode()
+namespace {
+
+bool IsDigit(char c)
 {
-    return Prepare();
+    return c >= '0' && c <= '9';
+}
+
+bool IsFunctionByte(unsigned char b)
+{
+    return b == Code128ByteFnc1 || b == Code128ByteFnc2 || b == Code128ByteFnc3;
+}
+
+// Set A holds upper case, digits and punctuation (32..95) besides the function characters.
+bool FitsSetA(unsigned char b)
+{
+    return (b >= 32 && b <= 95) || IsFunctionByte(b);
+}
+
+bool FitsSetB(unsigned char b)
+{
+    return (b >= 32 && b <= 127) || IsFunctionByte(b);
+}
+
+template <typename Pred> bool AllBytes(const std::string& text, Pred pred)
+{
+    for (char c : text)
+        if (!pred(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool IsCode128Byte(unsigned char b)
+{
+    return FitsSetB(b);
+}
+
+CBarcodeSymCode128::CBarcodeSymCode128(const CBarcodeSettings& settings) : CBarcodeSym(settings)
+{
 }
 
 bool CBarcodeSymCode128::Validate()
 {
+    if (!HasData())
+        return false;
+    switch (m_Code128Charset) {
+    case 0:
+    case SetB: return AllBytes(m_Data, FitsSetB);
+    case SetA: return AllBytes(m_Data, FitsSetA);
+    case SetC: return IsAllDigits(m_Data.c_str());
+    default: return false; // no such code set: nothing could be drawn
+    }
+}
+
+void CBarcodeSymCode128::LoadData()
+{
+    if (m_Code128Charset == SetC)
+        ZeroPadForSetC(m_DataBytes, m_Data);
+    else
+        m_DataBytes = m_Data;
+}
+
+void CBarcodeSymCode128::BuildDisplayText()
+{
+    if (m_Code128Charset == SetC)
+        ZeroPadForSetC(m_DisplayText, m_Data);
+    else
+        m_DisplayText = m_Data;
+    if (m_ShowCheckDigit)
+        m_DisplayText += static_cast<char>(m_CheckValue + 32);
+}
+
+CBarcodeSymCode128::ValueList CBarcodeSymCode128::NewValueList() const
+{
+    ValueList values;
+    values.reserve(m_DataBytes.size() + 10);
+    return values;
+}
+
+bool CBarcodeSymCode128::Encode()
+{
+    m_CheckValue = 0;
+    if (!Prepare())
+        return false;
+    ValueList values = NewValueList();
+    const char* bytes = m_DataBytes.data();
+    const std::size_t length = m_DataBytes.size();
+    bool built = false;
+    switch (m_Code128Charset) {
+    case 0: built = EncodeAuto(values); break;
+    case SetA: built = AppendSetAB(true, values, bytes, length, true); break;
+    case SetB: built = AppendSetAB(false, values, bytes, length, true); break;
+    case SetC: built = AppendSetC(values, bytes, length, true); break;
+    default: break;
+    }
+    if (!built) {
+        // Validate admits only what the chosen set holds; never leave a valid object without bars.
+        m_Valid = false;
+        return false;
+    }
+    return FinishSymbol(values);
+}
+
+bool CBarcodeSymCode128::FinishSymbol(ValueList& values)
+{
+    m_CheckValue = static_cast<std::uint8_t>(CalcCheckValue(values));
+    values.push_back(m_CheckValue);
+    const bool built = BuildPattern(values);
+    BuildDisplayText();
+    return built;
+}
+
+bool CBarcodeSymCode128::LeadingDigitRun(const char* bytes, std::size_t length, std::size_t& count)
+{
+    std::size_t n = 0;
+    while (n < length && IsDigit(bytes[n]))
+        ++n;
+    count = n & ~static_cast<std::size_t>(1);
+    return n >= 4;
+}
+
+bool CBarcodeSymCode128::FitsSetC(const char* bytes, std::size_t length, std::size_t& count)
+{
+    count = 0;
+    if (length == 0)
+        return false;
+    // Only FNC1 exists in set C besides the digit pairs (ISO/IEC 15417, Table 7).
+    if (static_cast<unsigned char>(bytes[0]) == Code128ByteFnc1) {
+        count = 1;
+        return true;
+    }
+    if (length >= 2 && IsDigit(bytes[0]) && IsDigit(bytes[1])) {
+        count = 2;
+        return true;
+    }
     return false;
+}
+
+Code128Set CBarcodeSymCode128::ChooseSet(Code128Set current, const char* bytes, std::size_t length,
+                                         std::size_t& count)
+{
+    if (LeadingDigitRun(bytes, length, count))
+        return SetC;
+    if (current == SetC && FitsSetC(bytes, length, count))
+        return SetC;
+    count = 1;
+    return SetB;
+}
+
+void CBarcodeSymCode128::AppendSetChange(ValueList& values, Code128Set from, Code128Set to)
+{
+    if (values.empty()) {
+        values.push_back(to == SetA ? C128_START_A : to == SetB ? C128_START_B : C128_START_C);
+        return;
+    }
+    if (from == to)
+        return;
+    values.push_back(to == SetA ? C128_CODE_A : to == SetB ? C128_CODE_B : C128_CODE_C);
+}
+
+bool CBarcodeSymCode128::AppendSetAB(bool setA, ValueList& values, const char* bytes, std::size_t count,
+                                     bool withStart)
+{
+    if (withStart)
+        values.push_back(setA ? C128_START_A : C128_START_B);
+    if (count == 0)
+        return false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (!(setA ? FitsSetA(b) : FitsSetB(b)))
+            return false;
+        values.push_back(static_cast<std::uint8_t>(b - 32));
+    }
+    return true;
+}
+
+bool CBarcodeSymCode128::AppendSetC(ValueList& values, const char* bytes, std::size_t count, bool withStart)
+{
+    if (withStart)
+        values.push_back(C128_START_C);
+    if (count == 1 && static_cast<unsigned char>(bytes[0]) == Code128ByteFnc1) {
+        values.push_back(C128_FNC1);
+        return true;
+    }
+    if (count == 0 || count % 2 != 0)
+        return false;
+    for (std::size_t i = 0; i < count; i += 2) {
+        if (!IsDigit(bytes[i]) || !IsDigit(bytes[i + 1]))
+            return false;
+        values.push_back(static_cast<std::uint8_t>((bytes[i] - '0') * 10 + (bytes[i + 1] - '0')));
+    }
+    return true;
+}
+
+bool CBarcodeSymCode128::EncodeAuto(ValueList& values) const
+{
+    const char* bytes = m_DataBytes.data();
+    std::size_t remaining = m_DataBytes.size();
+    std::size_t p = 0;
+    Code128Set current = SetC; // so that a text starting with a digit pair starts in set C
+    while (remaining > 0) {
+        std::size_t n = 0;
+        const Code128Set set = ChooseSet(current, bytes + p, remaining, n);
+        if (set != current || values.empty()) {
+            AppendSetChange(values, current, set);
+            current = set;
+        }
+        if (current == SetC)
+            AppendSetC(values, bytes + p, n, false);
+        else
+            AppendSetAB(current == SetA, values, bytes + p, n, false);
+        p += n;
+        remaining -= n;
+    }
+    return true;
+}
+
+int CBarcodeSymCode128::CalcCheckValue(const ValueList& values)
+{
+    // ISO/IEC 15417, 4.6: start weighs 1, the i-th symbol character after it weighs i.
+    // Reduced at every step so that no length can overflow.
+    if (values.empty())
+        return 0;
+    unsigned sum = values[0] % 103;
+    unsigned weight = 0;
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        weight = (weight + 1) % 103;
+        sum = (sum + weight * values[i]) % 103;
+    }
+    return static_cast<int>(sum);
+}
+
+void CBarcodeSymCode128::AppendChar(std::uint8_t value, bool& colour)
+{
+    // Element codes of 1..4 modules: {bar, space} per width.
+    static constexpr std::array<std::array<std::uint8_t, 2>, 4> Elements = {
+        {{BAR1, SPACE1}, {BAR2, SPACE2}, {BAR3, SPACE3}, {BAR4, SPACE4}}};
+    if (value >= Code128Widths.size())
+        return;
+    for (std::uint8_t width : Code128Widths[value]) {
+        m_Pattern.push_back(Elements[width - 1][colour ? 0 : 1]);
+        colour = !colour;
+    }
+}
+
+bool CBarcodeSymCode128::BuildPattern(const ValueList& values)
+{
+    bool bar = true;
+    for (std::uint8_t v : values)
+        AppendChar(v, bar);
+    AppendChar(C128_STOP, bar);
+    // The stop character ends with a two-module bar (ISO/IEC 15417, 4.1.2).
+    if (bar)
+        m_Pattern.push_back(BAR2);
+    return true;
+}
+
+std::string& CBarcodeSymCode128::ZeroPadForSetC(std::string& out, const std::string& text)
+{
+    if (text.size() % 2 != 0)
+        out = "0" + text;
+    else
+        out = text;
+    return out;
 }

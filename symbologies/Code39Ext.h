@@ -1,11 +1,31 @@
-// Code 39 Extended (full ASCII).
+// Code 39 Extended: the full-ASCII form of Code 39. Bytes 0..127 become one or
+// two Code 39 characters; the data text gives control characters as ~hh escapes.
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/Code39.h"
 
-class CBarcodeSymCode39Ext : public CBarcodeSym {
-public:
+#include <array>
+#include <cstdint>
+#include <string>
+
+// ISO/IEC 16388, Annex (full ASCII): the Code 39 characters standing for each byte 0..127.
+extern const std::array<const char*, 128> Code39FullAscii;
+
+// Data text to bytes for the full-ASCII symbologies: "~~" is one "~", "~hh"
+// (two hexadecimal digits) is the byte hh, dropped when outside lowest..highest;
+// any other "~" is literal. A null text gives no bytes.
+void DecodeTildeEscapes(const char* text, std::string& bytes, std::uint8_t lowest, std::uint8_t highest);
+
+// The data text rule of the full-ASCII symbologies: not empty, only bytes 32..127
+// (control characters come in as escapes), and at least one byte left after the
+// escapes, since a symbol without data scans as nothing or as its check character.
+bool IsValidFullAsciiText(const std::string& text);
+
+class CBarcodeSymCode39Ext : public CBarcodeSymCode39 {
+  public:
     explicit CBarcodeSymCode39Ext(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 };

@@ -1,14 +1,145 @@
 #include "symbologies/Code93.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymCode93::CBarcodeSymCode93(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+#include <array>
 
-bool CBarcodeSymCode93::Encode()
+namespace {
+
+constexpr std::uint8_t StartValue = 47;
+constexpr std::uint8_t StopValue = 48;
+constexpr int CheckModulus = 47;
+constexpr int MaxWeightC = 20;
+constexpr int MaxWeightK = 15;
+
+struct Code93Char {
+    char character;                     // 0 for start and stop
+    std::array<std::uint8_t, 6> widths; // bar, space, bar, space, bar, space in modules
+};
+
+// AIM USS Code 93, Table 1: 43 data characters, the shifts ($) (%) (/) (+), start, stop.
+constexpr std::array<Code93Char, 49> Code93Chars = {{
+    {'0', {1, 3, 1, 1, 1, 2}}, {'1', {1, 1, 1, 2, 1, 3}}, {'2', {1, 1, 1, 3, 1, 2}},
+    {'3', {1, 1, 1, 4, 1, 1}}, {'4', {1, 2, 1, 1, 1, 3}}, {'5', {1, 2, 1, 2, 1, 2}},
+    {'6', {1, 2, 1, 3, 1, 1}}, {'7', {1, 1, 1, 1, 1, 4}}, {'8', {1, 3, 1, 2, 1, 1}},
+    {'9', {1, 4, 1, 1, 1, 1}}, {'A', {2, 1, 1, 1, 1, 3}}, {'B', {2, 1, 1, 2, 1, 2}},
+    {'C', {2, 1, 1, 3, 1, 1}}, {'D', {2, 2, 1, 1, 1, 2}}, {'E', {2, 2, 1, 2, 1, 1}},
+    {'F', {2, 3, 1, 1, 1, 1}}, {'G', {1, 1, 2, 1, 1, 3}}, {'H', {1, 1, 2, 2, 1, 2}},
+    {'I', {1, 1, 2, 3, 1, 1}}, {'J', {1, 2, 2, 1, 1, 2}}, {'K', {1, 3, 2, 1, 1, 1}},
+    {'L', {1, 1, 1, 1, 2, 3}}, {'M', {1, 1, 1, 2, 2, 2}}, {'N', {1, 1, 1, 3, 2, 1}},
+    {'O', {1, 2, 1, 1, 2, 2}}, {'P', {1, 3, 1, 1, 2, 1}}, {'Q', {2, 1, 2, 1, 1, 2}},
+    {'R', {2, 1, 2, 2, 1, 1}}, {'S', {2, 1, 1, 1, 2, 2}}, {'T', {2, 1, 1, 2, 2, 1}},
+    {'U', {2, 2, 1, 1, 2, 1}}, {'V', {2, 2, 2, 1, 1, 1}}, {'W', {1, 1, 2, 1, 2, 2}},
+    {'X', {1, 1, 2, 2, 2, 1}}, {'Y', {1, 2, 2, 1, 2, 1}}, {'Z', {1, 2, 3, 1, 1, 1}},
+    {'-', {1, 2, 1, 1, 3, 1}}, {'.', {3, 1, 1, 1, 1, 2}}, {' ', {3, 1, 1, 2, 1, 1}},
+    {'$', {3, 2, 1, 1, 1, 1}}, {'/', {1, 1, 2, 1, 3, 1}}, {'+', {1, 1, 3, 1, 2, 1}},
+    {'%', {2, 1, 1, 1, 3, 1}}, {'$', {1, 2, 1, 2, 2, 1}}, {'%', {3, 1, 2, 1, 1, 1}},
+    {'/', {3, 1, 1, 1, 2, 1}}, {'+', {1, 2, 2, 2, 1, 1}}, {0, {1, 1, 1, 1, 4, 1}},
+    {0, {1, 1, 1, 1, 4, 1}},
+}};
+
+constexpr std::array<std::uint8_t, 5> BarOfWidth = {0, BAR1, BAR2, BAR3, BAR4};
+constexpr std::array<std::uint8_t, 5> SpaceOfWidth = {0, SPACE1, SPACE2, SPACE3, SPACE4};
+
+} // namespace
+
+CBarcodeSymCode93::CBarcodeSymCode93(const CBarcodeSettings& settings) : CBarcodeSym(settings)
 {
-    return Prepare();
+}
+
+bool CBarcodeSymCode93::LookupChar(char character, int& value)
+{
+    for (int v = 0; v < ShiftDollar; ++v) {
+        if (Code93Chars[static_cast<std::size_t>(v)].character == character) {
+            value = v;
+            return true;
+        }
+    }
+    value = -1;
+    return false;
+}
+
+int CBarcodeSymCode93::CalcCheckValue(const std::vector<std::uint8_t>& values, bool checkC)
+{
+    const int maxWeight = checkC ? MaxWeightC : MaxWeightK;
+    int weight = 1;
+    int sum = 0; // kept reduced so that no length of data can overflow it
+    for (auto it = values.rbegin(); it != values.rend(); ++it) {
+        sum = (sum + weight * *it) % CheckModulus;
+        weight = weight == maxWeight ? 1 : weight + 1;
+    }
+    return sum;
 }
 
 bool CBarcodeSymCode93::Validate()
 {
-    return false;
+    if (!HasData())
+        return false;
+    int value = -1;
+    for (char c : m_Data) {
+        if (!LookupChar(c, value))
+            return false;
+    }
+    return true;
+}
+
+void CBarcodeSymCode93::AppendChar(std::uint8_t value)
+{
+    bool bar = true;
+    for (std::uint8_t width : Code93Chars[value].widths) {
+        m_Pattern.push_back(bar ? BarOfWidth[width] : SpaceOfWidth[width]);
+        bar = !bar;
+    }
+}
+
+bool CBarcodeSymCode93::BuildPattern(const std::vector<std::uint8_t>& values)
+{
+    for (std::uint8_t v : values)
+        AppendChar(v);
+    m_Pattern.push_back(BAR1); // termination bar
+    return true;
+}
+
+void CBarcodeSymCode93::EncodeValues(const std::vector<std::uint8_t>& dataValues)
+{
+    std::vector<std::uint8_t> values;
+    values.reserve(dataValues.size() + 4);
+    values.push_back(StartValue);
+    values.insert(values.end(), dataValues.begin(), dataValues.end());
+    // The start value 47 is 0 modulo 47: C covers the data, K the data and C.
+    m_CheckC = static_cast<std::uint8_t>(CalcCheckValue(values, true));
+    values.push_back(m_CheckC);
+    m_CheckK = static_cast<std::uint8_t>(CalcCheckValue(values, false));
+    values.push_back(m_CheckK);
+    values.push_back(StopValue);
+    BuildPattern(values);
+    BuildDisplayText();
+}
+
+bool CBarcodeSymCode93::Encode()
+{
+    if (!Prepare())
+        return false;
+    std::vector<std::uint8_t> dataValues;
+    dataValues.reserve(m_DataBytes.size());
+    for (char c : m_DataBytes) {
+        int value = -1;
+        if (!LookupChar(c, value))
+            return false;
+        dataValues.push_back(static_cast<std::uint8_t>(value));
+    }
+    EncodeValues(dataValues);
+    return true;
+}
+
+void CBarcodeSymCode93::ComposeDisplayText(const std::string& dataPart)
+{
+    m_DisplayText = dataPart;
+    if (m_ShowCheckDigit) {
+        m_DisplayText += Code93Chars[m_CheckC % CheckModulus].character;
+        m_DisplayText += Code93Chars[m_CheckK % CheckModulus].character;
+    }
+}
+
+void CBarcodeSymCode93::BuildDisplayText()
+{
+    ComposeDisplayText(m_Data);
 }

@@ -1,11 +1,27 @@
-// Code 93 Extended (full ASCII).
+// Code 93 Extended: the full-ASCII form of Code 93. Bytes 0..127 become one
+// character or a shift character ($), (%), (/), (+) and one character. The data
+// text is read as for Code 39 Extended (~hh escapes).
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/Code93.h"
 
-class CBarcodeSymCode93Ext : public CBarcodeSym {
-public:
+#include <array>
+#include <cstdint>
+
+class CBarcodeSymCode93Ext : public CBarcodeSymCode93 {
+  public:
+    // The Code 93 values of one byte: `second` is 0 when one character suffices.
+    struct FullAsciiRow {
+        std::uint8_t byte;
+        std::uint8_t first;
+        std::uint8_t second;
+    };
+
     explicit CBarcodeSymCode93Ext(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+    static const std::array<FullAsciiRow, 128>& Code93FullAscii();
 };

@@ -1,11 +1,14 @@
-// EAN-13.
+// EAN-13 (ISO/IEC 15420): twelve data digits and a check digit; the leading
+// digit is carried by the parities of the left half.
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/EanUpc.h"
 
-class CBarcodeSymEAN13 : public CBarcodeSym {
-public:
+class CBarcodeSymEAN13 : public CBarcodeSymEanUpc {
+  public:
     explicit CBarcodeSymEAN13(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 };

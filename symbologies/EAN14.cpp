@@ -1,14 +1,57 @@
 #include "symbologies/EAN14.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymEAN14::CBarcodeSymEAN14(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+#include "symbologies/EanUpc.h"
 
-bool CBarcodeSymEAN14::Encode()
+namespace {
+
+constexpr int DigitsBeforeCheck = 13;
+// m_DataBytes: FNC1, the identifier 01, 13 digits, check digit.
+constexpr std::size_t GtinOffset = 3;
+
+} // namespace
+
+CBarcodeSymEAN14::CBarcodeSymEAN14(const CBarcodeSettings& settings) : CBarcodeSymCode128(settings)
 {
-    return Prepare();
 }
 
 bool CBarcodeSymEAN14::Validate()
 {
-    return false;
+    return HasData() && IsAllDigits(m_Data.c_str()) &&
+           (m_Data.size() == DigitsBeforeCheck || m_Data.size() == DigitsBeforeCheck + 1);
+}
+
+void CBarcodeSymEAN14::LoadData()
+{
+    if (!Validate())
+        return;
+    // A typed 14th digit is replaced by the computed one.
+    m_DataBytes.assign(1, static_cast<char>(Code128ByteFnc1));
+    m_DataBytes += "01";
+    m_DataBytes.append(m_Data, 0, DigitsBeforeCheck);
+    m_DataBytes += static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), DigitsBeforeCheck));
+}
+
+void CBarcodeSymEAN14::BuildDisplayText()
+{
+    if (!Validate())
+        return;
+    const std::size_t count = DigitsBeforeCheck + (m_ShowCheckDigit ? 1 : 0);
+    m_DisplayText = m_DataBytes.substr(GtinOffset, count);
+}
+
+bool CBarcodeSymEAN14::Encode()
+{
+    m_CheckValue = 0;
+    if (!Prepare())
+        return false;
+    // GS1-128 element string (01)GTIN: START C, FNC1, then 01 and seven digit pairs, all in set C.
+    ValueList values = NewValueList();
+    values.push_back(C128_START_C);
+    values.push_back(C128_FNC1);
+    const char* digits = m_DataBytes.data() + 1;
+    if (!AppendSetC(values, digits, m_DataBytes.size() - 1, false)) {
+        m_Valid = false;
+        return false;
+    }
+    return FinishSymbol(values);
 }

@@ -1,11 +1,15 @@
-// EAN-14.
+// EAN-14: a GTIN-14 (13 digits and a modulo-10 check digit) as a GS1-128
+// symbol with application identifier 01.
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/Code128.h"
 
-class CBarcodeSymEAN14 : public CBarcodeSym {
-public:
+class CBarcodeSymEAN14 : public CBarcodeSymCode128 {
+  public:
     explicit CBarcodeSymEAN14(const CBarcodeSettings& settings);
+    ~CBarcodeSymEAN14() override = default;
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 };

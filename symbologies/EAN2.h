@@ -1,10 +1,10 @@
-// EAN-2 add-on.
+// EAN-2 add-on (ISO/IEC 15420): two digits whose value mod 4 picks the parities.
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/EanUpc.h"
 
 class CBarcodeSymEAN2 : public CBarcodeSym {
-public:
+  public:
     explicit CBarcodeSymEAN2(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;

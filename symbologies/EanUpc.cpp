@@ -1,10 +1,181 @@
 #include "symbologies/EanUpc.h"
 
-#include "engine/BarcodeSym.h"
+#include "image/ImageWriter.h"
 
-// Placeholder bodies: the EAN/UPC machinery is being built.
-int CheckDigit3131(const char*, int) { return 0; }
-int CheckDigit1313(const char*, int) { return 0; }
-bool EncodeEanDigit(std::vector<std::uint8_t>&, int, bool&) { return false; }
-bool EncodeEanParityDigit(std::vector<std::uint8_t>&, int, bool, bool&) { return false; }
-void CBarcodeSym::DrawEanUpcText(CImageWriter&, int, int, int) {}
+#include <cstring>
+
+namespace {
+
+// Module widths of number set C, bar first (ISO/IEC 15420, number sets table). Set A is
+// the same widths starting with a space; set B is them reversed, starting with a space.
+static constexpr std::array<std::array<std::uint8_t, 4>, 10> EanDigitWidths = {{
+    {3, 2, 1, 1}, // 0
+    {2, 2, 2, 1}, // 1
+    {2, 1, 2, 2}, // 2
+    {1, 4, 1, 1}, // 3
+    {1, 1, 3, 2}, // 4
+    {1, 2, 3, 1}, // 5
+    {1, 1, 1, 4}, // 6
+    {1, 3, 1, 2}, // 7
+    {1, 2, 1, 3}, // 8
+    {3, 1, 1, 2}, // 9
+}};
+
+// Element codes of a bar / a space of 1..4 modules.
+static constexpr std::array<std::uint8_t, 5> BarCode = {0, BAR1, BAR2, BAR3, BAR4};
+static constexpr std::array<std::uint8_t, 5> SpaceCode = {0, SPACE1, SPACE2, SPACE3, SPACE4};
+
+int WeightedCheckDigit(const char* text, int count, int evenWeight, int oddWeight)
+{
+    if (text == nullptr || text[0] == '\0')
+        return 0;
+    // Stop at the end of the text, so a short text never reads past its terminator.
+    int sum = 0;
+    for (int i = 0; i < count && text[i] != '\0'; ++i)
+        sum = (sum + (text[i] - '0') * (i % 2 == 0 ? evenWeight : oddWeight)) % 10;
+    return ((10 - sum % 10) % 10 + 10) % 10;
+}
+
+void AppendWidth(std::vector<std::uint8_t>& pattern, int width, bool& colour)
+{
+    pattern.push_back(colour ? BarCode[width] : SpaceCode[width]);
+    colour = !colour;
+}
+
+} // namespace
+
+int CheckDigit3131(const char* text, int count)
+{
+    return WeightedCheckDigit(text, count, 3, 1);
+}
+
+int CheckDigit1313(const char* text, int count)
+{
+    return WeightedCheckDigit(text, count, 1, 3);
+}
+
+bool EncodeEanDigit(std::vector<std::uint8_t>& pattern, int digit, bool& colour)
+{
+    return EncodeEanParityDigit(pattern, digit, true, colour);
+}
+
+bool EncodeEanParityDigit(std::vector<std::uint8_t>& pattern, int digit, bool oddParity, bool& colour)
+{
+    if (digit < 0 || digit > 9)
+        return false;
+    const auto& widths = EanDigitWidths[static_cast<std::size_t>(digit)];
+    if (oddParity) {
+        for (const std::uint8_t w : widths)
+            AppendWidth(pattern, w, colour);
+    } else {
+        for (auto it = widths.rbegin(); it != widths.rend(); ++it)
+            AppendWidth(pattern, *it, colour);
+    }
+    return true;
+}
+
+bool IsDigitsOfLength(const std::string& data, std::size_t length, std::size_t altLength)
+{
+    // An embedded NUL would hide the rest of the text from IsAllDigits.
+    if (std::strlen(data.c_str()) != data.size())
+        return false;
+    return CBarcodeSym::IsAllDigits(data.c_str()) && (data.size() == length || data.size() == altLength);
+}
+
+void CBarcodeSymEanUpc::DrawText(CImageWriter& writer, int x, int y, int textHeight)
+{
+    if (!m_ShowText)
+        return;
+    if (m_ShowGuards || (m_TextAlign >= 4 && m_TextAlign <= 6))
+        DrawEanUpcText(writer, x, y, textHeight);
+    else
+        DrawPlainText(writer, x, y, textHeight, m_DisplayText.c_str());
+}
+
+namespace {
+
+// Where the digits of one symbology go in one text mode. Character positions
+// below 0 count from the end of the text (-1 is the last); offsets and spans
+// are in modules from the symbol's first module.
+struct EanTextRuns {
+    std::int32_t type;
+    std::int32_t mode;
+    bool firstOutside; // character 0 drawn left of the first bar
+    std::int32_t group1First, group1Last, group1Offset, group1Span;
+    std::int32_t group2First, group2Last, group2Offset, group2Span; // span 0: no second group
+    std::int32_t lastOffset;                                        // 0: no character outside right
+};
+
+// Each group covers the digit modules of its half plus the centre guard's space
+// next to them (EAN-13 3..45 and 49..91); the last character outside right
+// stands one module past the symbol's end (EAN-13/UPC-A 95, EAN-8 67, UPC-E 52 modules).
+static constexpr std::array<EanTextRuns, 12> EanTextLayouts = {{
+    {11, 4, true, 1, 6, 3, 43, 7, -1, 49, 43, 0},
+    {11, 5, true, 1, 5, 3, 43, 6, -2, 49, 43, 96},
+    {11, 6, false, 0, 5, 3, 43, 6, -1, 49, 43, 0},
+    {13, 4, true, 1, 5, 3, 43, 6, -1, 49, 43, 0},
+    {13, 5, true, 1, 5, 3, 43, 6, -2, 49, 43, 96},
+    {13, 6, false, 0, 5, 3, 43, 6, -1, 49, 43, 0},
+    {10, 4, true, 1, 3, 3, 29, 4, -1, 35, 29, 0},
+    {10, 5, true, 1, 3, 3, 29, 4, -2, 35, 29, 68},
+    {10, 6, false, 0, 3, 3, 29, 4, -1, 35, 29, 0},
+    {14, 4, true, 1, -1, 3, 43, 0, 0, 0, 0, 0},
+    {14, 5, true, 1, -2, 3, 43, 0, 0, 0, 0, 52},
+    {14, 6, false, 0, -1, 3, 43, 0, 0, 0, 0, 0},
+}};
+
+constexpr int TextModeEnd = 1;
+constexpr int TextModeSpread = 3;
+// Box the leading digit is right-aligned in; long enough for any font height.
+constexpr int LeadingDigitBox = 10000;
+
+int Position(int index, int length)
+{
+    return index < 0 ? length + index : index;
+}
+
+} // namespace
+
+void CBarcodeSym::DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight)
+{
+    const int mode = (m_TextAlign >= 4 && m_TextAlign <= 6 && m_QuietZones) ? m_TextAlign : 6;
+    const EanTextRuns* runs = nullptr;
+    for (const EanTextRuns& r : EanTextLayouts)
+        if (r.type == m_Type && r.mode == mode)
+            runs = &r;
+    if (runs == nullptr)
+        return;
+
+    // The text origin of the plain layout: across the bars to the text band's descender line.
+    const bool across = m_Orientation == 0 || m_Orientation == 180;
+    const int band = m_TextBelow ? (across ? m_AreaHeight : m_AreaWidth) : textHeight;
+    switch (m_Orientation) {
+    case 0: y += band; break;
+    case 90: x += band; break;
+    case 180: y -= band; break;
+    case 270: x -= band; break;
+    default: return;
+    }
+
+    const char* text = m_DisplayText.c_str();
+    const int n = static_cast<int>(std::strlen(text));
+    const int m = m_ModuleWidth;
+    // One run of characters first..last (clipped to the text) drawn over a span.
+    const auto run = [&](int first, int last, int offset, int span, int textMode, bool inset) {
+        first = Position(first, n);
+        last = Position(last, n);
+        if (first < 0 || last >= n || last < first)
+            return;
+        DrawTextRun(writer, text + first, last - first + 1, x, y, offset, span, textMode, inset);
+    };
+
+    if (runs->firstOutside) // ends one module before the first bar
+        run(0, 0, -(LeadingDigitBox + m), LeadingDigitBox, TextModeEnd, false);
+    run(runs->group1First, runs->group1Last, runs->group1Offset * m, runs->group1Span * m, TextModeSpread,
+        true);
+    if (runs->group2Span > 0)
+        run(runs->group2First, runs->group2Last, runs->group2Offset * m, runs->group2Span * m, TextModeSpread,
+            true);
+    if (runs->lastOffset > 0)
+        run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false);
+}

@@ -1,8 +1,14 @@
-// Shared EAN/UPC machinery (ISO/IEC 15420): digit widths, parity tables, the
-// weighted modulo-10 check digits, and the digit encoders.
+// Shared EAN/UPC machinery (ISO/IEC 15420): digit widths, guard patterns, the
+// weighted modulo-10 check digits, the digit encoders, and the digit-group
+// text layout that EAN-13, EAN-8, UPC-A and UPC-E share.
 #pragma once
 
+#include "engine/BarcodeSym.h"
+
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Weights 3, 1, 3, 1, ... from the first of `count` characters; 0 for null or empty text.
@@ -16,3 +22,28 @@ int CheckDigit1313(const char* text, int count);
 bool EncodeEanDigit(std::vector<std::uint8_t>& pattern, int digit, bool& colour);
 // Odd parity: table order; even parity (set B): reverse order.
 bool EncodeEanParityDigit(std::vector<std::uint8_t>& pattern, int digit, bool oddParity, bool& colour);
+
+// Guard patterns, ISO/IEC 15420. Guard modules use the long guard bar code.
+inline constexpr std::array<std::uint8_t, 3> EanNormalGuard = {GUARD, SPACE1, GUARD};
+inline constexpr std::array<std::uint8_t, 5> EanCentreGuard = {SPACE1, GUARD, SPACE1, GUARD, SPACE1};
+// Add-on start 1011 and the 01 delineator between add-on digits (ISO/IEC 15420 add-on symbols);
+// these are ordinary bars, not guard bars.
+inline constexpr std::array<std::uint8_t, 3> AddOnStart = {BAR1, SPACE1, BAR2};
+inline constexpr std::array<std::uint8_t, 2> AddOnSeparator = {SPACE1, BAR1};
+
+template <std::size_t N>
+void AppendElements(std::vector<std::uint8_t>& pattern, const std::array<std::uint8_t, N>& elements)
+{
+    pattern.insert(pattern.end(), elements.begin(), elements.end());
+}
+
+// True when `data` is made only of the digits 0..9 and has one of the two lengths.
+bool IsDigitsOfLength(const std::string& data, std::size_t length, std::size_t altLength);
+
+// The four symbologies whose human-readable digits are laid out in groups
+// under the bars (and, in text modes 4 and 5, beside them).
+class CBarcodeSymEanUpc : public CBarcodeSym {
+  public:
+    using CBarcodeSym::CBarcodeSym;
+    void DrawText(CImageWriter& writer, int x, int y, int textHeight) override;
+};

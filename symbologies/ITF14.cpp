@@ -1,14 +1,42 @@
 #include "symbologies/ITF14.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymITF14::CBarcodeSymITF14(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+#include "symbologies/EanUpc.h"
 
-bool CBarcodeSymITF14::Encode()
+CBarcodeSymITF14::CBarcodeSymITF14(const CBarcodeSettings& settings) : CBarcodeSymInterl25(settings)
 {
-    return Prepare();
 }
 
+// 13 digits, or 14 whose last one is replaced by the computed check digit.
 bool CBarcodeSymITF14::Validate()
 {
-    return false;
+    return CBarcodeSymInterl25::Validate() && (m_Data.size() == 13 || m_Data.size() == 14);
+}
+
+char CBarcodeSymITF14::CheckChar() const
+{
+    return static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), 13));
+}
+
+void CBarcodeSymITF14::LoadData()
+{
+    if (!Validate()) {
+        return;
+    }
+    m_DataBytes = m_Data.substr(0, 13) + CheckChar();
+}
+
+// Groups of 1, 2, 5 and 5 digits two spaces apart, then the check digit.
+void CBarcodeSymITF14::BuildDisplayText()
+{
+    if (!Validate()) {
+        return;
+    }
+    m_DisplayText = m_Data.substr(0, 13);
+    m_DisplayText.insert(1, "  ");
+    m_DisplayText.insert(5, "  ");
+    m_DisplayText.insert(12, "  ");
+    if (m_ShowCheckDigit) {
+        m_DisplayText += "  ";
+        m_DisplayText += CheckChar();
+    }
 }

@@ -1,11 +1,15 @@
-// ITF-14.
+// ITF-14: a GTIN-14 in Interleaved 2 of 5, the check digit always computed.
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/Interl25.h"
 
-class CBarcodeSymITF14 : public CBarcodeSym {
-public:
+class CBarcodeSymITF14 : public CBarcodeSymInterl25 {
+  public:
     explicit CBarcodeSymITF14(const CBarcodeSettings& settings);
-    bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+  private:
+    char CheckChar() const;
 };

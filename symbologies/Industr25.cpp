@@ -1,14 +1,71 @@
 #include "symbologies/Industr25.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymIndustr25::CBarcodeSymIndustr25(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+#include "symbologies/EanUpc.h"
 
-bool CBarcodeSymIndustr25::Encode()
+#include <string>
+
+bool IsDigitData(const CBarcodeSym& sym)
 {
-    return Prepare();
+    // IsAllDigits stops at a NUL byte; one inside the text is not a digit.
+    return sym.HasData() && CBarcodeSym::IsAllDigits(sym.m_Data.c_str()) &&
+           sym.m_Data.find('\0') == std::string::npos;
+}
+
+CBarcodeSymIndustr25::CBarcodeSymIndustr25(const CBarcodeSettings& settings) : CBarcodeSym(settings)
+{
 }
 
 bool CBarcodeSymIndustr25::Validate()
 {
-    return false;
+    return IsDigitData(*this);
+}
+
+// The family's modulo-10 check gives the last data digit weight 3. Weights run
+// 3, 1, 3, ... from the first character, so an even-length text is weighted
+// as if it had a leading zero.
+char CBarcodeSymIndustr25::CheckChar() const
+{
+    const std::string digits = m_Data.size() % 2 == 0 ? "0" + m_Data : m_Data;
+    return static_cast<char>('0' + CheckDigit3131(digits.c_str(), static_cast<int>(digits.size())));
+}
+
+void CBarcodeSymIndustr25::LoadData()
+{
+    if (!Validate()) {
+        return;
+    }
+    m_DataBytes = m_Data;
+    if (m_CalcCheckDigit) {
+        m_DataBytes += CheckChar();
+    }
+}
+
+void CBarcodeSymIndustr25::BuildDisplayText()
+{
+    if (!Validate()) {
+        return;
+    }
+    m_DisplayText = m_Data;
+    if (m_CalcCheckDigit && m_ShowCheckDigit) {
+        m_DisplayText += CheckChar();
+    }
+}
+
+// Every digit is five bars, each followed by a narrow space.
+bool CBarcodeSymIndustr25::Encode()
+{
+    if (!Prepare()) {
+        return false;
+    }
+    static constexpr std::array<std::uint8_t, 6> start = {WIDE_BAR, SPACE1, WIDE_BAR, SPACE1, BAR1, SPACE1};
+    static constexpr std::array<std::uint8_t, 5> stop = {WIDE_BAR, SPACE1, BAR1, SPACE1, WIDE_BAR};
+    m_Pattern.insert(m_Pattern.end(), start.begin(), start.end());
+    for (const char c : m_DataBytes) {
+        for (const std::uint8_t bar : TwoOfFiveWidths[static_cast<std::size_t>(c - '0')]) {
+            m_Pattern.push_back(bar);
+            m_Pattern.push_back(SPACE1);
+        }
+    }
+    m_Pattern.insert(m_Pattern.end(), stop.begin(), stop.end());
+    return true;
 }

@@ -1,11 +1,38 @@
-// Industrial 2 of 5.
+// Industrial 2 of 5, and what the 2 of 5 family shares: the digit widths and
+// the digits-only rule (also used by MSI and the postal codes).
 #pragma once
 
 #include "engine/BarcodeSym.h"
 
+#include <array>
+#include <cstdint>
+
+// ISO/IEC 16390, Table 1: the five elements of each digit 0..9, narrow (BAR1)
+// or wide (WIDE_BAR); exactly two of them are wide.
+inline constexpr std::array<std::array<std::uint8_t, 5>, 10> TwoOfFiveWidths = {{
+    {BAR1, BAR1, WIDE_BAR, WIDE_BAR, BAR1}, // 0
+    {WIDE_BAR, BAR1, BAR1, BAR1, WIDE_BAR}, // 1
+    {BAR1, WIDE_BAR, BAR1, BAR1, WIDE_BAR}, // 2
+    {WIDE_BAR, WIDE_BAR, BAR1, BAR1, BAR1}, // 3
+    {BAR1, BAR1, WIDE_BAR, BAR1, WIDE_BAR}, // 4
+    {WIDE_BAR, BAR1, WIDE_BAR, BAR1, BAR1}, // 5
+    {BAR1, WIDE_BAR, WIDE_BAR, BAR1, BAR1}, // 6
+    {BAR1, BAR1, BAR1, WIDE_BAR, WIDE_BAR}, // 7
+    {WIDE_BAR, BAR1, BAR1, WIDE_BAR, BAR1}, // 8
+    {BAR1, WIDE_BAR, BAR1, WIDE_BAR, BAR1}, // 9
+}};
+
+// The data text is present and holds only the digits '0'..'9'.
+bool IsDigitData(const CBarcodeSym& sym);
+
 class CBarcodeSymIndustr25 : public CBarcodeSym {
-public:
+  public:
     explicit CBarcodeSymIndustr25(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+  private:
+    char CheckChar() const;
 };

@@ -1,11 +1,23 @@
-// Interleaved 2 of 5.
+// Interleaved 2 of 5 (ISO/IEC 16390): digit pairs, the first in the bars and
+// the second in the spaces.
 #pragma once
 
 #include "engine/BarcodeSym.h"
 
+#include <string>
+
 class CBarcodeSymInterl25 : public CBarcodeSym {
-public:
+  public:
     explicit CBarcodeSymInterl25(const CBarcodeSettings& settings);
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+    // The text with a leading "0" when the digits to encode, check digit
+    // included, would otherwise be odd in number.
+    std::string PadToEven(const std::string& data) const;
+
+  private:
+    char CheckChar(const std::string& padded) const;
 };

@@ -1,14 +1,42 @@
 #include "symbologies/SSCC18.h"
 
-// Not built yet: every text is rejected, so Draw reports invalid data.
-CBarcodeSymSSCC18::CBarcodeSymSSCC18(const CBarcodeSettings& settings) : CBarcodeSym(settings) {}
+#include "symbologies/EanUpc.h"
 
-bool CBarcodeSymSSCC18::Encode()
+namespace {
+
+// The text is the identifier as typed (2 digits), the 17 serial digits and
+// optionally a check digit, which is always recomputed.
+constexpr std::size_t AiLength = 2;
+constexpr int SerialLength = 17;
+
+} // namespace
+
+CBarcodeSymSSCC18::CBarcodeSymSSCC18(const CBarcodeSettings& settings) : CBarcodeSymUCCEAN128(settings)
 {
-    return Prepare();
 }
 
 bool CBarcodeSymSSCC18::Validate()
 {
-    return false;
+    return HasData() && IsAllDigits(m_Data.c_str()) &&
+           (m_Data.size() == AiLength + SerialLength || m_Data.size() == AiLength + SerialLength + 1);
+}
+
+void CBarcodeSymSSCC18::LoadData()
+{
+    if (!Validate())
+        return;
+    const std::string serial = m_Data.substr(AiLength, SerialLength);
+    m_DataBytes.assign(1, static_cast<char>(Code128ByteFnc1));
+    m_DataBytes += "00";
+    m_DataBytes += serial;
+    m_DataBytes += static_cast<char>('0' + CheckDigit3131(serial.c_str(), SerialLength));
+}
+
+void CBarcodeSymSSCC18::BuildDisplayText()
+{
+    if (!Validate())
+        return;
+    // m_DataBytes: FNC1, "00", serial, check digit.
+    const std::size_t end = m_DataBytes.size() - (m_ShowCheckDigit ? 0 : 1);
+    m_DisplayText = "(00)" + m_DataBytes.substr(3, end - 3);
 }

@@ -1,11 +1,14 @@
-// SSCC-18.
+// SSCC-18: application identifier 00, 17 digits and a modulo-10 check digit,
+// as a GS1-128 symbol.
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/UCCEAN128.h"
 
-class CBarcodeSymSSCC18 : public CBarcodeSym {
-public:
+class CBarcodeSymSSCC18 : public CBarcodeSymUCCEAN128 {
+  public:
     explicit CBarcodeSymSSCC18(const CBarcodeSettings& settings);
-    bool Encode() override;
+    ~CBarcodeSymSSCC18() override = default;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 };

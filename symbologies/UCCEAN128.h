@@ -1,11 +1,23 @@
-// UCC/EAN-128.
+// UCC/EAN-128 (GS1-128): Code 128 with FNC1 and application identifiers written
+// as markers in the data text: "<FNC1>" and "<AI" + 2..5 digits + ">".
 #pragma once
 
-#include "engine/BarcodeSym.h"
+#include "symbologies/Code128.h"
 
-class CBarcodeSymUCCEAN128 : public CBarcodeSym {
-public:
+#include <string>
+
+class CBarcodeSymUCCEAN128 : public CBarcodeSymCode128 {
+  public:
     explicit CBarcodeSymUCCEAN128(const CBarcodeSettings& settings);
+    ~CBarcodeSymUCCEAN128() override = default;
     bool Encode() override;
     bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+    // Whether data of the identifier whose first two digits are `prefix` (0..99)
+    // needs an FNC1 after it when another field follows; true for -1 (no identifier).
+    static bool IsVariableLengthAI(int prefix);
+    // Resolves the markers of `data`: the bytes to encode and the human-readable text.
+    static void WalkMarkers(const std::string& data, std::string& bytes, std::string& text);
 };

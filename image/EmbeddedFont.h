@@ -1,0 +1,8 @@
+// The text font carried inside the program (Liberation Sans Regular, Latin-1
+// subset), generated at build time from assets/.
+#pragma once
+
+#include <cstddef>
+
+extern const unsigned char g_EmbeddedFont[];
+extern const std::size_t g_EmbeddedFontSize;

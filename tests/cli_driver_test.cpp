@@ -1,0 +1,562 @@
+#include "cli/Driver.h"
+#include "tests/cli_support.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+const std::string Banner = "kavren Version 1.5 (c) 2026 the kavren developers\n";
+
+const std::string Usage = Banner + R"(Usage:  kavren [OPTIONS] filename
+Example:  kavren -x 250 -y 100 -d 1234567890 c:\barcode.png
+Options:
+   -h --help        Display this usage information.
+   -x --xsize       Barcode image width.
+                    Example: -x 250
+   -y --ysize       Barcode image height.
+                    Example: -y 100
+   -n --xdim        X-Dimension.
+                    Example: -n 3
+   -d --data        Set the data that is to be encoded in the barcode.
+                    Example: -d 1234567890Data
+   -t --btype       Barcode type. Possible Values: 0..21
+                    Example: -f 7
+   -o --orient      Set the orientation. Possible Values: 0, 90, 180, 270
+                    Example: -o 90
+   -b --bcolor      Background color. Possible Values: 0x000000..0xffffff
+                    Example: -b ffff00, means yellow color in RGB
+   -r --fcolor      Foreground color. Possible Values: 0x000000..0xffffff
+                    Example: -r 000000, means black color
+   -e --tcolor      Text color. Possible Values: 0x000000..0xffffff
+                    Example: -e 0000ff means blue color
+   -q --qzone       Show quiet zones. Possible Values: 0 or 1
+                    Example: -q 1
+   -g --balign      Barcode alignment. Possible Values: 0..2
+                    Example: -g 2
+   -l --talign      Text alignment. Possible Values: 0..6
+                    Example: -l 0
+   -u --guarg       Show EAN/UPC guards. Possible Values: 0 or 1
+                    Example: -u 1
+   -s --text        Show text. Possible Values: 0 or 1
+                    Example: -s 1
+   -p --tdown       Show text above or below. Possible Values: 0(below) or 1
+                    Example: -p 1
+   -z --stst        Show start/stop chars. Possible Values: 0 or 1
+                    Example: -z 1
+   -c --schk        Show check digit. Possible Values: 0 or 1
+                    Example: -c 1
+   -k --cchk        Calculate check digit. Possible Values: 0 or 1
+                    Example: -k 1
+   -v --ntxt        Convert non printing to text. Possible Values: 0 or 1
+                    Example: -v 1
+   -a --c128        Code 128 charset. Possible Values: 0..3
+                    Example: -a 0
+   -i --w2n         Wide to narrow ratio. Possible Values: 2..
+                    Example: -i 2.5
+   -j --bred        Bar width reduction. Possible Values: -99..99
+                    Example: -j 0
+   -m --fh          Font Height.
+                    Example: -m 14
+)";
+
+std::string Failure(const std::string& message)
+{
+    return Banner + message + "\n";
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+Args With(Args args, const std::string& path)
+{
+    args.push_back(path);
+    return args;
+}
+
+// Runs the program with the output going to a fresh scratch file; the picture
+// is empty when no PNG was written.
+struct Drawn {
+    kt::RunResult run;
+    kt::Raster image;
+};
+
+Drawn Draw(const Args& args, const std::string& name = "drawn.png")
+{
+    const std::string path = kt::ScratchPath(name);
+    std::remove(path.c_str());
+    Drawn d;
+    d.run = kt::RunKavren(With(args, path));
+    kt::ReadPng(path, d.image);
+    return d;
+}
+
+std::string Describe(const Args& args)
+{
+    std::string s;
+    for (const auto& a : args)
+        s += "[" + a + "]";
+    return s;
+}
+
+// ---------------------------------------------------------------- usage and messages
+
+TEST(Driver, NoArgumentsAsksForTheFileNameWithoutUsage)
+{
+    const kt::RunResult r = kt::RunKavren({});
+    EXPECT_EQ(r.status, 11);
+    EXPECT_EQ(r.err, Failure("Error: Output file name cant be empty."));
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(Driver, HelpPrintsTheUsageOnStandardOutput)
+{
+    const std::string path = kt::ScratchPath("help.png");
+    for (const Args& args : {Args{"-h"}, Args{"--help"}, Args{"--he=3"}, Args{"-hQ"},
+                             Args{"-x", "5", "-h", "-Q"}, Args{"-h", path}, Args{"-d", "-h", "-h", path}}) {
+        const kt::RunResult r = kt::RunKavren(args);
+        EXPECT_EQ(r.status, 0) << Describe(args);
+        EXPECT_EQ(r.out, Usage) << Describe(args);
+        EXPECT_EQ(r.err, "") << Describe(args);
+        EXPECT_FALSE(kt::FileExists(path)) << Describe(args);
+    }
+}
+
+TEST(Driver, CommandLineErrorsPrintDiagnosticAndUsageOnStandardError)
+{
+    const std::string path = kt::ScratchPath("faulty.png");
+    struct Case {
+        Args args;
+        std::string diagnostic;
+    };
+    const Case cases[] = {
+        {{"-Q", path}, "Unknown option `-Q'.\n"},
+        {{"-Q", "-h", path}, "Unknown option `-Q'.\n"}, // the error comes first and ends the run
+        {{"-:", path}, "Unknown option `-:'.\n"},
+        {{"-x"}, "Missing argument for `-x'.\n"},
+        {{"-d", "A", "-t"}, "Missing argument for `-t'.\n"},
+        {{"--xsizes=3", path}, "invalid option `xsizes'.\n"},
+        {{"--data"}, "argument required: `data'.\n"},
+    };
+    for (const Case& c : cases) {
+        const kt::RunResult r = kt::RunKavren(c.args);
+        EXPECT_EQ(r.status, 1) << Describe(c.args);
+        EXPECT_EQ(r.err, c.diagnostic + Usage) << Describe(c.args);
+        EXPECT_EQ(r.out, "") << Describe(c.args);
+        EXPECT_FALSE(kt::FileExists(path)) << Describe(c.args);
+    }
+}
+
+TEST(Driver, UsagePrinterReturnsItsStatus)
+{
+    kt::StreamCapture out(stdout, "usage.out");
+    EXPECT_EQ(PrintUsage(stdout, 7), 7);
+    EXPECT_EQ(out.Release(), Usage);
+}
+
+TEST(Driver, MessagesOfEveryCode)
+{
+    const std::pair<int, const char*> table[] = {
+        {0, "Ok."},
+        {1, "Error: Invalid argument."},
+        {2, "Error: Fail."},
+        {3, "Error: Cant initialize PNG creator."},
+        {4, "Error: Cant set up a barcode type (symbology)"},
+        {5, "Error: Invalid barcode size."},
+        {6, "Error: Invalid barcode text."},
+        {11, "Error: Output file name cant be empty."},
+        {12, "Error: Cant open output file."},
+        {13, "Error: Cant close output file."},
+        {14, "Error: Unknown exception."},
+        {7, "Error: Unknown error."},
+        {10, "Error: Unknown error."},
+        {15, "Error: Unknown error."},
+        {-1, "Error: Unknown error."},
+    };
+    for (const auto& [code, message] : table)
+        EXPECT_STREQ(ErrorMessage(code), message) << code;
+}
+
+TEST(Driver, RunsAreIndependentInOneProcess)
+{
+    // A first run that stops mid-way in the options must not leak parser
+    // state into the next one.
+    kt::StreamCapture err(stderr, "reentry.err");
+    kt::StreamCapture out(stdout, "reentry.out");
+    kt::ArgVector faulty({"-x"});
+    EXPECT_EQ(RunKavren(faulty.Count(), faulty.Get()), 1);
+    kt::ArgVector help({"-h"});
+    EXPECT_EQ(RunKavren(help.Count(), help.Get()), 0);
+    kt::ArgVector cluster({"-hx", "1"});
+    EXPECT_EQ(RunKavren(cluster.Count(), cluster.Get()), 0);
+    kt::ArgVector none({});
+    EXPECT_EQ(RunKavren(none.Count(), none.Get()), 11);
+    EXPECT_EQ(out.Release(), Usage + Usage);
+    EXPECT_EQ(err.Release(),
+              "Missing argument for `-x'.\n" + Usage + Failure("Error: Output file name cant be empty."));
+}
+
+// ---------------------------------------------------------------- colours
+
+TEST(Driver, ColoursAreReadAsRgbHexAndStoredBlueGreenRed)
+{
+    struct Case {
+        const char* text;
+        std::uint32_t parsed;
+        std::uint32_t stored;
+    };
+    const Case cases[] = {
+        {"ffff00", 0xffff00, 0x00ffff}, // yellow
+        {"0000ff", 0x0000ff, 0xff0000}, // blue
+        {"FF8000", 0xff8000, 0x0080ff}, // upper case digits
+        {"0xffff00", 0, 0},             // no prefix: reading stops at the x
+        {"", 0, 0},
+        {"zz", 0, 0},
+        {"12g456", 0x12, 0x120000},          // stops at the first non-digit
+        {"123456789", 0x23456789, 0x896745}, // only the last eight digits survive, only six count
+        {"ff000000", 0xff000000, 0},         // the top byte is dropped
+        {" ff", 0, 0},                       // no white space skipped
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseHexColor(c.text), c.parsed) << c.text;
+        EXPECT_EQ(SwapRedBlue(ParseHexColor(c.text)), c.stored) << c.text;
+    }
+}
+
+// Colour of the pixel at the image's top-left corner, inside the quiet zone.
+TEST(Driver, ColoursReachThePicture)
+{
+    const Drawn yellow = Draw({"-b", "ffff00", "-r", "0000ff"});
+    ASSERT_EQ(yellow.run.status, 0) << yellow.run.err;
+    EXPECT_EQ(yellow.image.At(0, 0), 0x00ffffU);
+    bool blueBar = false;
+    for (int x = 0; x < yellow.image.width; ++x)
+        blueBar = blueBar || yellow.image.At(x, yellow.image.height / 4) == 0xff0000U;
+    EXPECT_TRUE(blueBar);
+
+    const Drawn black = Draw({"-b", "0xffff00"});
+    ASSERT_EQ(black.run.status, 0) << black.run.err;
+    EXPECT_EQ(black.image.At(0, 0), 0U);
+
+    // Fully covered text pixels carry the text colour; nothing is drawn black.
+    const Drawn blueText = Draw({"-e", "0000ff"});
+    ASSERT_EQ(blueText.run.status, 0) << blueText.run.err;
+    bool blue = false;
+    const int textRow0 = blueText.image.height * 3 / 4;
+    for (int y = textRow0; y < blueText.image.height; ++y)
+        for (int x = 0; x < blueText.image.width; ++x)
+            blue = blue || blueText.image.At(x, y) == 0xff0000U;
+    EXPECT_TRUE(blue);
+}
+
+// ---------------------------------------------------------------- option values
+
+TEST(Driver, OptionValuesCountOnlyWhenAccepted)
+{
+    const Args fixed = {"-x", "400", "-y", "150"};
+    struct Case {
+        Args base;     // added to the fixed size for all three pictures
+        Args ignored;  // must give the same picture as the base
+        Args accepted; // a neighbouring value that does change it (empty: none)
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{}, {"-t", "22"}, {}},
+        {{}, {"-t", "-1"}, {}},
+        {{}, {"-o", "45"}, {"-o", "180"}},
+        {{}, {"-o", "-90"}, {"-o", "180"}},
+        {{}, {"-g", "3"}, {"-g", "0"}},
+        {{}, {"-g", "-1"}, {"-g", "1"}},
+        {{}, {"-l", "7"}, {}},
+        {{}, {"-l", "-1"}, {}},
+        {{}, {"-m", "0"}, {"-m", "30"}},
+        {{}, {"-m", "-14"}, {"-m", "30"}},
+        {{}, {"-a", "5"}, {"-a", "2"}},            // charset B encodes the digits one by one
+        {{}, {"-a", "-1"}, {"-a", "2"}},
+        {{}, {"-j", "100"}, {"-j", "50"}},         // 100 % would remove every narrow bar
+        {{}, {"-j", "-100"}, {"-j", "-50"}},
+        {{"-t", "2"}, {"-i", "0"}, {"-i", "3"}},    // Code 39 has wide elements
+        {{"-t", "2"}, {"-i", "-2"}, {"-i", "3"}},
+        {{"-t", "2"}, {"-i", "1e300"}, {"-i", "3"}},  // no float holds it
+        {{}, {"-q", "7"}, {"-q", "yes"}},          // any non-zero is on; a word reads as 0
+        {{}, {"-s", "-1"}, {"-s", "0"}},
+        {{}, {"-b", "FFFFFF"}, {"-b", "fffffe"}},
+        {{}, {"-r", "1000000"}, {"-r", "000001"}},  // only the last six digits count
+        {{"-o", "90"}, {"-o", "400"}, {"-o", "270"}},  // the last accepted value wins
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Args base = fixed;
+        base.insert(base.end(), c.base.begin(), c.base.end());
+        const Drawn reference = Draw(base, "reference.png");
+        ASSERT_EQ(reference.run.status, 0) << Describe(base) << reference.run.err;
+        ASSERT_GT(reference.image.width, 0) << Describe(base);
+
+        Args ignored = base;
+        ignored.insert(ignored.end(), c.ignored.begin(), c.ignored.end());
+        const Drawn same = Draw(ignored);
+        EXPECT_EQ(same.run.status, 0) << Describe(ignored) << same.run.err;
+        EXPECT_EQ(same.image.rgb, reference.image.rgb) << Describe(ignored);
+        if (c.accepted.empty())
+            continue;
+        Args accepted = base;
+        accepted.insert(accepted.end(), c.accepted.begin(), c.accepted.end());
+        const Drawn other = Draw(accepted);
+        EXPECT_EQ(other.run.status, 0) << Describe(accepted) << other.run.err;
+        EXPECT_GT(other.image.width, 0) << Describe(accepted);
+        EXPECT_NE(other.image.rgb, reference.image.rgb) << Describe(accepted);
+    }
+}
+
+TEST(Driver, NumbersAreReadLeniently)
+{
+    struct Case {
+        const char* text; // given as the image width
+        int status;
+        int width; // 0: not accepted, the width comes from the barcode
+    };
+    const Case cases[] = {
+        {"300", 0, 300},  {" 300", 0, 300}, {"+300", 0, 300}, {"300px", 0, 300}, {"\t300.9", 0, 300},
+        {"0300", 0, 300}, {"0", 0, 0},      {"-300", 0, 0},   {"abc", 0, 0},     {"", 0, 0},
+        {"- 300", 0, 0},  {"3e2", 5, 3}, // integers stop at the 'e': 3 pixels hold no barcode
+    };
+    const Drawn free = Draw({});
+    ASSERT_EQ(free.run.status, 0) << free.run.err;
+    for (const Case& c : cases) {
+        const Drawn d = Draw({"-x", c.text});
+        EXPECT_EQ(d.run.status, c.status) << "[" << c.text << "]" << d.run.err;
+        if (c.status != 0)
+            continue;
+        EXPECT_EQ(d.image.width, c.width ? c.width : free.image.width) << "[" << c.text << "]";
+        EXPECT_EQ(d.image.height, 200) << "[" << c.text << "]";
+    }
+}
+
+// ---------------------------------------------------------------- sizing mode
+
+TEST(Driver, ImageSizeFollowsTheSizingMode)
+{
+    // The length of the default Code 128 symbol at 2 pixels per module.
+    const Drawn free = Draw({});
+    ASSERT_EQ(free.run.status, 0) << free.run.err;
+    const int length = free.image.width;
+    ASSERT_GT(length, 0);
+    EXPECT_EQ(free.image.height, 200);
+
+    struct Case {
+        Args args;
+        int width; // -1: the symbol length
+        int height;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"-x", "300"}, 300, 200},                 // width along the reading direction: fixed
+        {{"-x", "300", "-o", "180"}, 300, 200},
+        {{"-x", "300", "-o", "90"}, 300, -1},      // width across it: the height follows
+        {{"-y", "100"}, -1, 100},                  // height across it: the width follows
+        {{"-y", "300", "-o", "270"}, 200, 300},    // height along it: fixed
+        {{"-x", "0"}, -1, 200},                    // 0 counts as not given
+        {{"-x", "0", "-y", "0", "-o", "90"}, 200, -1},
+        {{"-n", "-2"}, -1, 200},                   // not above 0: the default 2 stays
+        {{"-n", "abc"}, -1, 200},
+        {{"-n", "nan"}, -1, 200},
+        {{"-n", "inf"}, -1, 200},
+        {{"-n", "0x3"}, -1, 200},                  // decimal only: reads as 0
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const Drawn d = Draw(c.args);
+        ASSERT_EQ(d.run.status, 0) << Describe(c.args) << d.run.err;
+        EXPECT_EQ(d.image.width, c.width < 0 ? length : c.width) << Describe(c.args);
+        EXPECT_EQ(d.image.height, c.height < 0 ? length : c.height) << Describe(c.args);
+    }
+}
+
+TEST(Driver, XDimensionRoundsToWholePixels)
+{
+    // The symbol length is proportional to the module width (quiet zones are
+    // modules too), so it is compared with the default of 2 pixels.
+    const Drawn two = Draw({});
+    ASSERT_EQ(two.run.status, 0) << two.run.err;
+    struct Case {
+        Args args;
+        int pixels;
+    };
+    const Case cases[] = {
+        {{"-n", "2.5"}, 3}, {{"-n", "3"}, 3},   {{"-n", "3.49"}, 3},  {{"--xdim=1.5", "-n", "2.6"}, 3},
+        {{"-n", "1.5"}, 2}, {{"-n", "2.4"}, 2}, {{"-n", "0.3e1"}, 3}, {{"-n", "1.49"}, 1},
+        {{"-n", ".5"}, 1},
+    };
+    for (const Case& c : cases) {
+        const Drawn d = Draw(c.args);
+        ASSERT_EQ(d.run.status, 0) << Describe(c.args) << d.run.err;
+        EXPECT_EQ(d.image.width * 2, two.image.width * c.pixels) << Describe(c.args);
+    }
+}
+
+// ---------------------------------------------------------------- failures
+
+TEST(Driver, EveryFailureHasTheTwoLineFormAndWritesNothing)
+{
+    const std::string path = kt::ScratchPath("keep.png");
+    struct Case {
+        Args args;
+        int code;
+        const char* message;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"-n", "0.4"}, 1, "Error: Invalid argument."},                // 0 pixels per module
+        {{"-n", "0.4", "-o", "90", "-y", "0"}, 1, "Error: Invalid argument."},
+        {{"-n", "1e300"}, 1, "Error: Invalid argument."},              // no int32 length
+        {{"-x", "99999999999"}, 3, "Error: Cant initialize PNG creator."},  // saturates, too wide
+        {{"-o", "90", "-y", "2000000"}, 3, "Error: Cant initialize PNG creator."},
+        {{"-n", "100000"}, 3, "Error: Cant initialize PNG creator."},  // far too long a symbol
+        {{"-x", "10"}, 5, "Error: Invalid barcode size."},
+        {{"-x", "10", "-t", "11", "-d", "ABC"}, 5, "Error: Invalid barcode size."},  // size before text
+        {{"-x", "400", "-t", "11", "-d", "ABC"}, 6, "Error: Invalid barcode text."},
+        {{"-x", "400", "-t", "11", "-d", ""}, 6, "Error: Invalid barcode text."},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        WriteFile(path, "keep me");
+        const kt::RunResult r = kt::RunKavren(With(c.args, path));
+        EXPECT_EQ(r.status, c.code) << Describe(c.args);
+        EXPECT_EQ(r.err, Failure(c.message)) << Describe(c.args);
+        EXPECT_EQ(r.out, "") << Describe(c.args);
+        EXPECT_EQ(ReadFile(path), "keep me") << Describe(c.args);
+    }
+}
+
+TEST(Driver, UnopenableOutputIsCode12)
+{
+    for (const std::string& path :
+         {kt::ScratchPath("no/such/dir/out.png"), std::string(""), kt::ScratchPath("")}) {
+        const kt::RunResult r = kt::RunKavren({path});
+        EXPECT_EQ(r.status, 12) << "[" << path << "]";
+        EXPECT_EQ(r.err, Failure("Error: Cant open output file.")) << "[" << path << "]";
+    }
+}
+
+TEST(Driver, FailedWriteIsCode13AndSparesDevices)
+{
+    const kt::RunResult r = kt::RunKavren({"/dev/full"});
+    EXPECT_EQ(r.status, 13);
+    EXPECT_EQ(r.err, Failure("Error: Cant close output file."));
+    struct stat st {};
+    ASSERT_EQ(stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+// Runs the program under a 1 KiB file-size limit, so writing a large PNG fails
+// half-way (EFBIG; the signal is ignored so the write reports it).
+kt::RunResult RunWithSmallFileLimit(const std::string& path)
+{
+    const std::string script = std::string("trap '' XFSZ; ulimit -f 1; exec 2>&1; exec ") + KAVREN_BINARY +
+                               " -x 2000 -y 2000 -n 1 -d LargePicture " + path;
+    return kt::RunCommand("sh -c \"" + script + "\"");
+}
+
+TEST(Driver, HalfWrittenFileIsRemoved)
+{
+    const std::string path = kt::ScratchPath("partial.png");
+    WriteFile(path, "old");
+    const kt::RunResult r = RunWithSmallFileLimit(path);
+    EXPECT_EQ(r.status, 13);
+    EXPECT_EQ(r.out, Failure("Error: Cant close output file."));
+    EXPECT_FALSE(kt::FileExists(path));
+}
+
+TEST(Driver, HalfWrittenFileBehindALinkIsEmptiedAndTheLinkKept)
+{
+    const std::string target = kt::ScratchPath("target.png");
+    const std::string link = kt::ScratchPath("link.png");
+    WriteFile(target, "old");
+    std::remove(link.c_str());
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    const kt::RunResult r = RunWithSmallFileLimit(link);
+    EXPECT_EQ(r.status, 13);
+    struct stat st {};
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile(target), "");
+}
+
+// ---------------------------------------------------------------- success
+
+TEST(Driver, SuccessPrintsNothingAndReplacesTheFile)
+{
+    const std::string path = kt::ScratchPath("replace.png");
+    WriteFile(path, std::string(100000, 'x')); // longer than the PNG: must be cut
+    const kt::RunResult r = kt::RunKavren({"-d", "HELLO", path});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    kt::Raster image;
+    ASSERT_TRUE(kt::ReadPng(path, image));
+    EXPECT_EQ(kt::Zbar(path), std::vector<std::string>{"CODE-128:HELLO"});
+    EXPECT_EQ(ReadFile(path).find("xxxx"), std::string::npos);
+}
+
+TEST(Driver, OptionsAfterTheFileNameAreNotRead)
+{
+    const std::string path = kt::ScratchPath("first.png");
+    for (const Args& args :
+         {Args{path, "-t", "3"}, Args{"--", path, "-t", "3"}, Args{"-d", "A1", "--", path, "-d", "B"}}) {
+        std::remove(path.c_str());
+        const kt::RunResult r = kt::RunKavren(args);
+        ASSERT_EQ(r.status, 0) << Describe(args) << r.err;
+        const std::string expected = args[0] == "-d" ? "CODE-128:A1" : "CODE-128:1234567";
+        EXPECT_EQ(kt::Zbar(path), std::vector<std::string>{expected}) << Describe(args);
+    }
+}
+
+TEST(Driver, SettingsReachTheDecodedSymbol)
+{
+    // Orientation, module width, colours and type all come through the driver.
+    struct Case {
+        Args args;
+        std::string decoded;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"-d", "kavren-42"}, "CODE-128:kavren-42"},
+        {{"--data=Orient 90", "-o", "90"}, "CODE-128:Orient 90"},
+        {{"--data=Orient 180", "--orient", "180"}, "CODE-128:Orient 180"},
+        {{"--data=Orient 270", "--or=270", "-n", "3"}, "CODE-128:Orient 270"},
+        {{"-d", "Narrow", "-n", "1"}, "CODE-128:Narrow"},
+        {{"-d", "Colour", "-r", "000080", "-b", "ffffc0", "-e", "ff0000"}, "CODE-128:Colour"},
+        {{"-d", "Fixed", "-x", "500", "-y", "120", "-g", "0"}, "CODE-128:Fixed"},
+        {{"-t", "11", "-d", "400638133393"}, "EAN-13:4006381333931"},
+        {{"-t", "11", "-d", "400638133393", "-x", "300", "-s", "0"}, "EAN-13:4006381333931"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const std::string path = kt::ScratchPath("decoded.png");
+        std::remove(path.c_str());
+        const kt::RunResult r = kt::RunKavren(With(c.args, path));
+        ASSERT_EQ(r.status, 0) << Describe(c.args) << r.err;
+        EXPECT_EQ(kt::Zbar(path), std::vector<std::string>{c.decoded}) << Describe(c.args);
+    }
+}
+
+} // namespace

@@ -1,0 +1,305 @@
+// The symbology base without pixels: texts, calling order, element lengths,
+// fit rules, the module-width search and where the bars start.
+#include "tests/engine_support.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+using et::MakeSym;
+using et::Modules;
+
+namespace {
+
+TEST(EngineSettings, DefaultsAndCopies)
+{
+    const CBarcodeSettings s;
+    EXPECT_EQ(s.m_Type, 0);
+    EXPECT_EQ(s.m_Data, "012345");
+    EXPECT_TRUE(s.m_DataBytes.empty());
+    EXPECT_TRUE(s.m_DisplayText.empty());
+    EXPECT_EQ(s.m_BackColor, 0xffffffU);
+    EXPECT_EQ(s.m_BarcodeAlign, 2);
+    EXPECT_EQ(s.m_FontHeight, 14);
+    EXPECT_FLOAT_EQ(s.m_WideToNarrow, 3.0F);
+    EXPECT_TRUE(s.m_QuietZones && s.m_ShowGuards && s.m_ShowText && s.m_TextBelow);
+    EXPECT_TRUE(s.m_ShowCheckDigit && s.m_CalcCheckDigit && s.m_ConvertNonPrinting);
+    EXPECT_FALSE(s.m_KeepBackground || s.m_ShowStartStop || s.m_EanTextFlush);
+
+    CBarcodeSettings copy = s;
+    EXPECT_EQ(copy, s);
+    copy.m_Data += "9"; // the copy owns its own text
+    EXPECT_EQ(s.m_Data, "012345");
+}
+
+TEST(EngineText, ControlCharNamesFollowAscii)
+{
+    EXPECT_STREQ(ControlCharNames[0], "<NULL>");
+    EXPECT_STREQ(ControlCharNames[9], "<TAB>");
+    EXPECT_STREQ(ControlCharNames[13], "<CR>");
+    EXPECT_STREQ(ControlCharNames[27], "<ESC>");
+    EXPECT_STREQ(ControlCharNames[31], "<US>");
+}
+
+TEST(EngineText, BytesToText)
+{
+    struct Case {
+        std::string bytes;
+        bool convert;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"A\tB", true, "A<TAB>B"},              // control character by name
+        {"A\tB", false, "AB"},                  // ... or left out
+        {"\x7f", true, "\x7f"},                 // DEL is not a control name
+        {"\x80\xff ", true, "\x80\xff "},       // high bytes and space copied
+        {std::string(1, '\0'), true, "<NULL>"}, // byte 0 is a character too
+        {std::string("\x1f\0", 2), false, ""},  // all dropped
+        {"", true, ""},                         // nothing in, nothing out
+    };
+    for (const Case& c : cases) {
+        std::string out = "left over";
+        BytesToText(c.bytes, out, c.convert);
+        EXPECT_EQ(out, c.expected) << "bytes of length " << c.bytes.size() << ", convert " << c.convert;
+    }
+}
+
+TEST(EngineText, IsAllDigits)
+{
+    EXPECT_FALSE(CBarcodeSym::IsAllDigits(nullptr));
+    EXPECT_FALSE(CBarcodeSym::IsAllDigits(""));
+    EXPECT_FALSE(CBarcodeSym::IsAllDigits("12a"));
+    EXPECT_FALSE(CBarcodeSym::IsAllDigits("-1"));
+    EXPECT_FALSE(CBarcodeSym::IsAllDigits(" 1"));
+    EXPECT_FALSE(CBarcodeSym::IsAllDigits("1\xb2")); // Latin-1 superscript two
+    EXPECT_TRUE(CBarcodeSym::IsAllDigits("0"));
+    EXPECT_TRUE(CBarcodeSym::IsAllDigits("0123456789"));
+}
+
+TEST(EngineOrder, EncodeLoadsDataAndTextThenPattern)
+{
+    auto sym = MakeSym(Modules("101"));
+    EXPECT_TRUE(sym->m_Valid);
+    EXPECT_EQ(sym->m_DataBytes, "012345");
+    EXPECT_EQ(sym->m_DisplayText, "012345");
+    EXPECT_EQ(sym->m_Pattern, Modules("101"));
+}
+
+TEST(EngineOrder, SetDataEncodesOnlyOnChange)
+{
+    auto sym = MakeSym(Modules("1"));
+    ASSERT_EQ(sym->m_EncodeCalls, 1);
+    sym->SetData("012345"); // the text already held
+    sym->SetData(nullptr);
+    EXPECT_EQ(sym->m_EncodeCalls, 1);
+    sym->SetData("ABC");
+    EXPECT_EQ(sym->m_EncodeCalls, 2);
+    EXPECT_EQ(sym->m_DataBytes, "ABC");
+    EXPECT_EQ(sym->m_DisplayText, "ABC");
+}
+
+TEST(EngineOrder, InvalidTextKeepsTheLastGoodEncoding)
+{
+    auto sym = MakeSym(Modules("1101"));
+    sym->SetData("bad");
+    EXPECT_FALSE(sym->m_Valid);
+    EXPECT_EQ(sym->m_DataBytes, "012345");
+    EXPECT_EQ(sym->m_DisplayText, "012345");
+    EXPECT_EQ(sym->m_Pattern, Modules("1101"));
+
+    sym->SetData(""); // an empty text fails HasData
+    EXPECT_FALSE(sym->m_Valid);
+
+    sym->SetData("OK");
+    EXPECT_TRUE(sym->m_Valid);
+    EXPECT_EQ(sym->m_DataBytes, "OK");
+}
+
+TEST(EngineOrder, FlagChangeTakesEffectOnlyWithEncode)
+{
+    auto sym = MakeSym(Modules("1"));
+    sym->m_CalcCheckDigit = true; // the stand-in check bar appears only after Encode
+    EXPECT_EQ(sym->m_Pattern, Modules("1"));
+    sym->Encode();
+    EXPECT_EQ(sym->m_Pattern, (std::vector<std::uint8_t>{BAR1, BAR1}));
+}
+
+// ---- Lengths ---------------------------------------------------------------
+
+TEST(EngineLength, SymbolLengths)
+{
+    struct Case {
+        std::vector<std::uint8_t> codes;
+        bool quietZones;
+        float ratio;
+        int m;
+        std::int32_t expected;
+    };
+    const std::vector<std::uint8_t> mixed = {BAR1, SPACE1, WIDE_BAR, WIDE_SPACE, BAR1}; // n = 3, k = 2
+    const std::vector<std::uint8_t> allMultiWidth = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    const Case cases[] = {
+        {mixed, true, 3.0F, 1, 20 + 3 + 6},       // 20m + n*m + k*W
+        {mixed, true, 3.0F, 2, 2 * (20 + 3 + 6)}, // W = 3m, so the length doubles
+        {{WIDE_BAR}, false, 2.5F, 1, 3},          // 2.5 rounds away from zero
+        {{WIDE_BAR}, false, 2.5F, 2, 5},
+        {allMultiWidth, false, 3.0F, 1, 21}, // 1,2,1,2,3,3,4,4,1 modules
+        {allMultiWidth, false, 3.0F, 3, 63},
+        {{9, 10, 11, 14, 255}, false, 3.0F, 5, 0},           // postal and unknown codes are 0 long
+        {{9, 10, 11}, true, 3.0F, 2, 40},                    // ... leaving the quiet zones
+        {{}, true, 3.0F, 0, 0},                              // no width, no length
+        {mixed, true, 3.0F, -1, INT32_MAX},                  // "no width found"
+        {mixed, true, 3.0F, -7, INT32_MAX},                  // a negative width has no length
+        {{}, true, 3.0F, 200'000'000, INT32_MAX},            // quiet zones alone pass int32
+        {{}, true, 3.0F, INT32_MAX, INT32_MAX},              // 10 m itself passes int32
+        {{BAR4}, false, 3.0F, 400'000'000, 1'600'000'000},   // large but exact
+        {{BAR4, BAR4}, false, 3.0F, 400'000'000, INT32_MAX}, // the sum passes int32
+        {{WIDE_BAR}, false, 1e9F, 3, INT32_MAX},             // W saturates
+        {{WIDE_BAR}, false, 1e30F, 1, INT32_MAX},
+        {{WIDE_BAR}, false, 1000.0F, 1, 1000},
+        {{WIDE_BAR, BAR1}, false, -3.0F, 1, 1}, // a negative ratio gives no width
+    };
+    for (const Case& c : cases) {
+        CBarcodeSettings s = et::PlainSettings();
+        s.m_QuietZones = c.quietZones;
+        s.m_WideToNarrow = c.ratio;
+        auto sym = MakeSym(c.codes, s);
+        EXPECT_EQ(sym->GetSymbolLength(c.m), c.expected)
+            << c.codes.size() << " codes, ratio " << c.ratio << ", m " << c.m;
+    }
+}
+
+TEST(EngineLength, QuietZoneAndFreeSpace)
+{
+    auto sym = MakeSym(Modules("1011")); // 4 modules, 24 with quiet zones at m = 1
+    EXPECT_EQ(sym->GetQuietZoneWidth(3), 30);
+    EXPECT_EQ(sym->GetQuietZoneWidth(-1), 0);
+    EXPECT_EQ(sym->GetFreeSpace(1, 30, 5), 6);
+    EXPECT_EQ(sym->GetFreeSpace(2, 30, 5), -18);
+    EXPECT_EQ(sym->GetFreeSpace(-1, 1000, 1000), INT32_MIN);
+    EXPECT_EQ(sym->GetFreeSpace(INT32_MAX, INT32_MAX, 5), INT32_MIN); // length not computable
+    EXPECT_EQ(sym->GetFreeSpace(1, INT32_MIN, 5), INT32_MIN);         // no wrap-around
+    sym->m_Orientation = 90;                                          // the height runs along the symbol
+    EXPECT_EQ(sym->GetFreeSpace(1, 5, 30), 6);
+    sym->m_QuietZones = false;
+    EXPECT_EQ(sym->GetQuietZoneWidth(3), 0);
+    EXPECT_EQ(sym->GetFreeSpace(1, 5, 30), 26);
+}
+
+// ---- Fit and module width ----------------------------------------------------
+
+TEST(EngineFit, FindModuleWidthAndFitLimits)
+{
+    // 20m quiet zones + 4 modules: 24 pixels per module width.
+    struct Case {
+        int orientation;
+        bool quietZones;
+        std::vector<std::uint8_t> codes;
+        Size area;
+        std::int32_t expected;
+    };
+    const auto bars = Modules("1011");
+    const Case cases[] = {
+        {0, true, bars, {24, 50}, 1},  // exactly the length at m = 1
+        {0, true, bars, {23, 50}, -1}, // one pixel short
+        {0, true, bars, {48, 50}, 2},  // exactly m = 2
+        {0, true, bars, {71, 50}, 2},  // one short of m = 3
+        {0, true, bars, {72, 50}, 3},
+        {90, true, bars, {50, 72}, 3}, // vertical: the height counts
+        {90, true, bars, {72, 50}, 2},
+        {270, true, bars, {10, 23}, -1},
+        {0, false, {}, {100, 50}, 1},                           // no symbol at all: it never grows, so 1
+        {0, false, {}, {0, 50}, 1},                             // ... and fits even an empty area
+        {0, false, {9, 10, 11}, {10, 50}, 1},                   // only zero-length codes
+        {0, false, {WIDE_BAR}, {1000, 50}, 400},                // W = 2.5m: beyond the stepped widths
+        {0, true, bars, {INT32_MAX, 50}, (INT32_MAX - 1) / 24}, // any area ends quickly
+        {0, true, bars, {INT32_MIN, 50}, -1},
+        {0, false, {BAR1}, {INT32_MAX, 1}, INT32_MAX - 1}, // length INT32_MAX is "no length"
+    };
+    for (const Case& c : cases) {
+        CBarcodeSettings s = et::PlainSettings();
+        s.m_Orientation = c.orientation;
+        s.m_QuietZones = c.quietZones;
+        s.m_WideToNarrow = 2.5F;
+        auto sym = MakeSym(c.codes, s);
+        EXPECT_EQ(sym->FindModuleWidth(&c.area), c.expected)
+            << "orientation " << c.orientation << ", area " << c.area.width << "x" << c.area.height;
+    }
+}
+
+TEST(EngineFit, CrossExtentMustExceedTheTextBand)
+{
+    auto sym = MakeSym(Modules("1011"));
+    sym->m_TextHeight = 20;
+    EXPECT_FALSE(sym->FitsInto(1, 24, 20));
+    EXPECT_TRUE(sym->FitsInto(1, 24, 21));
+    EXPECT_FALSE(sym->FitsInto(1, 23, 21));
+    EXPECT_FALSE(sym->FitsInto(-1, 1000, 1000));
+    sym->m_Orientation = 270; // cross extent is the width
+    EXPECT_FALSE(sym->FitsInto(1, 20, 24));
+    EXPECT_TRUE(sym->FitsInto(1, 21, 24));
+
+    sym->m_ModuleWidth = 1;
+    sym->m_AreaWidth = 21;
+    sym->m_AreaHeight = 24;
+    EXPECT_TRUE(sym->FitsCurrentArea());
+    sym->m_AreaHeight = 23;
+    EXPECT_FALSE(sym->FitsCurrentArea());
+}
+
+// ---- Origin of the first module ------------------------------------------------
+
+TEST(EngineOrigin, AlignmentAndOrientation)
+{
+    // Symbol of 24 pixels at m = 1 in an area 30 long: 6 pixels free.
+    struct Case {
+        int orientation;
+        int align;
+        int x, y, offset;
+    };
+    const Rect area{100, 130, 200, 230}; // 30 x 30 at (100, 200)
+    const Case cases[] = {
+        {0, 0, 110, 200, 10},                           // at the start: just past the quiet zone
+        {0, 1, 116, 200, 16},                           // at the end: all free space before it
+        {0, 2, 113, 200, 13},                           // centred
+        {0, 7, 110, 200, 10},                           // unknown alignment acts as 0
+        {90, 0, 100, 220, 10},                          // from the bottom edge, reading upward
+        {90, 2, 100, 217, 13},  {180, 0, 120, 230, 10}, // from the right, on the bottom edge
+        {180, 1, 114, 230, 16}, {270, 0, 130, 210, 10}, // on the right edge, reading downward
+        {270, 1, 130, 216, 16}, {45, 2, 100, 200, 13},  // unknown orientation: the corner, nothing moved
+    };
+    for (const Case& c : cases) {
+        CBarcodeSettings s = et::PlainSettings();
+        s.m_Orientation = c.orientation;
+        s.m_BarcodeAlign = c.align;
+        auto sym = MakeSym(Modules("1011"), s);
+        sym->m_ModuleWidth = 1;
+        sym->m_AreaWidth = 30;
+        sym->m_AreaHeight = 30;
+        int x = 0;
+        int y = 0;
+        EXPECT_EQ(sym->GetBarsOrigin(&area, &x, &y), c.offset) << "o " << c.orientation << " a " << c.align;
+        EXPECT_EQ(x, c.x) << "o " << c.orientation << " a " << c.align;
+        EXPECT_EQ(y, c.y) << "o " << c.orientation << " a " << c.align;
+    }
+}
+
+TEST(EngineOrigin, OneSparePixelMovesOnlyEndAlignedBars)
+{
+    for (int align : {0, 1, 2}) {
+        CBarcodeSettings s = et::PlainSettings();
+        s.m_BarcodeAlign = align;
+        auto sym = MakeSym(Modules("1011"), s);
+        const Rect area{0, 25, 0, 40};
+        const Size size{25, 40};
+        sym->m_ModuleWidth = sym->FindModuleWidth(&size);
+        sym->m_AreaWidth = 25;
+        sym->m_AreaHeight = 40;
+        int x = 0;
+        int y = 0;
+        sym->GetBarsOrigin(&area, &x, &y);
+        EXPECT_EQ(sym->m_ModuleWidth, 1);
+        EXPECT_EQ(x, align == 1 ? 11 : 10) << "alignment " << align;
+    }
+}
+
+} // namespace

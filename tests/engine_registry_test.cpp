@@ -1,0 +1,217 @@
+// The symbology registry and the barcode manager: number to class, switching
+// the symbology with every setting kept, and the symbol length for an x-dimension.
+#include "engine/Barcode.h"
+#include "symbologies/Codabar.h"
+#include "symbologies/Code11.h"
+#include "symbologies/Code128.h"
+#include "symbologies/Code39.h"
+#include "symbologies/Code39Ext.h"
+#include "symbologies/Code93.h"
+#include "symbologies/Code93Ext.h"
+#include "symbologies/EAN13.h"
+#include "symbologies/EAN14.h"
+#include "symbologies/EAN2.h"
+#include "symbologies/EAN5.h"
+#include "symbologies/EAN8.h"
+#include "symbologies/ITF14.h"
+#include "symbologies/Industr25.h"
+#include "symbologies/Interl25.h"
+#include "symbologies/MSI.h"
+#include "symbologies/PostPlaNet.h"
+#include "symbologies/SSCC18.h"
+#include "symbologies/UCCEAN128.h"
+#include "symbologies/UPCA.h"
+#include "symbologies/UPCE.h"
+
+#include <gtest/gtest.h>
+
+#include <typeindex>
+#include <typeinfo>
+
+namespace {
+
+TEST(EngineRegistry, EveryNumberMakesItsClass)
+{
+    const std::type_index classes[] = {
+        typeid(CBarcodeSymInterl25),   typeid(CBarcodeSymIndustr25), typeid(CBarcodeSymCode39),
+        typeid(CBarcodeSymCode39Ext),  typeid(CBarcodeSymCode11),    typeid(CBarcodeSymCodabar),
+        typeid(CBarcodeSymMSI),        typeid(CBarcodeSymCode128),   typeid(CBarcodeSymEAN2),
+        typeid(CBarcodeSymEAN5),       typeid(CBarcodeSymEAN8),      typeid(CBarcodeSymEAN13),
+        typeid(CBarcodeSymEAN14),      typeid(CBarcodeSymUPCA),      typeid(CBarcodeSymUPCE),
+        typeid(CBarcodeSymUCCEAN128),  typeid(CBarcodeSymSSCC18),    typeid(CBarcodeSymPostPlaNet),
+        typeid(CBarcodeSymPostPlaNet), typeid(CBarcodeSymCode93),    typeid(CBarcodeSymCode93Ext),
+        typeid(CBarcodeSymITF14),
+    };
+    for (int type = 0; type < 22; ++type) {
+        CBarcodeSettings s;
+        s.m_Type = type;
+        const std::unique_ptr<CBarcodeSym> sym = CreateBarcodeSym(s);
+        ASSERT_TRUE(sym) << type;
+        EXPECT_EQ(std::type_index(typeid(*sym)), classes[type]) << type;
+        EXPECT_EQ(sym->m_Type, type);
+        if (const auto* postal = dynamic_cast<const CBarcodeSymPostPlaNet*>(sym.get())) {
+            EXPECT_EQ(postal->m_IsPostNet, type == 17);
+        }
+    }
+    for (const int type : {-1, 22, 1000}) {
+        CBarcodeSettings s;
+        s.m_Type = type;
+        EXPECT_FALSE(CreateBarcodeSym(s)) << type;
+    }
+}
+
+TEST(EngineRegistry, ObjectsWithInvalidDataAreStillMade)
+{
+    CBarcodeSettings s;
+    s.m_Type = 11; // EAN-13 takes digits only
+    s.m_Data = "not digits";
+    const std::unique_ptr<CBarcodeSym> sym = CreateBarcodeSym(s);
+    ASSERT_TRUE(sym);
+    EXPECT_FALSE(sym->m_Valid);
+    EXPECT_EQ(sym->m_Data, "not digits");
+}
+
+TEST(EngineManager, StartsWithEncodedInterleaved2of5)
+{
+    const CBarcode barcode;
+    const CBarcodeSym* sym = barcode.GetSymbology();
+    ASSERT_TRUE(sym);
+    EXPECT_EQ(sym->m_Type, 0);
+    EXPECT_NE(dynamic_cast<const CBarcodeSymInterl25*>(sym), nullptr);
+    EXPECT_EQ(sym->m_Data, "012345");
+    EXPECT_TRUE(sym->m_Valid);
+    EXPECT_FALSE(sym->m_Pattern.empty());
+}
+
+TEST(EngineManager, SameNumberKeepsTheObject)
+{
+    CBarcode barcode;
+    CBarcodeSym* before = barcode.GetSymbology();
+    before->m_ModuleWidth = 7;
+    EXPECT_TRUE(barcode.SetType(0));
+    EXPECT_EQ(barcode.GetSymbology(), before);
+    EXPECT_EQ(before->m_ModuleWidth, 7);
+}
+
+TEST(EngineManager, NewNumberCarriesEverySettingOver)
+{
+    CBarcode barcode;
+    CBarcodeSym* old = barcode.GetSymbology();
+    old->SetData("ABC");
+    old->m_BarColor = 0x0000ff;
+    old->m_Orientation = 90;
+    old->m_FontHeight = 20;
+    old->m_ModuleWidth = 4;
+    old->m_AreaWidth = 321;
+    old->m_AreaHeight = 123;
+    const CBarcodeSettings expected = *old;
+
+    ASSERT_TRUE(barcode.SetType(7));
+    const CBarcodeSym* sym = barcode.GetSymbology();
+    ASSERT_NE(dynamic_cast<const CBarcodeSymCode128*>(sym), nullptr);
+    EXPECT_EQ(sym->m_Type, 7);
+    EXPECT_EQ(sym->m_Data, "ABC");
+    // Every setting but the number and the two derived texts is the old one.
+    CBarcodeSettings carried = *sym;
+    carried.m_Type = expected.m_Type;
+    carried.m_DataBytes = expected.m_DataBytes;
+    carried.m_DisplayText = expected.m_DisplayText;
+    EXPECT_EQ(carried, expected);
+    EXPECT_EQ(sym->m_ModuleWidth, 4);
+    EXPECT_EQ(sym->m_AreaWidth, 321);
+    EXPECT_EQ(sym->m_AreaHeight, 123);
+    // Encoded afresh for Code 128.
+    EXPECT_TRUE(sym->m_Valid);
+    EXPECT_EQ(sym->m_DisplayText.substr(0, 3), "ABC");
+    EXPECT_FALSE(sym->m_Pattern.empty());
+}
+
+TEST(EngineManager, UnknownNumberKeepsTheObject)
+{
+    CBarcode barcode;
+    CBarcodeSym* before = barcode.GetSymbology();
+    before->SetData("1234");
+    for (const int type : {22, -1}) {
+        EXPECT_FALSE(barcode.SetType(type)) << type;
+        EXPECT_EQ(barcode.GetSymbology(), before);
+        EXPECT_EQ(before->m_Type, 0);
+        EXPECT_EQ(before->m_Data, "1234");
+    }
+}
+
+TEST(EngineManager, CreateForTypeLeavesTheCurrentObject)
+{
+    CBarcode barcode;
+    barcode.GetSymbology()->SetData("4006381333931");
+    const std::unique_ptr<CBarcodeSym> other = barcode.CreateForType(11);
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->m_Data, "4006381333931");
+    EXPECT_EQ(barcode.GetSymbology()->m_Type, 0);
+    EXPECT_FALSE(barcode.CreateForType(22));
+}
+
+TEST(EngineManager, CalcSymbolLength)
+{
+    struct Case {
+        double xdim;
+        SizeUnit unit;
+        int resH, resV;
+        int orientation;
+        int status;
+        int moduleWidth; // the width the length must have been computed for
+        double perPixel; // result units per pixel of length
+    };
+    const Case cases[] = {
+        {2.4, SizeUnit::Pixels, 1, 1, 0, 0, 2, 1.0},            // rounded down
+        {2.5, SizeUnit::Pixels, 1, 1, 0, 0, 3, 1.0},            // halves away from zero
+        {0.4, SizeUnit::Pixels, 1, 1, 0, 1, 0, 0.0},            // no module, no length
+        {10, SizeUnit::Mils, 300, 600, 0, 0, 3, 1000.0 / 300},  // 10 x 0.001 x 300 = 3.0
+        {10, SizeUnit::Mils, 300, 600, 90, 0, 6, 1000.0 / 600}, // vertical: the vertical resolution
+        {10, SizeUnit::Mils, 300, 600, 180, 0, 3, 1000.0 / 300},
+        {0.01, SizeUnit::Inches, 200, 200, 0, 0, 2, 1.0 / 200},
+        {0.254, SizeUnit::Millimetres, 300, 300, 270, 0, 3, 25.4 / 300},
+        {1e12, SizeUnit::Pixels, 1, 1, 0, 1, 0, 0.0}, // a length past int32: no length
+        {3e9, SizeUnit::Pixels, 1, 1, 0, 1, 0, 0.0},
+        {5, SizeUnit::Mils, 0, 0, 0, 1, 0, 0.0},           // no resolution, no pixels
+        {2, static_cast<SizeUnit>(9), 1, 1, 0, 1, 0, 0.0}, // unknown unit
+    };
+    for (const Case& c : cases) {
+        CBarcode barcode;
+        CBarcodeSym* sym = barcode.GetSymbology();
+        sym->m_Orientation = c.orientation;
+        double length = -123.0;
+        EXPECT_EQ(barcode.CalcSymbolLength(c.xdim, c.resH, c.resV, c.unit, &length), c.status) << c.xdim;
+        if (c.status == 0)
+            EXPECT_DOUBLE_EQ(length, sym->GetSymbolLength(c.moduleWidth) * c.perPixel) << c.xdim;
+        else
+            EXPECT_EQ(length, -123.0) << "a failed call leaves the result alone, " << c.xdim;
+    }
+    CBarcode barcode;
+    EXPECT_EQ(barcode.CalcSymbolLength(2, 1, 1, SizeUnit::Pixels, nullptr), 1);
+}
+
+TEST(EngineManager, EmptySymbolWithoutQuietZonesHasNoLength)
+{
+    CBarcode barcode;
+    CBarcodeSym* sym = barcode.GetSymbology();
+    sym->m_QuietZones = false;
+    sym->m_Pattern.clear();
+    double length = -1.0;
+    EXPECT_EQ(barcode.CalcSymbolLength(2, 1, 1, SizeUnit::Pixels, &length), 1);
+}
+
+TEST(EngineManager, XDimToPixels)
+{
+    std::int32_t pixels = 0;
+    EXPECT_EQ(XDimToPixels(0.5, 96, 96, SizeUnit::Millimetres, true, &pixels), 0);
+    EXPECT_EQ(pixels, 2); // 0.5 / 25.4 x 96 = 1.89
+    EXPECT_EQ(XDimToPixels(0.5, 96, 300, SizeUnit::Millimetres, false, &pixels), 0);
+    EXPECT_EQ(pixels, 6); // 5.9 at the vertical resolution
+    EXPECT_EQ(XDimToPixels(-2.5, 1, 1, SizeUnit::Pixels, true, &pixels), 0);
+    EXPECT_EQ(pixels, -3);
+    EXPECT_EQ(XDimToPixels(1, 1, 1, static_cast<SizeUnit>(4), true, &pixels), 1);
+    EXPECT_EQ(pixels, -1);
+    EXPECT_EQ(XDimToPixels(1, 1, 1, SizeUnit::Pixels, true, nullptr), 1);
+}
+
+} // namespace

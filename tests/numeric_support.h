@@ -1,0 +1,109 @@
+// Helpers of the 2 of 5, MSI and postal suites: run the program into a PNG,
+// turn the picture back to the orientation-0 view, and spell module patterns.
+#pragma once
+
+#include "engine/BarcodeSym.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kt {
+
+// ISO/IEC 16390, Table 1: the 2 of 5 digit patterns, n narrow and w wide.
+inline constexpr std::array<const char*, 10> kTwoOfFive = {"nnwwn", "wnnnw", "nwnnw", "wwnnn", "nnwnw",
+                                                           "wnwnn", "nwwnn", "nnnww", "wnnwn", "nwnwn"};
+
+// Pattern elements as n (narrow) and w (wide); "!" when an element is neither
+// a narrow nor a wide one of its kind, or bars and spaces do not alternate.
+inline std::string Widths(const std::vector<std::uint8_t>& pattern)
+{
+    std::string s;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const bool bar = i % 2 == 0;
+        if (pattern[i] == (bar ? BAR1 : SPACE1))
+            s += 'n';
+        else if (pattern[i] == (bar ? WIDE_BAR : WIDE_SPACE))
+            s += 'w';
+        else
+            return "!";
+    }
+    return s;
+}
+
+// An n/w string in modules, as kt::ModuleString reads a picture: 1 per narrow
+// element, `wide` per wide one.
+inline std::string ModulesOf(const std::string& widths, int wide)
+{
+    std::string s;
+    for (const char c : widths)
+        s += c == 'w' ? static_cast<char>('0' + wide) : '1';
+    return s;
+}
+
+// Runs the program with the arguments and an output file; the picture read back.
+inline Raster RunToRaster(const std::vector<std::string>& args, const std::string& name)
+{
+    const std::string path = ScratchPath(name);
+    std::vector<std::string> all = args;
+    all.push_back(path);
+    const RunResult run = RunKavren(all);
+    EXPECT_EQ(run.status, 0) << run.err;
+    Raster raster;
+    EXPECT_TRUE(ReadPng(path, raster)) << path;
+    return raster;
+}
+
+// The picture turned so that it reads left to right with the bars growing
+// downward from the top edge, as at orientation 0 (orientations counter-clockwise).
+inline Raster Upright(const Raster& r, int orientation)
+{
+    const bool turned = orientation == 90 || orientation == 270;
+    Raster out;
+    out.width = turned ? r.height : r.width;
+    out.height = turned ? r.width : r.height;
+    out.rgb.resize(static_cast<std::size_t>(out.width) * out.height * 3);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            int sx = x;
+            int sy = y;
+            switch (orientation) {
+            case 90: sx = y, sy = r.height - 1 - x; break;
+            case 180: sx = r.width - 1 - x, sy = r.height - 1 - y; break;
+            case 270: sx = r.width - 1 - y, sy = x; break;
+            default: break;
+            }
+            const std::size_t from = (static_cast<std::size_t>(sy) * r.width + sx) * 3;
+            const std::size_t to = (static_cast<std::size_t>(y) * out.width + x) * 3;
+            for (int k = 0; k < 3; ++k)
+                out.rgb[to + k] = r.rgb[from + k];
+        }
+    }
+    return out;
+}
+
+} // namespace kt
+
+namespace kt {
+
+// USPS PostNet digit patterns, T tall and S short; two tall bars per digit.
+inline constexpr std::array<const char*, 10> kPostNet = {"TTSSS", "SSSTT", "SSTST", "SSTTS", "STSST",
+                                                         "STSTS", "STTSS", "TSSST", "TSSTS", "TSTSS"};
+
+// The bars of a postal symbol of these digits, frame bars included; Planet
+// swaps tall and short in the digits.
+inline std::string PostalBars(const std::string& digits, bool postNet)
+{
+    std::string s = "T";
+    for (const char c : digits) {
+        for (const char* p = kPostNet[static_cast<std::size_t>(c - '0')]; *p != '\0'; ++p)
+            s += postNet ? *p : (*p == 'T' ? 'S' : 'T');
+    }
+    return s + "T";
+}
+
+} // namespace kt
