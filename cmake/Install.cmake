@@ -1,0 +1,2 @@
+include(GNUInstallDirs)
+install(TARGETS kavren RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
