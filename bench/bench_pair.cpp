@@ -6,7 +6,8 @@
 // Each pair runs A then B, or B then A on odd pairs, so drift in the machine's
 // speed does not favour either side. Output, one line of name=value fields:
 //   a_ms b_ms (median wall times), ratio (median of the per-pair ratios),
-//   a_cpu_ms b_cpu_ms (median user+system), a_rss_kib b_rss_kib (largest
+//   a_cpu_ms b_cpu_ms (median user+system), cpu_ratio (median of the
+//   per-pair ratios of CPU time), a_rss_kib b_rss_kib (largest
 //   peak resident set the kernel reported for any run, from wait4).
 // Exits 2 when a command cannot be started or ends with a non-zero status.
 #include <algorithm>
@@ -102,7 +103,7 @@ int main(int argc, char* argv[])
     if (!RunOnce(commands[0], warm) || !RunOnce(commands[1], warm))
         return 2;
 
-    std::vector<double> wall[2], cpu[2], ratios;
+    std::vector<double> wall[2], cpu[2], ratios, cpuRatios;
     long rss[2] = {0, 0};
     for (int p = 0; p < pairs; ++p) {
         Sample s[2];
@@ -117,9 +118,11 @@ int main(int argc, char* argv[])
             rss[k] = std::max(rss[k], s[k].rssKib);
         }
         ratios.push_back(s[0].wallMs / s[1].wallMs);
+        cpuRatios.push_back(s[0].cpuMs / std::max(s[1].cpuMs, 0.001));
     }
-    std::printf("a_ms=%.4f b_ms=%.4f ratio=%.4f a_cpu_ms=%.4f b_cpu_ms=%.4f a_rss_kib=%ld b_rss_kib=%ld\n",
-                Median(wall[0]), Median(wall[1]), Median(ratios), Median(cpu[0]), Median(cpu[1]), rss[0],
-                rss[1]);
+    std::printf("a_ms=%.4f b_ms=%.4f ratio=%.4f a_cpu_ms=%.4f b_cpu_ms=%.4f cpu_ratio=%.4f a_rss_kib=%ld "
+                "b_rss_kib=%ld\n",
+                Median(wall[0]), Median(wall[1]), Median(ratios), Median(cpu[0]), Median(cpu[1]),
+                Median(cpuRatios), rss[0], rss[1]);
     return 0;
 }

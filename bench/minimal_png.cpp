@@ -56,7 +56,8 @@ bool WritePng(FILE* file, long width, long height, png_bytepp rows)
     png_init_io(png, file);
     png_set_compression_level(png, 6);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_set_gAMA(png, info, 0.5);
     png_time stamp{};
     png_convert_from_time_t(&stamp, std::time(nullptr));

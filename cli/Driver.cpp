@@ -250,9 +250,11 @@ void ApplyOption(int letter, const char* arg, Options& o)
     case 'v': o.convertNonPrinting = ReadSwitch(arg); break;
     case 'a': StoreIf(n >= 0 && n <= 4, o.code128Charset, n); break;
     case 'i': {
-        // Checked as the float it is stored in: 1e-50 would become 0, 1e50 has no float.
+        // 2 and above, as the usage text promises: below 2 a reader cannot tell
+        // wide elements from narrow ones (every two-width standard asks for 2..3).
+        // Checked as the float it is stored in: 1e50 has no float.
         const double ratio = ReadReal(arg);
-        if (ratio > 0.0 && ratio <= FLT_MAX && static_cast<float>(ratio) > 0.0F)
+        if (ratio >= 2.0 && ratio <= FLT_MAX)
             o.wideToNarrow = static_cast<float>(ratio);
         break;
     }

@@ -1,2 +1,75 @@
+# Installed tree and Debian package: the program, its man page, its bash
+# completion and the licence of the font it carries.
+#
+#   cmake --install build --prefix /some/prefix
+#   cpack --config build/CPackConfig.cmake -G DEB -B /some/dir
 include(GNUInstallDirs)
+
 install(TARGETS kavren RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/doc/kavren.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The file is named after the command, so bash-completion loads it on first use.
+install(FILES ${CMAKE_SOURCE_DIR}/completion/kavren
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+# The font travels inside the program, so its licence travels with it: as it
+# is, and as the copyright file a Debian package needs in its doc directory.
+set(KAVREN_FONT_LICENSE ${CMAKE_SOURCE_DIR}/assets/LiberationSans-LICENSE.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KAVREN_FONT_LICENSE})
+file(READ ${KAVREN_FONT_LICENSE} fontLicense)
+file(WRITE ${CMAKE_BINARY_DIR}/generated/copyright.new
+     "kavren ${PROJECT_VERSION}\nCopyright (c) 2026 the kavren developers\n\n"
+     "The program carries a text font; its copyright and licence follow.\n\n${fontLicense}")
+configure_file(${CMAKE_BINARY_DIR}/generated/copyright.new ${CMAKE_BINARY_DIR}/generated/copyright COPYONLY)
+install(FILES ${KAVREN_FONT_LICENSE} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME LICENSE-font.txt)
+install(FILES ${CMAKE_BINARY_DIR}/generated/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian package.
+set(KAVREN_PACKAGE_MAINTAINER "the kavren developers <kavren-maintainers@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_PACKAGE_NAME kavren)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "the kavren developers")
+set(CPACK_PACKAGE_CONTACT ${KAVREN_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "command-line generator of linear barcodes as PNG images")
+set(CPACK_PACKAGE_DESCRIPTION
+    "kavren draws one linear barcode with its human-readable text per run and writes
+it as an RGB PNG image. It knows 22 symbologies (EAN/UPC, Code 128 and GS1-128,
+Code 39, Code 93, 2 of 5, Codabar, Code 11, MSI, PostNet and Planet), sizes the
+symbol to a given module width or to a fixed image, and exits with a status that
+says what went wrong.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KAVREN_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A statically linked program needs nothing at run time. Otherwise the package
+# depends on the libraries the program was linked with, as dpkg-shlibdeps finds
+# them, or on Debian 12's names for them where that tool is missing.
+if(NOT KAVREN_STATIC_LINK)
+    find_program(KAVREN_DPKG_SHLIBDEPS dpkg-shlibdeps)
+    if(KAVREN_DPKG_SHLIBDEPS)
+        set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    else()
+        set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, libpng16-16, libfreetype6, zlib1g")
+    endif()
+endif()
+if(NOT CPACK_GENERATOR)
+    set(CPACK_GENERATOR DEB)
+endif()
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/_CPack_Packages/")
+include(CPack)
+
+# The installed tree and the package, checked the way a user would use them.
+if(BUILD_TESTING)
+    foreach(check tree deb gallery)
+        add_test(NAME install_${check}_check
+                 COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install_tree_check.sh ${check} ${CMAKE_BINARY_DIR}
+                         ${CMAKE_SOURCE_DIR})
+        set_tests_properties(install_${check}_check PROPERTIES
+            ENVIRONMENT "CMAKE=${CMAKE_COMMAND};CPACK=${CMAKE_CPACK_COMMAND}"
+            TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS install)
+    endforeach()
+endif()

@@ -15,12 +15,12 @@ std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings);
 
 // Size in the given unit to whole pixels (RoundHalfAway); 1 and -1 for an
 // unknown unit, else 0.
-std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, SizeUnit unit,
-                          bool horizontal, std::int32_t* pixels);
+std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, SizeUnit unit, bool horizontal,
+                          std::int32_t* pixels);
 
 class CBarcode {
-public:
-    CBarcode();   // starts with an Interleaved 2 of 5 object of the default settings
+  public:
+    CBarcode(); // starts with an Interleaved 2 of 5 object of the default settings
 
     CBarcodeSym* GetSymbology() const { return m_Sym.get(); }
     // True when the current object now has that number; on failure the old object stays.
@@ -30,6 +30,6 @@ public:
     std::int32_t CalcSymbolLength(double xDim, std::int32_t resH, std::int32_t resV, SizeUnit unit,
                                   double* length) const;
 
-private:
+  private:
     std::unique_ptr<CBarcodeSym> m_Sym;
 };

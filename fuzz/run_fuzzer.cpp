@@ -52,11 +52,11 @@ struct LongName {
     char letter;
 };
 constexpr std::array<LongName, 25> kLongOptions{{
-    {"help", 'h'}, {"xsize", 'x'}, {"ysize", 'y'},  {"xdim", 'n'},  {"data", 'd'},  {"btype", 't'},
-    {"orient", 'o'}, {"bcolor", 'b'}, {"fcolor", 'r'}, {"tcolor", 'e'}, {"qzone", 'q'}, {"balign", 'g'},
-    {"talign", 'l'}, {"guarg", 'u'}, {"text", 's'},   {"tdown", 'p'},  {"stst", 'z'},  {"schk", 'c'},
-    {"cchk", 'k'},   {"fean", 'f'},  {"ntxt", 'v'},   {"c128", 'a'},   {"w2n", 'i'},   {"bred", 'j'},
-    {"fh", 'm'},
+    {"help", 'h'},  {"xsize", 'x'},  {"ysize", 'y'},  {"xdim", 'n'},   {"data", 'd'},
+    {"btype", 't'}, {"orient", 'o'}, {"bcolor", 'b'}, {"fcolor", 'r'}, {"tcolor", 'e'},
+    {"qzone", 'q'}, {"balign", 'g'}, {"talign", 'l'}, {"guarg", 'u'},  {"text", 's'},
+    {"tdown", 'p'}, {"stst", 'z'},   {"schk", 'c'},   {"cchk", 'k'},   {"fean", 'f'},
+    {"ntxt", 'v'},  {"c128", 'a'},   {"w2n", 'i'},    {"bred", 'j'},   {"fh", 'm'},
 }};
 constexpr std::string_view kArgumentLetters = "xyndtobreqgluspzckfvaijm";
 
@@ -236,10 +236,12 @@ Expected CapAndPredict(std::vector<std::string>& args, const ParsedLine& line)
     // start, stop, check characters and quiet zones.
     const double module = std::round(xDim);
     const double wide = std::max(module, std::round(static_cast<float>(wideToNarrow) * module));
-    const double length = static_cast<double>(dataLength) * (6 * wide + 24 * module) + 12 * wide + 60 * module;
+    const double length =
+        static_cast<double>(dataLength) * (6 * wide + 24 * module) + 12 * wide + 60 * module;
     const double cross = static_cast<double>(e.alongWidth ? e.height : e.width);
     const double textCost = static_cast<double>(dataLength) * static_cast<double>(fontHeight * fontHeight);
-    e.withinBudget = std::isfinite(length) && length * cross * 3 <= kRasterBudget && textCost <= kRasterBudget;
+    e.withinBudget =
+        std::isfinite(length) && length * cross * 3 <= kRasterBudget && textCost <= kRasterBudget;
     return e;
 }
 

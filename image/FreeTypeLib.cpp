@@ -34,6 +34,17 @@ FT_Fixed ToFixed(double value)
 
 } // namespace
 
+// Whether the outline placed at (x, y) can reach the raster; glyphs wholly
+// outside are not rendered at all.
+bool CImageWriter::CFreeTypeLib::Overlaps(FT_GlyphRec_* glyph, std::int64_t x, std::int64_t y) const
+{
+    FT_BBox box{};
+    FT_Glyph_Get_CBox(glyph, FT_GLYPH_BBOX_PIXELS, &box);
+    // One pixel of slack for the rounding of the box to whole pixels.
+    return x + box.xMax + 1 >= 0 && x + box.xMin - 1 < m_Writer->m_Width && y - box.yMin + 1 >= 0 &&
+           y - box.yMax - 1 < m_Writer->m_Height;
+}
+
 CImageWriter::CFreeTypeLib::CFreeTypeLib(CImageWriter* writer, const char* fontPath, int horizontalDpi,
                                          int verticalDpi)
     : m_Writer(writer), m_FontPath(fontPath), m_HorizontalDpi(horizontalDpi), m_VerticalDpi(verticalDpi)
@@ -183,11 +194,14 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
         }
         previous = glyphIndex;
         hasPrevious = true;
-        if (FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) == 0) {
+        const std::int64_t originX = startX + whole.x + dx;
+        const std::int64_t originY = startY + dy - whole.y;
+        if (Overlaps(glyph, originX, originY) &&
+            FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) == 0) {
             const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(glyph);
             // The bitmap's top counts upward from the baseline; raster rows grow downward.
-            BlendGlyph(bitmapGlyph->bitmap, ClampPosition(startX + whole.x + bitmapGlyph->left + dx),
-                       ClampPosition(startY + dy - whole.y - bitmapGlyph->top), colour);
+            BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
+                       ClampPosition(originY - bitmapGlyph->top), colour);
         }
         FT_Done_Glyph(glyph);
     }

@@ -12,6 +12,7 @@
 struct FT_LibraryRec_;
 struct FT_FaceRec_;
 struct FT_Bitmap_;
+struct FT_GlyphRec_;
 
 class CImageWriter {
   public:
@@ -45,6 +46,7 @@ class CImageWriter {
       private:
         bool DrawBytes(const unsigned char* text, std::size_t length, int fontHeight, int mode, int x, int y,
                        int span, double angle, Colour colour);
+        bool Overlaps(FT_GlyphRec_* glyph, std::int64_t x, std::int64_t y) const;
 
         CImageWriter* m_Writer;
         const char* m_FontPath;

@@ -280,6 +280,8 @@ void CBarcodeSymCode128::AppendChar(std::uint8_t value, bool& colour)
 bool CBarcodeSymCode128::BuildPattern(const ValueList& values)
 {
     bool bar = true;
+    // Six elements per value, the stop and its final bar: one allocation, no regrowth.
+    m_Pattern.reserve(m_Pattern.size() + 6 * values.size() + 7);
     for (std::uint8_t v : values)
         AppendChar(v, bar);
     AppendChar(C128_STOP, bar);

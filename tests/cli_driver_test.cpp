@@ -297,6 +297,7 @@ TEST(Driver, OptionValuesCountOnlyWhenAccepted)
         {{"-t", "2"}, {"-i", "0"}, {"-i", "3"}},    // Code 39 has wide elements
         {{"-t", "2"}, {"-i", "-2"}, {"-i", "3"}},
         {{"-t", "2"}, {"-i", "1e300"}, {"-i", "3"}},  // no float holds it
+        {{"-t", "2"}, {"-i", "1.9"}, {"-i", "2"}},  // below 2 wide and narrow blur together
         {{}, {"-q", "7"}, {"-q", "yes"}},          // any non-zero is on; a word reads as 0
         {{}, {"-s", "-1"}, {"-s", "0"}},
         {{}, {"-b", "FFFFFF"}, {"-b", "fffffe"}},

@@ -12,15 +12,12 @@ using alnum::Encoded;
 using alnum::Flags;
 using alnum::Modules;
 
-// AIM USS Codabar characters as modules with a wide element of 2 modules.
-const std::string A = "1011001001";
-const std::string B = "1001001011";
-const std::string C = "1010010011";
-const std::string ONE = "101011001";
-const std::string TWO = "101001011";
-const std::string THREE = "110010101";
+// AIM USS Codabar characters as modules, a wide element 2 modules.
+const std::string A = "1011001001", B = "1001001011", C = "1010010011";
+const std::string ONE = "101011001", TWO = "101001011", THREE = "110010101";
+const Flags StartStop{true, true, true};
 
-// One row per case: data, flags, validity, display text, modules where pinned.
+// Data, flags, validity, display text, modules where pinned.
 struct CodabarCase {
     const char* why;
     std::string data;
@@ -30,35 +27,24 @@ struct CodabarCase {
     std::string modules;
 };
 
+// clang-format off
 const CodabarCase kCases[] = {
-    {"start A, 1 2 3, stop B; letters hidden",
-     "A123B",
-     {},
-     true,
-     "123",
-     A + "0" + ONE + "0" + TWO + "0" + THREE + "0" + B},
-    {"letters shown", "A123B", {true, true, true}, true, "A123B", ""},
-    {"lower-case letters encode as upper case", "a1c", {}, true, "1", A + "0" + ONE + "0" + C},
-    {"lower-case letters shown as typed", "a40156c", {true, true, true}, true, "a40156c", ""},
+    {"A 1 2 3 B, letters hidden", "A123B", {}, true, "123", A + "0" + ONE + "0" + TWO + "0" + THREE + "0" + B},
+    {"letters shown", "A123B", StartStop, true, "A123B", ""},
+    {"lower-case letters encode in upper case", "a1c", {}, true, "1", A + "0" + ONE + "0" + C},
+    {"lower-case letters shown as typed", "a40156c", StartStop, true, "a40156c", ""},
     {"every inner character", "D0123456789-$:/.+D", {}, true, "0123456789-$:/.+", ""},
     {"check flags have no effect", "A1B", {false, false}, true, "1", A + "0" + ONE + "0" + B},
     {"too short", "AB", {}, false, "", ""},
     {"no stop letter", "A1", {}, false, "", ""},
     {"no start letter", "1A1", {}, false, "", ""},
     {"start/stop letter inside", "A1B2C", {}, false, "", ""},
-    {"lower-case start/stop letter inside", "A1b2C", {}, false, "", ""},
+    {"lower-case letter inside", "A1b2C", {}, false, "", ""},
     {"E is no stop letter", "A12E", {}, false, "", ""},
-    {"T is no start letter (only A-D here)", "T12A", {}, false, "", ""},
-    {"letter that is no Codabar character", "A1X2B", {}, false, "", ""},
-    {"empty text", "", {}, false, "", ""},
-    {"byte above 127 inside",
-     "A\xB1"
-     "B",
-     {},
-     false,
-     "",
-     ""},
+    {"not a Codabar character", "A1X2B", {}, false, "", ""},
+    {"empty", "", {}, false, "", ""},
 };
+// clang-format on
 
 TEST(CodabarEncode, Table)
 {
@@ -66,61 +52,27 @@ TEST(CodabarEncode, Table)
         SCOPED_TRACE(c.why);
         auto sym = Encoded<CBarcodeSymCodabar>(c.data, c.flags);
         ASSERT_EQ(sym->m_Valid, c.valid);
-        if (!c.valid) {
-            EXPECT_FALSE(sym->Encode());
+        if (!c.valid)
             continue;
-        }
         EXPECT_EQ(sym->m_DisplayText, c.display);
         // Seven elements a character and a gap between neighbours.
         EXPECT_EQ(sym->m_Pattern.size(), c.data.size() * 8 - 1);
-        if (!c.modules.empty()) {
-            EXPECT_EQ(Modules(sym->m_Pattern), c.modules);
-        } else {
-            EXPECT_NE(Modules(sym->m_Pattern), "not alternating");
-        }
-    }
-}
-
-TEST(CodabarEncode, LowerCaseLettersGiveTheSameSymbol)
-{
-    auto lower = Encoded<CBarcodeSymCodabar>("a40156d");
-    auto upper = Encoded<CBarcodeSymCodabar>("A40156D");
-    EXPECT_EQ(lower->m_Pattern, upper->m_Pattern);
-    EXPECT_EQ(lower->m_DataBytes, "A40156D");
-}
-
-TEST(CodabarEncode, WideElementsPerCharacter)
-{
-    // Digits, "-" and "$" have two wide elements; ":", "/", ".", "+" and A-D three.
-    for (const auto& [text, wide] :
-         {std::pair{"A0A", 2 + 3 + 3}, std::pair{"A-A", 8}, std::pair{"A$A", 8}, std::pair{"A:A", 9},
-          std::pair{"A/A", 9}, std::pair{"A.A", 9}, std::pair{"A+A", 9}}) {
-        SCOPED_TRACE(text);
-        auto sym = Encoded<CBarcodeSymCodabar>(text);
-        int count = 0;
-        for (std::uint8_t e : sym->m_Pattern)
-            count += e == WIDE_BAR || e == WIDE_SPACE;
-        EXPECT_EQ(count, wide);
+        const std::string modules = Modules(sym->m_Pattern);
+        EXPECT_NE(modules, "not alternating");
+        EXPECT_TRUE(c.modules.empty() || modules == c.modules) << modules;
     }
 }
 
 TEST(CodabarEncode, DisplayTextOfShortTextsAlone)
 {
-    // The driver may rebuild the text of an invalid object on its own.
-    auto sym = Encoded<CBarcodeSymCodabar>("A");
-    for (bool stst : {false, true}) {
-        sym->m_ShowStartStop = stst;
-        sym->BuildDisplayText();
-        EXPECT_EQ(sym->m_DisplayText, "A");
-    }
-    sym->m_Data = "";
+    // The text can be rebuilt on its own for an object holding an invalid text.
+    auto sym = Encoded<CBarcodeSymCodabar>("A", StartStop);
     sym->BuildDisplayText();
-    EXPECT_EQ(sym->m_DisplayText, "");
+    EXPECT_EQ(sym->m_DisplayText, "A");
+    sym->m_ShowStartStop = false;
+    sym->BuildDisplayText();
+    EXPECT_EQ(sym->m_DisplayText, "A");
 }
-
-} // namespace
-
-namespace {
 
 TEST(CodabarEncode, ArbitraryTexts)
 {

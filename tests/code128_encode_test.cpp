@@ -154,23 +154,11 @@ TEST(Code128Encode, Cases)
             continue;
         }
         EXPECT_EQ(c128t::PatternToValues(sym.m_Pattern), WithCheck(c.values, c.check));
+        EXPECT_EQ(c128t::ValuesToBytes(c128t::PatternToValues(sym.m_Pattern)), sym.m_DataBytes);
         EXPECT_EQ(sym.m_CheckValue, c.check);
         EXPECT_EQ(sym.m_DisplayText, c.text);
         // n symbol characters (start and check included), then 13 modules of stop.
         EXPECT_EQ(c128t::ModuleString(sym.m_Pattern).size(), 11 * (c.values.size() + 1) + 13);
-    }
-}
-
-TEST(Code128Encode, ReaderGetsTheDataBack)
-{
-    for (const Case& c : Cases) {
-        if (!c.valid)
-            continue;
-        SCOPED_TRACE(c.what);
-        CBarcodeSymCode128 sym(Settings(c.data, c.charset));
-        ASSERT_TRUE(sym.Encode());
-        const std::string expected = c.charset == 3 && c.data.size() % 2 ? "0" + c.data : c.data;
-        EXPECT_EQ(c128t::ValuesToBytes(c128t::PatternToValues(sym.m_Pattern)), expected);
     }
 }
 
@@ -276,26 +264,6 @@ TEST(Code128Encode, ChangingTheCharsetReencodes)
     EXPECT_TRUE(sym.m_Valid);
     EXPECT_EQ(c128t::ValuesToBytes(c128t::PatternToValues(sym.m_Pattern)), "1234");
     EXPECT_EQ(c128t::PatternToValues(sym.m_Pattern).front(), SB);
-}
-
-TEST(Code128Encode, SetCAppendRules)
-{
-    CBarcodeSymCode128::ValueList values;
-    // The start is written even when the digits cannot be paired.
-    EXPECT_FALSE(CBarcodeSymCode128::AppendSetC(values, "123", 3, true));
-    EXPECT_EQ(values.front(), SC);
-    values.clear();
-    EXPECT_TRUE(CBarcodeSymCode128::AppendSetC(values, "07", 2, false));
-    EXPECT_EQ(values, (CBarcodeSymCode128::ValueList{7}));
-    EXPECT_FALSE(CBarcodeSymCode128::AppendSetC(values, "", 0, false));
-    values.clear();
-    CBarcodeSymCode128::AppendSetChange(values, SetB, SetA);
-    CBarcodeSymCode128::AppendSetChange(values, SetA, SetC);
-    CBarcodeSymCode128::AppendSetChange(values, SetC, SetB);
-    CBarcodeSymCode128::AppendSetChange(values, SetB, SetC);
-    CBarcodeSymCode128::AppendSetChange(values, SetC, SetA);
-    CBarcodeSymCode128::AppendSetChange(values, SetA, SetB);
-    EXPECT_EQ(values, (CBarcodeSymCode128::ValueList{SA, CC, CB, CC, CA, CB}));
 }
 
 } // namespace

@@ -72,11 +72,9 @@ const std::vector<TextCase> TextCases = {
     {"1", 0, "1", "single digit, set B"},
     {"12", 0, "12", "one pair, set C"},
     {"123", 0, "123", "pair then set B"},
-    {"1234", 0, "1234", "four digits"},
     {"12345", 0, "12345", "odd leading run"},
     {"1234A", 0, "1234A", "run then letter"},
     {"A12", 0, "A12", "short run stays in B"},
-    {"A1234", 0, "A1234", "run at the end"},
     {"A12345", 0, "A12345", "odd run inside"},
     {"A1234B", 0, "A1234B", "even run inside"},
     {"ABC1234567DEF", 0, "ABC1234567DEF", "odd run between letters"},
@@ -94,9 +92,7 @@ const std::vector<TextCase> TextCases = {
      0, "ABC", "FNC3 is no data"},
     {"ABC_ 0123", 1, "ABC_ 0123", "forced set A"},
     {"12345", 2, "12345", "forced set B takes digits one by one"},
-    {"Az09", 2, "Az09", "forced set B"},
     {"123", 3, "0123", "forced set C pads to even"},
-    {"000123", 3, "000123", "forced set C keeps zeros"},
 };
 
 TEST(Code128RoundTrip, TextsOfEveryShapeAndSet)
@@ -177,16 +173,6 @@ TEST(Code128RoundTrip, Colours)
     const auto runs = kt::RowRuns(r, y, 0xff0000, 0x00ffff);
     ASSERT_GT(runs.size(), 2U);
     EXPECT_EQ(r.At(runs[0].length, y), 0xff0000U); // first bar
-}
-
-TEST(Code128RoundTrip, FixedWidthImage)
-{
-    const std::string path = kt::ScratchPath("fixed.png");
-    const kt::Raster r = Make(path, {"-x", "400", "-d", "ABC-123"});
-    EXPECT_EQ(r.width, 400);
-    EXPECT_EQ(r.height, 200);
-    EXPECT_EQ(kt::Zbar(path), ZbarSays("ABC-123"));
-    EXPECT_EQ(kt::ZXingTexts(path), ZXingSays("ABC-123"));
 }
 
 // Texts no code set can hold, and charsets that do not exist, end with code 6

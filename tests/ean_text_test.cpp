@@ -331,3 +331,26 @@ TEST(EanUpcText, TextAboveOrBelowTheBars)
 }
 
 } // namespace
+
+// Guards off with text modes 0..3 is the plain layout of every symbology: one
+// string from the first module; guards on with mode 0 splits it into groups.
+TEST(EanUpcText, PlainLayoutOnlyWithoutGuards)
+{
+    const struct {
+        const char* note;
+        bool guards;
+        int firstInkFrom, firstInkTo; // in modules from the first module
+    } rows[] = {
+        {"guards off, mode 0: plain text at the first module", false, 0, 1},
+        {"guards on, mode 0: group 1 inset past the start guard", true, 4, 6},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.note);
+        Case c{"", 11, 0, true, false, true, true, row.guards, 0, 0, 0, 0, 0};
+        const TextInk ink = FindText(Render(c));
+        const int x0 = 10 * M;
+        const int first = FirstInk(ink, 0, 1000);
+        EXPECT_GE(first, x0 + row.firstInkFrom * M);
+        EXPECT_LT(first, x0 + row.firstInkTo * M);
+    }
+}

@@ -434,29 +434,4 @@ TEST(EngineRoundTrip, Code128ReadsInEveryOrientationWidthAndColour)
     }
 }
 
-TEST(EngineRoundTrip, FixedSizeImageUsesTheWidestModules)
-{
-    // 300 pixels wide: the widest whole-pixel module that fits, centred.
-    const std::string png = kt::ScratchPath("engine_fixed.png");
-    const kt::RunResult run = kt::RunKavren({"-t", "7", "-d", "ABC", "-x", "300", "-y", "80", png});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(kt::Zbar(png), std::vector<std::string>{"CODE-128:ABC"});
-    kt::Raster r;
-    ASSERT_TRUE(kt::ReadPng(png, r));
-    const auto bars = kt::TrimToBars(kt::RowRuns(r, 10));
-    int length = 0;
-    for (const kt::Run& run : bars)
-        length += run.length;
-    // Code 128 "ABC": start, 3 data, check, stop = 68 modules, 88 with quiet zones.
-    const int m = 300 / 88;
-    EXPECT_EQ(length, 68 * m);
-    int before = 0;
-    for (const kt::Run& run : kt::RowRuns(r, 10)) {
-        if (run.dark)
-            break;
-        before += run.length;
-    }
-    EXPECT_EQ(before, 10 * m + (300 - 88 * m) / 2);
-}
-
 } // namespace

@@ -283,23 +283,4 @@ TEST(EngineOrigin, AlignmentAndOrientation)
     }
 }
 
-TEST(EngineOrigin, OneSparePixelMovesOnlyEndAlignedBars)
-{
-    for (int align : {0, 1, 2}) {
-        CBarcodeSettings s = et::PlainSettings();
-        s.m_BarcodeAlign = align;
-        auto sym = MakeSym(Modules("1011"), s);
-        const Rect area{0, 25, 0, 40};
-        const Size size{25, 40};
-        sym->m_ModuleWidth = sym->FindModuleWidth(&size);
-        sym->m_AreaWidth = 25;
-        sym->m_AreaHeight = 40;
-        int x = 0;
-        int y = 0;
-        sym->GetBarsOrigin(&area, &x, &y);
-        EXPECT_EQ(sym->m_ModuleWidth, 1);
-        EXPECT_EQ(x, align == 1 ? 11 : 10) << "alignment " << align;
-    }
-}
-
 } // namespace

@@ -188,15 +188,9 @@ TEST(EngineManager, CalcSymbolLength)
     }
     CBarcode barcode;
     EXPECT_EQ(barcode.CalcSymbolLength(2, 1, 1, SizeUnit::Pixels, nullptr), 1);
-}
-
-TEST(EngineManager, EmptySymbolWithoutQuietZonesHasNoLength)
-{
-    CBarcode barcode;
-    CBarcodeSym* sym = barcode.GetSymbology();
-    sym->m_QuietZones = false;
-    sym->m_Pattern.clear();
     double length = -1.0;
+    barcode.GetSymbology()->m_QuietZones = false;
+    barcode.GetSymbology()->m_Pattern.clear(); // length 0 is no length
     EXPECT_EQ(barcode.CalcSymbolLength(2, 1, 1, SizeUnit::Pixels, &length), 1);
 }
 

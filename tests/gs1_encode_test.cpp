@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -290,20 +291,42 @@ TEST(Gs1Encode, PredefinedLengthIdentifiers)
     EXPECT_TRUE(CBarcodeSymUCCEAN128::IsVariableLengthAI(-1));
 }
 
-// An invalid text leaves the last good encoding's bytes and text in place but
-// the object invalid, so drawing reports it.
-TEST(Gs1Encode, InvalidTextAfterAValidOne)
+} // namespace
+
+namespace {
+
+// Any text at all: either rejected, or a symbol whose values read back as the
+// bytes the markers resolved to.
+TEST(Gs1Encode, RandomTextsAreRejectedOrReadBack)
 {
-    CBarcodeSettings s;
-    s.m_Data = "<AI10>ABC";
-    CBarcodeSymUCCEAN128 sym(s);
-    ASSERT_TRUE(sym.Encode());
-    sym.SetData("\x1f");
-    EXPECT_FALSE(sym.m_Valid);
-    EXPECT_EQ(sym.m_DisplayText, "(10)ABC");
-    sym.SetData("<AI21>1");
-    EXPECT_TRUE(sym.m_Valid);
-    EXPECT_EQ(sym.m_DisplayText, "(21)1");
+    std::mt19937 rng(15);
+    const std::vector<std::string> pieces = {"<AI", "<AI10>", "<AI01>", "<AI8001>", "<FNC1>", ">",
+                                             "<",   "12",     "3456",   "7",        "AB",     "x"};
+    for (int round = 0; round < 2000; ++round) {
+        std::string data;
+        const int parts = 1 + static_cast<int>(rng() % 8);
+        for (int i = 0; i < parts; ++i) {
+            if (rng() % 4 == 0)
+                data += static_cast<char>(1 + rng() % 255);
+            else
+                data += pieces[rng() % pieces.size()];
+        }
+        for (int type : {15, 16, 12}) {
+            SCOPED_TRACE(std::to_string(type) + " " + data);
+            const auto sym = Encoded(Case{type, data, false, "", {}, "", ""});
+            bool allCode128 = true;
+            for (char ch : data)
+                allCode128 = allCode128 && IsCode128Byte(static_cast<unsigned char>(ch));
+            if (type == 15) {
+                EXPECT_EQ(sym->m_Valid, allCode128);
+            }
+            if (sym->m_Valid) {
+                EXPECT_EQ(c128t::ValuesToBytes(c128t::PatternToValues(sym->m_Pattern)), sym->m_DataBytes);
+            } else {
+                EXPECT_TRUE(sym->m_Pattern.empty());
+            }
+        }
+    }
 }
 
 } // namespace

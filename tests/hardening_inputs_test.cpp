@@ -177,7 +177,8 @@ TEST(HardeningData, EmptyTextIsInvalidForEverySymbology)
 TEST(HardeningData, LongestArgumentEndsCleanlyForEverySymbology)
 {
     const std::string out = kt::ScratchPath("long.png");
-    const std::vector<std::string> texts = {std::string(kLongestArgument, '1'), std::string(kLongestArgument, 'A'),
+    const std::vector<std::string> texts = {std::string(kLongestArgument, '1'),
+                                            std::string(kLongestArgument, 'A'),
                                             std::string(kLongestArgument, '~')};
     for (int type = 0; type <= 21; ++type) {
         for (const auto& text : texts) {
@@ -202,28 +203,28 @@ struct ByteFrame {
     const char* accepted; // bytes besides the digits that must give a picture
 };
 const ByteFrame kFrames[22] = {
-    {"1234", "", ""},                                  // 0 Interleaved 2 of 5
-    {"1234", "", ""},                                  // 1 Industrial 2 of 5
-    {"AB", "C", "ABCXYZ -.$/+%"},                      // 2 Code 39
-    {"ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"}, // 3 Code 39 Extended
-    {"12", "3", "-"},                                  // 4 Code 11
-    {"A12", "3B", "-$:/.+"},                           // 5 Codabar
-    {"1234", "", ""},                                  // 6 MSI
-    {"ab", "12", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}~"}, // 7 Code 128
-    {"1", "", ""},                                     // 8 EAN-2
-    {"1234", "", ""},                                  // 9 EAN-5
-    {"123456", "", ""},                                // 10 EAN-8
-    {"40063813339", "", ""},                           // 11 EAN-13
-    {"123456789012", "", ""},                          // 12 EAN-14
-    {"0360002914", "", ""},                            // 13 UPC-A
-    {"0421000052", "", ""},                            // 14 UPC-E
+    {"1234", "", ""},                                      // 0 Interleaved 2 of 5
+    {"1234", "", ""},                                      // 1 Industrial 2 of 5
+    {"AB", "C", "ABCXYZ -.$/+%"},                          // 2 Code 39
+    {"ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"},     // 3 Code 39 Extended
+    {"12", "3", "-"},                                      // 4 Code 11
+    {"A12", "3B", "-$:/.+"},                               // 5 Codabar
+    {"1234", "", ""},                                      // 6 MSI
+    {"ab", "12", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}~"},   // 7 Code 128
+    {"1", "", ""},                                         // 8 EAN-2
+    {"1234", "", ""},                                      // 9 EAN-5
+    {"123456", "", ""},                                    // 10 EAN-8
+    {"40063813339", "", ""},                               // 11 EAN-13
+    {"123456789012", "", ""},                              // 12 EAN-14
+    {"0360002914", "", ""},                                // 13 UPC-A
+    {"0421000052", "", ""},                                // 14 UPC-E
     {"<AI10>A", "1", "abcXYZ !\"#&'()*,:;=?@[\\]^_`{|}~"}, // 15 UCC/EAN-128
-    {"001234567890123456", "", ""},                    // 16 SSCC-18
-    {"1234", "", ""},                                  // 17 PostNet
-    {"1234567890", "", ""},                            // 18 Planet
-    {"AB", "C", "ABCXYZ -.$/+%"},                      // 19 Code 93
-    {"ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"}, // 20 Code 93 Extended
-    {"123456789012", "", ""},                          // 21 ITF-14
+    {"001234567890123456", "", ""},                        // 16 SSCC-18
+    {"1234", "", ""},                                      // 17 PostNet
+    {"1234567890", "", ""},                                // 18 Planet
+    {"AB", "C", "ABCXYZ -.$/+%"},                          // 19 Code 93
+    {"ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"},     // 20 Code 93 Extended
+    {"123456789012", "", ""},                              // 21 ITF-14
 };
 
 class HardeningEveryByte : public testing::TestWithParam<int> {};
@@ -306,8 +307,9 @@ TEST(HardeningOutput, WriteFailureRemovesThePartialFile)
     // A file size limit of one block; SIGXFSZ ignored so that write reports EFBIG.
     const std::string path = kt::ScratchPath("limited.png");
     WriteFile(path, "old content");
-    const auto limited = kt::RunCommand("sh -c 'trap \"\" XFSZ; ulimit -f 1; exec \"$0\" -d ABC -x 800 -y 600 \"$1\"' " +
-                                        std::string(KAVREN_BINARY) + " " + path);
+    const auto limited =
+        kt::RunCommand("sh -c 'trap \"\" XFSZ; ulimit -f 1; exec \"$0\" -d ABC -x 800 -y 600 \"$1\"' " +
+                       std::string(KAVREN_BINARY) + " " + path);
     EXPECT_EQ(limited.status, 13);
     EXPECT_FALSE(kt::FileExists(path)) << "a half-written picture was left behind";
 }

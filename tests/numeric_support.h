@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +35,40 @@ inline std::string Widths(const std::vector<std::uint8_t>& pattern)
             return "!";
     }
     return s;
+}
+
+// Industrial 2 of 5 of these digits: start, five bars per digit each followed
+// by a narrow space, stop.
+inline std::string IndustrialWidths(const std::string& digits)
+{
+    std::string s = "wnwnnn";
+    for (const char d : digits)
+        for (const char* w = kTwoOfFive[static_cast<std::size_t>(d - '0')]; *w != '\0'; ++w)
+            s += std::string(1, *w) + "n";
+    return s + "wnnnw";
+}
+
+// Interleaved 2 of 5 of an even number of digits: start, each pair with the
+// first digit in the bars and the second in the spaces, stop.
+inline std::string InterleavedWidths(const std::string& digits)
+{
+    std::string s = "nnnn";
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        for (std::size_t j = 0; j < 5; ++j)
+            s += std::string(1, kTwoOfFive[static_cast<std::size_t>(digits[i] - '0')][j]) +
+                 kTwoOfFive[static_cast<std::size_t>(digits[i + 1] - '0')][j];
+    return s + "wnn";
+}
+
+// MSI of these digits: start wn, each bit 1 as wn and 0 as nw, most
+// significant first, stop nwn.
+inline std::string MsiWidths(const std::string& digits)
+{
+    std::string s = "wn";
+    for (const char d : digits)
+        for (const char bit : std::bitset<4>(static_cast<unsigned>(d - '0')).to_string())
+            s += bit == '1' ? "wn" : "nw";
+    return s + "nwn";
 }
 
 // An n/w string in modules, as kt::ModuleString reads a picture: 1 per narrow
@@ -77,18 +113,12 @@ inline Raster Upright(const Raster& r, int orientation)
             case 270: sx = r.width - 1 - y, sy = x; break;
             default: break;
             }
-            const std::size_t from = (static_cast<std::size_t>(sy) * r.width + sx) * 3;
-            const std::size_t to = (static_cast<std::size_t>(y) * out.width + x) * 3;
-            for (int k = 0; k < 3; ++k)
-                out.rgb[to + k] = r.rgb[from + k];
+            const auto from = r.rgb.begin() + (static_cast<long>(sy) * r.width + sx) * 3;
+            std::copy(from, from + 3, out.rgb.begin() + (static_cast<long>(y) * out.width + x) * 3);
         }
     }
     return out;
 }
-
-} // namespace kt
-
-namespace kt {
 
 // USPS PostNet digit patterns, T tall and S short; two tall bars per digit.
 inline constexpr std::array<const char*, 10> kPostNet = {"TTSSS", "SSSTT", "SSTST", "SSTTS", "STSST",
@@ -104,6 +134,21 @@ inline std::string PostalBars(const std::string& digits, bool postNet)
             s += postNet ? *p : (*p == 'T' ? 'S' : 'T');
     }
     return s + "T";
+}
+
+// Runs the program (x-dimension mode or a size that leaves no free space) and
+// reads the bars back along the reading direction, across the bar band, in
+// modules; both quiet zones must be 10 modules.
+inline std::string ReadModules(const std::vector<std::string>& args, int orientation, int module,
+                               bool textAbove, const std::string& name)
+{
+    const Raster r = Upright(RunToRaster(args, name), orientation);
+    if (r.height == 0)
+        return "no picture";
+    const auto runs = RowRuns(r, textAbove ? r.height * 3 / 4 : r.height / 4);
+    EXPECT_EQ(runs.front().length, 10 * module);
+    EXPECT_EQ(runs.back().length, 10 * module);
+    return ModuleString(TrimToBars(runs), module);
 }
 
 } // namespace kt

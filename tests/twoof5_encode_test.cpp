@@ -65,32 +65,21 @@ TEST(TwoOfFiveEncode, TableOfWorkedExamples)
             continue;
         EXPECT_EQ(sym->m_DataBytes, c.bytes);
         EXPECT_EQ(sym->m_DisplayText, c.text);
-        // Industrial: start, 10 elements per digit, stop; Interleaved: 10 per pair.
-        std::string expected = c.type == 1 ? "wnwnnn" : "nnnn";
-        for (std::size_t i = 0; c.type == 1 && c.bytes[i] != '\0'; ++i)
-            for (const char* w = kt::kTwoOfFive[c.bytes[i] - '0']; *w != '\0'; ++w)
-                expected += std::string(1, *w) + "n";
-        for (std::size_t i = 0; c.type != 1 && c.bytes[i] != '\0'; i += 2)
-            for (int j = 0; j < 5; ++j)
-                expected += std::string(1, kt::kTwoOfFive[c.bytes[i] - '0'][j]) +
-                            kt::kTwoOfFive[c.bytes[i + 1] - '0'][j];
-        expected += c.type == 1 ? "wnnnw" : "wnn";
-        EXPECT_EQ(kt::Widths(sym->m_Pattern), expected);
+        EXPECT_EQ(kt::Widths(sym->m_Pattern),
+                  c.type == 1 ? kt::IndustrialWidths(c.bytes) : kt::InterleavedWidths(c.bytes));
     }
 }
 
-// Every pair of digits, written out from the standard's digit patterns.
-TEST(TwoOfFiveEncode, PairsInterleaveBarsAndSpaces)
+// Patterns written out by hand from the standard's digit patterns, which also
+// pins the expectations built above.
+TEST(TwoOfFiveEncode, PatternsSpelledOut)
 {
-    EXPECT_EQ(kt::Widths(Make(0, "12", false)->m_Pattern), "nnnn"
-                                                           "wnnwnnnnww"
-                                                           "wnn"); // 1 wnnnw, 2 nwnnw
-    EXPECT_EQ(kt::Widths(Make(0, "5", false)->m_Pattern), "nnnn"
-                                                          "nwnnwwwnnn"
-                                                          "wnn"); // 0 nnwwn, 5 wnwnn
-    EXPECT_EQ(kt::Widths(Make(1, "1", false)->m_Pattern), "wnwnnn"
-                                                          "wnnnnnnnwn"
-                                                          "wnnnw"); // five bars of 1
+    // Start nnnn; bars of 1 (wnnnw) between spaces of 2 (nwnnw); stop wnn.
+    EXPECT_EQ(kt::Widths(Make(0, "12", false)->m_Pattern), "nnnnwnnwnnnnwwwnn");
+    // Padded to 05: bars of 0 (nnwwn), spaces of 5 (wnwnn).
+    EXPECT_EQ(kt::Widths(Make(0, "5", false)->m_Pattern), "nnnnnwnnwwwnnnwnn");
+    // Start wnwnnn; five bars of 1 (wnnnw) each with a narrow space; stop wnnnw.
+    EXPECT_EQ(kt::Widths(Make(1, "1", false)->m_Pattern), "wnwnnnwnnnnnnnwnwnnnw");
 }
 
 // Faults on invalid data: a NUL inside the text is no digit, and a display
@@ -99,11 +88,7 @@ TEST(TwoOfFiveEncode, PairsInterleaveBarsAndSpaces)
 TEST(TwoOfFiveEncode, InvalidDataIsHandledSafely)
 {
     for (int type : {0, 1, 21})
-        EXPECT_FALSE(Make(type, std::string("12345\0"
-                                            "6789012",
-                                            13))
-                         ->m_Valid)
-            << type;
+        EXPECT_FALSE(Make(type, std::string("12345") + '\0' + "6789012")->m_Valid) << type;
     auto itf = Make(21, "1540014128876");
     itf->m_Data = "123";
     itf->m_ShowCheckDigit = false;

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -139,21 +140,36 @@ std::uint32_t Raster::At(int x, int y) const
 
 bool ReadPng(const std::string& path, Raster& out)
 {
+    // The stored bytes as they are: no gamma or colour conversion, since the
+    // program writes a gAMA chunk that a converting reader would apply.
     out = Raster{};
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
         return false;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = false;
+    if (info && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+        const png_uint_32 width = png_get_image_width(png, info);
+        const png_uint_32 height = png_get_image_height(png, info);
+        if (png_get_color_type(png, info) == PNG_COLOR_TYPE_RGB && png_get_bit_depth(png, info) == 8) {
+            png_bytepp rows = png_get_rows(png, info);
+            out.width = static_cast<int>(width);
+            out.height = static_cast<int>(height);
+            out.rgb.resize(static_cast<size_t>(width) * height * 3);
+            for (png_uint_32 y = 0; y < height; ++y)
+                std::copy(rows[y], rows[y] + static_cast<size_t>(width) * 3,
+                          out.rgb.begin() + static_cast<long>(static_cast<size_t>(y) * width * 3));
+            ok = true;
+        }
     }
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.rgb = std::move(pixels);
-    return true;
+    png_destroy_read_struct(png ? &png : nullptr, info ? &info : nullptr, nullptr);
+    std::fclose(file);
+    if (!ok)
+        out = Raster{};
+    return ok;
 }
 
 std::vector<std::string> Zbar(const std::string& path)

@@ -33,7 +33,8 @@ struct Raster {
     // 0x00BBGGRR, the program's own colour layout.
     std::uint32_t At(int x, int y) const;
 };
-// False (with the raster empty) when the file is missing or not a PNG.
+// The stored 8-bit RGB bytes, unconverted. False (with the raster empty) when
+// the file is missing or not an 8-bit RGB PNG.
 bool ReadPng(const std::string& path, Raster& out);
 
 // zbarimg's reading of the file, one "TYPE:data" line per symbol found (empty when none).
