@@ -1,4 +1,5 @@
 #include "symbologies/Codabar.h"
+#include "symbologies/TwoWidth.h"
 
 #include <array>
 #include <string_view>
@@ -82,13 +83,7 @@ bool CBarcodeSymCodabar::AppendChar(std::uint8_t character, bool& bar)
     int value = -1;
     if (!LookupChar(static_cast<char>(character), value))
         return false;
-    for (std::uint8_t wide : CodabarChars[static_cast<std::size_t>(value)].wide) {
-        if (bar)
-            m_Pattern.push_back(wide ? WIDE_BAR : BAR1);
-        else
-            m_Pattern.push_back(wide ? WIDE_SPACE : SPACE1);
-        bar = !bar;
-    }
+    AppendTwoWidthChar(m_Pattern, CodabarChars[static_cast<std::size_t>(value)].wide, bar);
     m_Pattern.push_back(SPACE1); // intercharacter gap
     bar = !bar;
     return true;

@@ -1,4 +1,5 @@
 #include "symbologies/Code11.h"
+#include "symbologies/TwoWidth.h"
 
 #include <array>
 
@@ -71,13 +72,7 @@ bool CBarcodeSymCode11::AppendChar(std::uint8_t character, bool& bar)
     int value = -1;
     if (!LookupChar(static_cast<char>(character), value))
         return false;
-    for (std::uint8_t wide : Code11Chars[static_cast<std::size_t>(value)].wide) {
-        if (bar)
-            m_Pattern.push_back(wide ? WIDE_BAR : BAR1);
-        else
-            m_Pattern.push_back(wide ? WIDE_SPACE : SPACE1);
-        bar = !bar;
-    }
+    AppendTwoWidthChar(m_Pattern, Code11Chars[static_cast<std::size_t>(value)].wide, bar);
     m_Pattern.push_back(SPACE1); // intercharacter gap
     bar = !bar;
     return true;

@@ -1,4 +1,5 @@
 #include "symbologies/Code39.h"
+#include "symbologies/TwoWidth.h"
 
 #include <array>
 
@@ -91,13 +92,7 @@ bool CBarcodeSymCode39::Validate()
 void CBarcodeSymCode39::AppendChar(std::uint8_t value)
 {
     bool bar = true;
-    for (std::uint8_t wide : Code39Chars[value].wide) {
-        if (bar)
-            m_Pattern.push_back(wide ? WIDE_BAR : BAR1);
-        else
-            m_Pattern.push_back(wide ? WIDE_SPACE : SPACE1);
-        bar = !bar;
-    }
+    AppendTwoWidthChar(m_Pattern, Code39Chars[value].wide, bar);
 }
 
 bool CBarcodeSymCode39::BuildPattern(const std::vector<std::uint8_t>& values)
