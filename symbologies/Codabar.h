@@ -19,7 +19,4 @@ class CBarcodeSymCodabar : public CBarcodeSym {
     static char ToUpperStartStop(char character);
     // Row 0..19 of the character; -1 and false when it has none.
     static bool LookupChar(char character, int& value);
-    // The seven elements and the following gap; false, with nothing appended,
-    // for a character outside the table. `bar` is the colour of the next element.
-    bool AppendChar(std::uint8_t character, bool& bar);
 };

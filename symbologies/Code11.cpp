@@ -67,26 +67,14 @@ void CBarcodeSymCode11::LoadData()
     m_DataBytes += StartStop;
 }
 
-bool CBarcodeSymCode11::AppendChar(std::uint8_t character, bool& bar)
-{
-    int value = -1;
-    if (!LookupChar(static_cast<char>(character), value))
-        return false;
-    AppendTwoWidthChar(m_Pattern, Code11Chars[static_cast<std::size_t>(value)].wide, bar);
-    m_Pattern.push_back(SPACE1); // intercharacter gap
-    bar = !bar;
-    return true;
-}
-
 bool CBarcodeSymCode11::Encode()
 {
     if (!Prepare())
         return false;
-    bool bar = true;
-    for (char c : m_DataBytes)
-        AppendChar(static_cast<std::uint8_t>(c), bar);
-    if (!m_Pattern.empty())
-        m_Pattern.pop_back(); // no gap after the stop character
+    AppendGappedChars(m_Pattern, m_DataBytes, [](char c) -> const std::array<std::uint8_t, 5>* {
+        int value = -1;
+        return LookupChar(c, value) ? &Code11Chars[static_cast<std::size_t>(value)].wide : nullptr;
+    });
     return true;
 }
 

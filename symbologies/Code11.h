@@ -17,7 +17,4 @@ class CBarcodeSymCode11 : public CBarcodeSym {
 
     // Row 0..11 of the character ("S" is the start/stop row); -1 and false when it has none.
     static bool LookupChar(char character, int& value);
-    // The five elements and the following gap; false, with nothing appended,
-    // for a character outside the table. `bar` is the colour of the next element.
-    bool AppendChar(std::uint8_t character, bool& bar);
 };
