@@ -9,8 +9,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <spawn.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -231,12 +231,14 @@ std::vector<Run> Runs(int count, PixelAt at, std::uint32_t dark, std::uint32_t l
 
 std::vector<Run> RowRuns(const Raster& r, int y, std::uint32_t dark, std::uint32_t light)
 {
-    return Runs(r.width, [&](int i) { return r.At(i, y); }, dark, light);
+    return Runs(
+        r.width, [&](int i) { return r.At(i, y); }, dark, light);
 }
 
 std::vector<Run> ColumnRuns(const Raster& r, int x, std::uint32_t dark, std::uint32_t light)
 {
-    return Runs(r.height, [&](int i) { return r.At(x, i); }, dark, light);
+    return Runs(
+        r.height, [&](int i) { return r.At(x, i); }, dark, light);
 }
 
 std::vector<Run> TrimToBars(const std::vector<Run>& runs)

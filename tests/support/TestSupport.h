@@ -9,9 +9,9 @@
 namespace kt {
 
 struct RunResult {
-    int status = -1;   // exit status, or 128 + signal number when killed by a signal
-    std::string out;   // standard output
-    std::string err;   // standard error
+    int status = -1; // exit status, or 128 + signal number when killed by a signal
+    std::string out; // standard output
+    std::string err; // standard error
 };
 
 // Runs the kavren binary of this build with the arguments (program name not included).
@@ -28,7 +28,7 @@ bool FileExists(const std::string& path);
 struct Raster {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> rgb;   // row-major, 3 bytes per pixel
+    std::vector<std::uint8_t> rgb; // row-major, 3 bytes per pixel
 
     // 0x00BBGGRR, the program's own colour layout.
     std::uint32_t At(int x, int y) const;
