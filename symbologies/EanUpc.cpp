@@ -179,3 +179,35 @@ void CBarcodeSym::DrawEanUpcText(CImageWriter& writer, int x, int y, int textHei
     if (runs->lastOffset > 0)
         run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false);
 }
+
+void CBarcodeSymEanUpc::LoadDigitsAndCheck(std::size_t dataDigits)
+{
+    const int count = static_cast<int>(dataDigits);
+    m_DataBytes.assign(m_Data, 0, dataDigits);
+    m_DataBytes.push_back(static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), count)));
+}
+
+void CBarcodeSymEanUpc::BuildDigitsText(std::size_t dataDigits)
+{
+    const int count = static_cast<int>(dataDigits);
+    m_DisplayText.assign(m_Data, 0, dataDigits);
+    if (m_ShowCheckDigit)
+        m_DisplayText.push_back(static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), count)));
+}
+
+bool CBarcodeSymEanUpc::EncodeHalves(std::size_t halfDigits)
+{
+    if (!Prepare())
+        return false;
+    bool colour = false;
+    AppendElements(m_Pattern, EanNormalGuard);
+    for (std::size_t i = 0; i < 2 * halfDigits; ++i) {
+        EncodeEanDigit(m_Pattern, m_DataBytes[i] - '0', colour);
+        if (i + 1 == halfDigits) {
+            AppendElements(m_Pattern, EanCentreGuard);
+            colour = true;
+        }
+    }
+    AppendElements(m_Pattern, EanNormalGuard);
+    return true;
+}

@@ -46,4 +46,11 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
   public:
     using CBarcodeSym::CBarcodeSym;
     void DrawText(CImageWriter& writer, int x, int y, int textHeight) override;
+
+  protected:
+    // EAN-8 and UPC-A: `dataDigits` digits and their check digit (weights 3, 1,
+    // ... from the first), set A on the left half and set C on the right.
+    void LoadDigitsAndCheck(std::size_t dataDigits);
+    void BuildDigitsText(std::size_t dataDigits);
+    bool EncodeHalves(std::size_t halfDigits);
 };
