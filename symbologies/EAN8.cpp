@@ -9,7 +9,7 @@ bool CBarcodeSymEAN8::Validate()
     return HasData() && IsDigitsOfLength(m_Data, 7, 8);
 }
 
-// A 8th digit is replaced by the computed check digit, never compared.
+// An 8th digit is replaced by the computed check digit, never compared.
 void CBarcodeSymEAN8::LoadData()
 {
     if (Validate())
