@@ -2,7 +2,7 @@
 // renderer. Abstract: a concrete writer encodes the raster into a file.
 #pragma once
 
-#include "engine/BarcodeSettings.h"
+#include "common/Geometry.h"
 
 #include <cstddef>
 #include <cstdint>

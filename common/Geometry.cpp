@@ -1,4 +1,4 @@
-#include "engine/BarcodeSettings.h"
+#include "common/Geometry.h"
 
 #include <cmath>
 #include <limits>
