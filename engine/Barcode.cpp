@@ -1,70 +1,18 @@
 #include "engine/Barcode.h"
 
-#include "symbologies/Codabar.h"
-#include "symbologies/Code11.h"
-#include "symbologies/Code128.h"
-#include "symbologies/Code39.h"
-#include "symbologies/Code39Ext.h"
-#include "symbologies/Code93.h"
-#include "symbologies/Code93Ext.h"
-#include "symbologies/EAN13.h"
-#include "symbologies/EAN14.h"
-#include "symbologies/EAN2.h"
-#include "symbologies/EAN5.h"
-#include "symbologies/EAN8.h"
-#include "symbologies/ITF14.h"
-#include "symbologies/Industr25.h"
-#include "symbologies/Interl25.h"
-#include "symbologies/MSI.h"
-#include "symbologies/PostPlaNet.h"
-#include "symbologies/SSCC18.h"
-#include "symbologies/UCCEAN128.h"
-#include "symbologies/UPCA.h"
-#include "symbologies/UPCE.h"
+#include "symbologies/Symbologies.h"
 
 #include <climits>
 #include <new>
-
-namespace {
-
-std::unique_ptr<CBarcodeSym> NewSymbology(const CBarcodeSettings& s)
-{
-    switch (s.m_Type) {
-    case 0: return std::make_unique<CBarcodeSymInterl25>(s);
-    case 1: return std::make_unique<CBarcodeSymIndustr25>(s);
-    case 2: return std::make_unique<CBarcodeSymCode39>(s);
-    case 3: return std::make_unique<CBarcodeSymCode39Ext>(s);
-    case 4: return std::make_unique<CBarcodeSymCode11>(s);
-    case 5: return std::make_unique<CBarcodeSymCodabar>(s);
-    case 6: return std::make_unique<CBarcodeSymMSI>(s);
-    case 7: return std::make_unique<CBarcodeSymCode128>(s);
-    case 8: return std::make_unique<CBarcodeSymEAN2>(s);
-    case 9: return std::make_unique<CBarcodeSymEAN5>(s);
-    case 10: return std::make_unique<CBarcodeSymEAN8>(s);
-    case 11: return std::make_unique<CBarcodeSymEAN13>(s);
-    case 12: return std::make_unique<CBarcodeSymEAN14>(s);
-    case 13: return std::make_unique<CBarcodeSymUPCA>(s);
-    case 14: return std::make_unique<CBarcodeSymUPCE>(s);
-    case 15: return std::make_unique<CBarcodeSymUCCEAN128>(s);
-    case 16: return std::make_unique<CBarcodeSymSSCC18>(s);
-    case 17: return std::make_unique<CBarcodeSymPostPlaNet>(s, true);
-    case 18: return std::make_unique<CBarcodeSymPostPlaNet>(s, false);
-    case 19: return std::make_unique<CBarcodeSymCode93>(s);
-    case 20: return std::make_unique<CBarcodeSymCode93Ext>(s);
-    case 21: return std::make_unique<CBarcodeSymITF14>(s);
-    default: return nullptr;
-    }
-}
-
-} // namespace
 
 std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
 {
     std::unique_ptr<CBarcodeSym> sym;
     try {
-        sym = NewSymbology(settings);
-        if (sym)
+        if (const SymbologyRow* row = FindSymbology(settings.m_Type)) {
+            sym = row->make(settings);
             sym->Encode(); // validity is kept in the object and reported by Draw
+        }
     } catch (const std::bad_alloc&) {
         sym.reset(); // an object that cannot be made is no object
     }

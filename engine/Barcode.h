@@ -1,6 +1,6 @@
-// The symbology registry (number -> class) and the barcode manager, which owns
-// the one current symbology object of a run and switches it to another number
-// while keeping every setting.
+// The symbology factory (number to class, through the symbology table) and
+// the barcode manager, which owns the one current symbology object of a run
+// and switches it to another number while keeping every setting.
 #pragma once
 
 #include "engine/BarcodeSettings.h"
@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <memory>
 
-// A new, encoded object of the class that settings.m_Type names; null for a
-// number outside 0..21. The object is returned even when its data is invalid.
+// A new, encoded object of the class that settings.m_Type names in the
+// symbology table; null for a number the table does not hold. The object is
+// returned even when its data is invalid.
 std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings);
 
 // Size in the given unit to whole pixels (RoundHalfAway); 1 and -1 for an

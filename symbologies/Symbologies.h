@@ -1,0 +1,50 @@
+// The symbology table: one row per symbology number (the -t value), with the
+// name shown to people and the class that implements it. The factory, the
+// tests and the README gallery all read this one table.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+
+class CBarcodeSym;
+class CBarcodeSettings;
+
+// The symbology numbers, as CBarcodeSettings::m_Type holds them.
+enum SymbologyType : std::int32_t {
+    TYPE_INTERL25 = 0,
+    TYPE_INDUSTR25 = 1,
+    TYPE_CODE39 = 2,
+    TYPE_CODE39EXT = 3,
+    TYPE_CODE11 = 4,
+    TYPE_CODABAR = 5,
+    TYPE_MSI = 6,
+    TYPE_CODE128 = 7,
+    TYPE_EAN2 = 8,
+    TYPE_EAN5 = 9,
+    TYPE_EAN8 = 10,
+    TYPE_EAN13 = 11,
+    TYPE_EAN14 = 12,
+    TYPE_UPCA = 13,
+    TYPE_UPCE = 14,
+    TYPE_UCCEAN128 = 15,
+    TYPE_SSCC18 = 16,
+    TYPE_POSTNET = 17,
+    TYPE_PLANET = 18,
+    TYPE_CODE93 = 19,
+    TYPE_CODE93EXT = 20,
+    TYPE_ITF14 = 21,
+};
+
+struct SymbologyRow {
+    SymbologyType type;
+    std::string_view name; // as the README gallery shows it, e.g. "UCC/EAN-128"
+    // A new object of the class, made from the settings and not yet encoded.
+    std::unique_ptr<CBarcodeSym> (*make)(const CBarcodeSettings& settings);
+};
+
+// Every symbology, in number order: row i has number i.
+std::span<const SymbologyRow> Symbologies();
+// The row of that number; null for a number that names no symbology.
+const SymbologyRow* FindSymbology(std::int32_t type);
