@@ -21,6 +21,7 @@
 // options ask for; no file descriptor left open.
 
 #include "cli/Driver.h"
+#include "cli/OptionTable.h"
 
 #include <png.h>
 
@@ -46,20 +47,6 @@ constexpr long long kMaxFontHeight = 256;        // -m above this is rewritten t
 constexpr double kRasterBudget = 48.0 * 1048576; // bytes of raster a run may need at most
 constexpr int kDefaultSide = 200;
 
-// The driver's long options in table order (abbreviations take the first fit).
-struct LongName {
-    const char* name;
-    char letter;
-};
-constexpr std::array<LongName, 25> kLongOptions{{
-    {"help", 'h'},  {"xsize", 'x'},  {"ysize", 'y'},  {"xdim", 'n'},   {"data", 'd'},
-    {"btype", 't'}, {"orient", 'o'}, {"bcolor", 'b'}, {"fcolor", 'r'}, {"tcolor", 'e'},
-    {"qzone", 'q'}, {"balign", 'g'}, {"talign", 'l'}, {"guarg", 'u'},  {"text", 's'},
-    {"tdown", 'p'}, {"stst", 'z'},   {"schk", 'c'},   {"cchk", 'k'},   {"fean", 'f'},
-    {"ntxt", 'v'},  {"c128", 'a'},   {"w2n", 'i'},    {"bred", 'j'},   {"fh", 'm'},
-}};
-constexpr std::string_view kArgumentLetters = "xyndtobreqgluspzckfvaijm";
-
 std::string g_ScratchDir;
 
 [[noreturn]] void Fail(const char* what)
@@ -75,7 +62,7 @@ struct Occurrence {
     size_t offset;
 };
 
-enum class OptionsEnd { FileName, Help, Error };
+enum class OptionsEnd { FileName, Action, Error };
 
 struct ParsedLine {
     OptionsEnd end = OptionsEnd::FileName;
@@ -83,9 +70,28 @@ struct ParsedLine {
     std::vector<Occurrence> options;
 };
 
-// Walks the elements the way the option reader does: stops at the first
-// non-option, "-" or after "--"; -h ends the run; an unknown option or a
-// missing argument is a command-line error.
+// The first row of the option table whose long name starts with the given
+// name (the reader's abbreviation rule), or the row of a short letter.
+const OptionSpec* FindLong(std::string_view given)
+{
+    for (const OptionSpec& o : OptionTable())
+        if (std::string_view(o.longName).starts_with(given))
+            return &o;
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char letter)
+{
+    for (const OptionSpec& o : OptionTable())
+        if (o.HasLetter() && o.Letter() == letter)
+            return &o;
+    return nullptr;
+}
+
+// Walks the elements the way the option reader does, with the program's own
+// option table: stops at the first non-option, "-" or after "--"; an action
+// (-h, --version) ends the run; an unknown option or a missing argument is a
+// command-line error.
 ParsedLine WalkOptions(const std::vector<std::string>& args)
 {
     ParsedLine line;
@@ -98,50 +104,28 @@ ParsedLine WalkOptions(const std::vector<std::string>& args)
             ++index;
             break;
         }
-        if (e[1] == '-') {
-            const size_t eq = e.find('=');
-            const std::string_view given =
-                std::string_view(e).substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            const LongName* match = nullptr;
-            for (const auto& entry : kLongOptions)
-                if (std::string_view(entry.name).starts_with(given)) {
-                    match = &entry;
-                    break;
-                }
-            if (!match) {
-                line.end = OptionsEnd::Error;
-                return line;
-            }
-            if (match->letter == 'h') {
-                line.end = OptionsEnd::Help;
-                return line;
-            }
-            if (eq != std::string::npos) {
-                line.options.push_back({match->letter, index, eq + 1});
-                ++index;
-            } else if (index + 1 < args.size()) {
-                line.options.push_back({match->letter, index + 1, 0});
-                index += 2;
-            } else {
-                line.end = OptionsEnd::Error;
-                return line;
-            }
-            continue;
-        }
-        const char c = e[1];
-        if (c == 'h') {
-            line.end = OptionsEnd::Help;
-            return line;
-        }
-        if (kArgumentLetters.find(c) == std::string_view::npos) {
+        const bool isLong = e[1] == '-';
+        const size_t eq = isLong ? e.find('=') : std::string::npos;
+        const OptionSpec* option = isLong ? FindLong(std::string_view(e).substr(
+                                                2, eq == std::string::npos ? std::string::npos : eq - 2))
+                                          : FindShort(e[1]);
+        if (!option) {
             line.end = OptionsEnd::Error;
             return line;
         }
-        if (e.size() > 2) {
-            line.options.push_back({c, index, 2});
+        if (option->kind == ValueKind::None) {
+            line.end = OptionsEnd::Action;
+            return line;
+        }
+        const char letter = option->Letter();
+        if (isLong && eq != std::string::npos) {
+            line.options.push_back({letter, index, eq + 1});
+            ++index;
+        } else if (!isLong && e.size() > 2) {
+            line.options.push_back({letter, index, 2});
             ++index;
         } else if (index + 1 < args.size()) {
-            line.options.push_back({c, index + 1, 0});
+            line.options.push_back({letter, index + 1, 0});
             index += 2;
         } else {
             line.end = OptionsEnd::Error;
@@ -301,9 +285,9 @@ void CheckOutcome(int status, const std::vector<std::string>& args, const Parsed
                   const Expected& expected)
 {
     const std::vector<std::string> left = ScratchEntries();
-    if (line.end == OptionsEnd::Help) {
+    if (line.end == OptionsEnd::Action) {
         if (status != 0 || !left.empty())
-            Fail("-h must print the usage, end with 0 and write nothing");
+            Fail("-h and --version must print their text, end with 0 and write nothing");
         return;
     }
     if (line.end == OptionsEnd::Error) {

@@ -17,7 +17,8 @@ using Args = std::vector<std::string>;
 
 const std::string Banner = "kavren Version 1.5 (c) 2026 the kavren developers\n";
 
-const std::string Usage = Banner + R"(Usage:  kavren [OPTIONS] filename
+// The usage text as it has always been, byte for byte...
+const std::string ClassicUsage = Banner + R"(Usage:  kavren [OPTIONS] filename
 Example:  kavren -x 250 -y 100 -d 1234567890 c:\barcode.png
 Options:
    -h --help        Display this usage information.
@@ -68,6 +69,9 @@ Options:
    -m --fh          Font Height.
                     Example: -m 14
 )";
+
+// ...followed by the lines of the options added since, in the same layout.
+const std::string Usage = ClassicUsage + "      --version     Print the version and exit.\n";
 
 std::string Failure(const std::string& message)
 {

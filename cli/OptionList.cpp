@@ -1,0 +1,217 @@
+// Build-time tool: prints what other files list of the option table, and
+// checks that they list it.
+//
+//   kavren-option-list completion          the table part of completion/kavren
+//   kavren-option-list man                 the option headings of doc/kavren.1, in order
+//   kavren-option-list dict                the option spellings for the fuzzer's dictionary
+//   kavren-option-list corpus              one line per option for fuzz/make-corpus:
+//                                          "value LETTER LONG SAMPLE" or "action LETTER LONG",
+//                                          tab-separated, "-" for no letter
+//   kavren-option-list check COMPLETION MANPAGE
+//                                          exit status 1, with the differences, when the
+//                                          files do not list the table as printed above
+#include "cli/OptionTable.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* CompletionBegin = "# BEGIN option table (generated: kavren-option-list completion)";
+constexpr const char* CompletionEnd = "# END option table";
+
+std::string Short(const OptionSpec& o)
+{
+    return std::string("-") + o.Letter();
+}
+
+std::string Join(const std::vector<std::string>& words)
+{
+    std::string s;
+    for (const std::string& w : words)
+        s += (s.empty() ? "" : " ") + w;
+    return s;
+}
+
+std::vector<std::string> CompletionLines()
+{
+    std::vector<std::string> shorts;
+    std::vector<std::string> longs;
+    std::vector<std::string> actions;
+    std::string valueLetters;
+    for (const OptionSpec& o : OptionTable()) {
+        if (o.HasLetter())
+            shorts.push_back(Short(o));
+        longs.push_back(std::string("--") + o.longName);
+        if (o.kind == ValueKind::None) {
+            if (o.HasLetter())
+                actions.push_back(Short(o));
+            actions.push_back(longs.back());
+        } else if (o.HasLetter()) {
+            valueLetters += o.Letter();
+        }
+    }
+    std::vector<std::string> lines = {
+        "# Options that take a value have their letter here; actions end the command line.",
+        "_kavren_shorts='" + Join(shorts) + "'",
+        "_kavren_longs='" + Join(longs) + "'",
+        "_kavren_value_letters='" + valueLetters + "'",
+        "_kavren_actions='" + Join(actions) + "'",
+        "_kavren_values()",
+        "{",
+        "    case \"$1\" in",
+    };
+    for (const OptionSpec& o : OptionTable()) {
+        const std::string values = CompletionValues(o);
+        if (values.empty())
+            continue;
+        const std::string names = (o.HasLetter() ? Short(o) + " | " : std::string()) + "--" + o.longName;
+        lines.push_back("        " + names + ") echo " + values + " ;;");
+    }
+    lines.push_back("    esac");
+    lines.push_back("}");
+    return lines;
+}
+
+// The line after each .TP of the OPTIONS section starts with these.
+std::vector<std::string> ManHeadings()
+{
+    std::vector<std::string> lines;
+    for (const OptionSpec& o : OptionTable()) {
+        const std::string name = std::string("\\-\\-") + o.longName;
+        lines.push_back(o.HasLetter() ? ".BR \\-" + std::string(1, o.Letter()) + " \", \" " + name
+                                      : ".B " + name);
+    }
+    return lines;
+}
+
+std::vector<std::string> DictLines()
+{
+    std::vector<std::string> lines;
+    for (const OptionSpec& o : OptionTable())
+        if (o.HasLetter())
+            lines.push_back("\"" + Short(o) + "\"");
+    for (const OptionSpec& o : OptionTable())
+        lines.push_back("\"--" + std::string(o.longName) + (o.kind == ValueKind::None ? "\"" : "=\""));
+    return lines;
+}
+
+std::vector<std::string> CorpusLines()
+{
+    std::vector<std::string> lines;
+    for (const OptionSpec& o : OptionTable()) {
+        const std::string letter = o.HasLetter() ? std::string(1, o.Letter()) : "-";
+        if (o.kind == ValueKind::None)
+            lines.push_back("action\t" + letter + "\t" + o.longName);
+        else
+            lines.push_back("value\t" + letter + "\t" + o.longName + "\t" + o.sample);
+    }
+    return lines;
+}
+
+bool ReadLines(const char* path, std::vector<std::string>& lines)
+{
+    std::ifstream in(path);
+    if (!in) {
+        std::cerr << "kavren-option-list: cannot read " << path << "\n";
+        return false;
+    }
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return true;
+}
+
+// Reports the first difference; true when there is none.
+bool Compare(const char* what, const std::vector<std::string>& expected,
+             const std::vector<std::string>& found, bool prefixOnly)
+{
+    for (std::size_t i = 0; i < std::max(expected.size(), found.size()); ++i) {
+        const std::string want = i < expected.size() ? expected[i] : "(nothing)";
+        const std::string have = i < found.size() ? found[i] : "(nothing)";
+        const bool same = prefixOnly ? have == want || have.starts_with(want + " ") : have == want;
+        if (!same) {
+            std::cerr << what << " does not list the option table (line " << i + 1 << " of its list):\n"
+                      << "  expected: " << want << "\n  found:    " << have << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CheckCompletion(const char* path)
+{
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines))
+        return false;
+    std::vector<std::string> block;
+    bool inside = false;
+    bool closed = false;
+    for (const std::string& line : lines) {
+        if (line == CompletionBegin)
+            inside = true;
+        else if (line == CompletionEnd && inside)
+            inside = false, closed = true;
+        else if (inside)
+            block.push_back(line);
+    }
+    if (!closed) {
+        std::cerr << path << ": no block between \"" << CompletionBegin << "\" and \"" << CompletionEnd
+                  << "\"\n";
+        return false;
+    }
+    if (Compare(path, CompletionLines(), block, false))
+        return true;
+    std::cerr << "  (replace the block with the output of: kavren-option-list completion)\n";
+    return false;
+}
+
+bool CheckManPage(const char* path)
+{
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines))
+        return false;
+    std::vector<std::string> headings;
+    bool inOptions = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].starts_with(".SH"))
+            inOptions = lines[i] == ".SH OPTIONS";
+        else if (inOptions && lines[i] == ".TP" && i + 1 < lines.size())
+            headings.push_back(lines[i + 1]);
+    }
+    return Compare(path, ManHeadings(), headings, true);
+}
+
+void Print(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        std::cout << line << "\n";
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "completion" && argc == 2)
+        Print(CompletionLines());
+    else if (mode == "man" && argc == 2)
+        Print(ManHeadings());
+    else if (mode == "dict" && argc == 2)
+        Print(DictLines());
+    else if (mode == "corpus" && argc == 2)
+        Print(CorpusLines());
+    else if (mode == "check" && argc == 4) {
+        const bool completion = CheckCompletion(argv[2]);
+        const bool man = CheckManPage(argv[3]);
+        return completion && man ? 0 : 1;
+    } else {
+        std::cerr << "usage: kavren-option-list completion|man|dict|corpus|check COMPLETION MANPAGE\n";
+        return 2;
+    }
+    return std::cout.good() ? 0 : 1;
+}

@@ -1,0 +1,333 @@
+#include "cli/OptionTable.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace {
+
+using enum ValueKind;
+
+// Column of the usage text where the descriptions start.
+constexpr std::size_t HelpColumn = 20;
+
+// Above 0: the smallest positive double, so "x > 0 and finite" is one range.
+constexpr double AboveZero = std::numeric_limits<double>::denorm_min();
+
+// New options are appended at the end: a long-name abbreviation takes the
+// first row that fits (--t is tcolor), so rows before keep their meaning.
+// clang-format off
+constexpr std::array Table{
+    OptionSpec{'h', "help", None, {}, {}, nullptr, nullptr,
+               "Display this usage information."},
+    OptionSpec{'x', "xsize", Integer, {1, INT32_MAX}, &RunOptions::width, nullptr, "320",
+               "Barcode image width.\nExample: -x 250"},
+    OptionSpec{'y', "ysize", Integer, {1, INT32_MAX}, &RunOptions::height, nullptr, "90",
+               "Barcode image height.\nExample: -y 100"},
+    OptionSpec{'n', "xdim", Real, {AboveZero, DBL_MAX}, &RunOptions::xDim, nullptr, "3",
+               "X-Dimension.\nExample: -n 3"},
+    OptionSpec{'d', "data", Text, {}, &RunOptions::data, nullptr, "Hello World",
+               "Set the data that is to be encoded in the barcode.\nExample: -d 1234567890Data"},
+    OptionSpec{'t', "btype", Integer, {0, 21}, &RunOptions::type, nullptr, "19",
+               "Barcode type. Possible Values: 0..21\nExample: -f 7"},
+    OptionSpec{'o', "orient", Integer, {0, 270, 90}, &RunOptions::orientation, nullptr, "90",
+               "Set the orientation. Possible Values: 0, 90, 180, 270\nExample: -o 90"},
+    OptionSpec{'b', "bcolor", Colour, {}, &RunOptions::backColor, nullptr, "ffff00",
+               "Background color. Possible Values: 0x000000..0xffffff\n"
+               "Example: -b ffff00, means yellow color in RGB"},
+    OptionSpec{'r', "fcolor", Colour, {}, &RunOptions::barColor, nullptr, "000080",
+               "Foreground color. Possible Values: 0x000000..0xffffff\nExample: -r 000000, means black color"},
+    OptionSpec{'e', "tcolor", Colour, {}, &RunOptions::textColor, nullptr, "0000ff",
+               "Text color. Possible Values: 0x000000..0xffffff\nExample: -e 0000ff means blue color"},
+    OptionSpec{'q', "qzone", Switch, {}, &RunOptions::quietZones, nullptr, "0",
+               "Show quiet zones. Possible Values: 0 or 1\nExample: -q 1"},
+    OptionSpec{'g', "balign", Integer, {0, 2}, &RunOptions::barcodeAlign, nullptr, "0",
+               "Barcode alignment. Possible Values: 0..2\nExample: -g 2"},
+    OptionSpec{'l', "talign", Integer, {0, 6}, &RunOptions::textAlign, nullptr, "5",
+               "Text alignment. Possible Values: 0..6\nExample: -l 0"},
+    OptionSpec{'u', "guarg", Switch, {}, &RunOptions::showGuards, nullptr, "0",
+               "Show EAN/UPC guards. Possible Values: 0 or 1\nExample: -u 1"},
+    OptionSpec{'s', "text", Switch, {}, &RunOptions::showText, nullptr, "0",
+               "Show text. Possible Values: 0 or 1\nExample: -s 1"},
+    OptionSpec{'p', "tdown", Switch, {}, &RunOptions::textBelow, nullptr, "0",
+               "Show text above or below. Possible Values: 0(below) or 1\nExample: -p 1"},
+    OptionSpec{'z', "stst", Switch, {}, &RunOptions::showStartStop, nullptr, "1",
+               "Show start/stop chars. Possible Values: 0 or 1\nExample: -z 1"},
+    OptionSpec{'c', "schk", Switch, {}, &RunOptions::showCheckDigit, nullptr, "0",
+               "Show check digit. Possible Values: 0 or 1\nExample: -c 1"},
+    OptionSpec{'k', "cchk", Switch, {}, &RunOptions::calcCheckDigit, nullptr, "0",
+               "Calculate check digit. Possible Values: 0 or 1\nExample: -k 1"},
+    // Not listed in the usage text.
+    OptionSpec{'f', "fean", Switch, {}, &RunOptions::eanTextFlush, nullptr, "1", nullptr},
+    OptionSpec{'v', "ntxt", Switch, {}, &RunOptions::convertNonPrinting, nullptr, "0",
+               "Convert non printing to text. Possible Values: 0 or 1\nExample: -v 1"},
+    // 4 selects no code set (the run then fails): accepted, never offered.
+    OptionSpec{'a', "c128", Integer, {0, 4}, &RunOptions::code128Charset, "0 1 2 3", "1",
+               "Code 128 charset. Possible Values: 0..3\nExample: -a 0"},
+    // 2 and above, as the usage text promises: below 2 a reader cannot tell
+    // wide elements from narrow ones (every two-width standard asks for 2..3).
+    // Held as a float, so above FLT_MAX it is ignored too.
+    OptionSpec{'i', "w2n", Real, {2.0, FLT_MAX}, &RunOptions::wideToNarrow, nullptr, "3.2",
+               "Wide to narrow ratio. Possible Values: 2..\nExample: -i 2.5"},
+    // 100 % or more would remove the narrow bars altogether.
+    OptionSpec{'j', "bred", Integer, {-99, 99}, &RunOptions::barReduction, nullptr, "30",
+               "Bar width reduction. Possible Values: -99..99\nExample: -j 0"},
+    OptionSpec{'m', "fh", Integer, {1, INT32_MAX}, &RunOptions::fontHeight, nullptr, "20",
+               "Font Height.\nExample: -m 14"},
+    // Options with a long name only: their help lines follow today's usage text.
+    OptionSpec{VersionOption, "version", None, {}, {}, nullptr, nullptr,
+               "Print the version and exit."},
+};
+// clang-format on
+
+// A row's value kind and field type go together.
+constexpr bool FieldFitsKind(const OptionSpec& o)
+{
+    switch (o.kind) {
+    case None: return std::holds_alternative<std::monostate>(o.field);
+    case Integer: return std::holds_alternative<std::int32_t RunOptions::*>(o.field);
+    case Real:
+        return std::holds_alternative<double RunOptions::*>(o.field) ||
+               std::holds_alternative<float RunOptions::*>(o.field);
+    case Switch: return std::holds_alternative<bool RunOptions::*>(o.field);
+    case Colour: return std::holds_alternative<std::uint32_t RunOptions::*>(o.field);
+    case Text: return std::holds_alternative<const char * RunOptions::*>(o.field);
+    }
+    return false;
+}
+
+constexpr bool TableIsSound()
+{
+    for (std::size_t i = 0; i < Table.size(); ++i) {
+        const OptionSpec& o = Table[i];
+        if (!FieldFitsKind(o) || !o.longName || (o.kind == None) != (o.sample == nullptr))
+            return false;
+        if (o.HasLetter() && (o.id == '?' || o.id == ':' || o.id <= ' ' || o.id > '~'))
+            return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (Table[j].id == o.id || std::string_view(Table[j].longName) == o.longName)
+                return false;
+    }
+    return true;
+}
+static_assert(TableIsSound(), "an option row's kind, field, id or name does not fit");
+
+constexpr std::size_t ShortStringLength()
+{
+    std::size_t length = 0;
+    for (const OptionSpec& o : Table)
+        if (o.HasLetter())
+            length += o.kind == None ? 1 : 2;
+    return length;
+}
+
+// "hx:y:...": each letter, with a colon when the option takes a value.
+constexpr auto MakeShortString()
+{
+    std::array<char, ShortStringLength() + 1> s{};
+    std::size_t at = 0;
+    for (const OptionSpec& o : Table) {
+        if (!o.HasLetter())
+            continue;
+        s[at++] = o.Letter();
+        if (o.kind != None)
+            s[at++] = ':';
+    }
+    return s;
+}
+constexpr auto ShortString = MakeShortString();
+
+constexpr auto MakeLongOptions()
+{
+    std::array<LongOption, Table.size() + 1> longs{};
+    for (std::size_t i = 0; i < Table.size(); ++i)
+        longs[i] = {Table[i].longName, Table[i].kind == None ? 0 : 1, nullptr, Table[i].id};
+    longs[Table.size()] = {nullptr, 0, nullptr, 0};
+    return longs;
+}
+constexpr auto LongOptions = MakeLongOptions();
+
+// Leading white space, an optional sign, then decimal digits up to the first
+// other character; no digits read as 0. Saturates at the int32 range.
+std::int32_t ReadInteger(const char* text)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (std::isspace(*p))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    std::int64_t value = 0;
+    for (; std::isdigit(*p); ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > INT32_MAX)
+            return negative ? INT32_MIN : INT32_MAX;
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+// A decimal number with optional fraction and exponent at the start of the
+// text; unreadable text reads as 0. Only decimal notation counts, so "0x10"
+// reads as 0 and "nan" or "inf" as 0.
+double ReadReal(const char* text)
+{
+    const char* p = text;
+    while (std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+    const char* start = p;
+    if (*p == '-' || *p == '+')
+        ++p;
+    bool digits = false;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+        digits = true;
+    if (*p == '.') {
+        for (++p; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+            digits = true;
+    }
+    if (!digits)
+        return 0.0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '-' || *q == '+')
+            ++q;
+        if (std::isdigit(static_cast<unsigned char>(*q))) {
+            for (p = q; std::isdigit(static_cast<unsigned char>(*p)); ++p) {
+            }
+        }
+    }
+    return std::strtod(std::string(start, p).c_str(), nullptr);
+}
+
+// Stores the value in the row's field; the table's static check makes the
+// types meet (a real may go to a float field: its range keeps it in one).
+template <typename V> void Store(const OptionField& field, RunOptions& options, V value)
+{
+    std::visit(
+        [&](auto member) {
+            if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
+                using T = std::remove_reference_t<decltype(options.*member)>;
+                if constexpr (std::is_same_v<T, V> ||
+                              (std::is_floating_point_v<T> && std::is_floating_point_v<V>))
+                    options.*member = static_cast<T>(value);
+            }
+        },
+        field);
+}
+
+} // namespace
+
+const char* const KavrenOptionString = ShortString.data();
+
+bool ValueRange::Accepts(double value) const
+{
+    if (!(value >= low && value <= high))
+        return false;
+    return step <= 1 || std::fmod(value - low, step) == 0.0;
+}
+
+std::span<const OptionSpec> OptionTable()
+{
+    return Table;
+}
+
+const OptionSpec* FindOption(int id)
+{
+    for (const OptionSpec& o : Table)
+        if (o.id == id)
+            return &o;
+    return nullptr;
+}
+
+const LongOption* KavrenLongOptions()
+{
+    return LongOptions.data();
+}
+
+void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options)
+{
+    switch (option.kind) {
+    case None: break;
+    case Integer: {
+        const std::int32_t n = ReadInteger(text);
+        if (option.range.Accepts(n))
+            Store(option.field, options, n);
+        break;
+    }
+    case Real: {
+        const double x = ReadReal(text);
+        if (option.range.Accepts(x))
+            Store(option.field, options, x);
+        break;
+    }
+    case Switch: Store(option.field, options, ReadInteger(text) != 0); break;
+    case Colour: Store(option.field, options, SwapRedBlue(ParseHexColor(text))); break;
+    case Text: Store(option.field, options, text); break;
+    }
+}
+
+std::vector<std::string> OptionHelpLines()
+{
+    std::vector<std::string> lines;
+    for (const OptionSpec& o : Table) {
+        if (!o.help)
+            continue;
+        std::string column = o.HasLetter() ? std::string("   -") + o.Letter() + " --" : "      --";
+        column += o.longName;
+        column.resize(std::max(HelpColumn, column.size() + 1), ' ');
+        for (const char* line = o.help; *line;) {
+            const char* end = std::strchr(line, '\n');
+            const std::size_t length = end ? static_cast<std::size_t>(end - line) : std::strlen(line);
+            lines.push_back(column + std::string(line, length));
+            column.assign(HelpColumn, ' ');
+            line += length + (end ? 1 : 0);
+        }
+    }
+    return lines;
+}
+
+// Switches offer 0 and 1; an integer with a few values offers them all.
+std::string CompletionValues(const OptionSpec& option)
+{
+    if (option.values)
+        return option.values;
+    if (option.kind == Switch)
+        return "0 1";
+    constexpr double MostOffered = 32;
+    const ValueRange& r = option.range;
+    if (option.kind != Integer || (r.high - r.low) / std::max(r.step, 1) >= MostOffered)
+        return "";
+    std::string words;
+    for (double v = r.low; v <= r.high; v += std::max(r.step, 1))
+        words += (words.empty() ? "" : " ") + std::to_string(static_cast<std::int32_t>(v));
+    return words;
+}
+
+// Leading hexadecimal digits, each shifting the value four bits left, so only
+// the last eight survive. No "0x" prefix: reading stops at the 'x'.
+std::uint32_t ParseHexColor(const char* text)
+{
+    std::uint32_t value = 0;
+    for (const char* p = text; p && std::isxdigit(static_cast<unsigned char>(*p)); ++p) {
+        const char c = *p;
+        const std::uint32_t digit = std::isdigit(static_cast<unsigned char>(c))
+                                        ? static_cast<std::uint32_t>(c - '0')
+                                        : static_cast<std::uint32_t>(std::tolower(c) - 'a' + 10);
+        value = (value << 4) | digit;
+    }
+    return value;
+}
+
+// 0xRRGGBB as written to 0x00BBGGRR as stored; the top byte is dropped.
+std::uint32_t SwapRedBlue(std::uint32_t colour)
+{
+    return ((colour & 0xffU) << 16) | (colour & 0xff00U) | ((colour >> 16) & 0xffU);
+}

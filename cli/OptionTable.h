@@ -1,0 +1,85 @@
+// The command line's options, one row each: the letter or id the parser
+// returns, the long name, how the value is read, which values are accepted,
+// the field it sets and the usage lines. The parser's option string and
+// long-option table, the usage text, the option handling, the fuzzer and the
+// build-time check of the completion and the man page all read this table.
+#pragma once
+
+#include "cli/GetOpt.h"
+#include "cli/RunOptions.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+// How the value text of an option is read.
+enum class ValueKind {
+    None,    // the option takes no value (an action such as --help)
+    Integer, // leading sign and decimal digits, saturating at the int32 range
+    Real,    // a decimal number with optional fraction and exponent
+    Switch,  // an integer; any value but 0 is on
+    Colour,  // RRGGBB hexadecimal digits, stored as 0x00BBGGRR
+    Text,    // taken unchanged
+};
+
+// The values an Integer or Real option accepts: low to high, and with a step
+// above 1 only low plus whole multiples of it.
+struct ValueRange {
+    double low = 0.0;
+    double high = 0.0;
+    std::int32_t step = 1;
+
+    bool Accepts(double value) const;
+};
+
+// The field of RunOptions an accepted value goes to.
+using OptionField =
+    std::variant<std::monostate, std::int32_t RunOptions::*, double RunOptions::*, float RunOptions::*,
+                 bool RunOptions::*, std::uint32_t RunOptions::*, const char * RunOptions::*>;
+
+// What the parser returns for an option: its letter, or for an option with a
+// long name only an id above every character value.
+enum OptionId : int {
+    HelpOption = 'h',
+    FirstLongOnlyOption = 256,
+    VersionOption = FirstLongOnlyOption,
+};
+
+struct OptionSpec {
+    int id; // the short letter, or an id from FirstLongOnlyOption on
+    const char* longName;
+    ValueKind kind;
+    ValueRange range;   // Integer and Real only
+    OptionField field;  // what an accepted value sets; none for actions
+    const char* values; // the values the completion offers, blank-separated; null: taken from the range
+    const char* sample; // a valid value other than the default (the fuzzer's seeds); null for actions
+    const char* help;   // usage lines after the option column, '\n' between lines; null: not listed
+
+    constexpr bool HasLetter() const { return id < FirstLongOnlyOption; }
+    constexpr char Letter() const { return HasLetter() ? static_cast<char>(id) : '\0'; }
+};
+
+// Every option, in the order of the long-option table (which decides
+// abbreviations) and of the usage text.
+std::span<const OptionSpec> OptionTable();
+const OptionSpec* FindOption(int id);
+
+// The program's short-option string and its long-option table (ends with a
+// null name), both made from the option table.
+extern const char* const KavrenOptionString;
+const LongOption* KavrenLongOptions();
+
+// Reads the value text as the row says and stores it when the row accepts
+// it; a value outside the range is ignored without a message.
+void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options);
+
+// The usage text's option lines in table order: the option column padded to
+// the description column, further lines indented to it.
+std::vector<std::string> OptionHelpLines();
+// The values the completion offers for the option (empty when free).
+std::string CompletionValues(const OptionSpec& option);
+
+std::uint32_t ParseHexColor(const char* text);
+std::uint32_t SwapRedBlue(std::uint32_t colour);
