@@ -1,4 +1,5 @@
 #include "image/EmbeddedFont.h"
+#include "image/GlyphPlacement.h"
 #include "image/ImageWriter.h"
 
 #include <ft2build.h>
@@ -6,17 +7,9 @@
 #include FT_GLYPH_H
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
-
-std::int32_t ClampToInt32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
 
 // Keeps a far-away position far away without overflowing int: rasters and
 // glyph bitmaps are both far smaller than 2^30 pixels.
@@ -24,12 +17,6 @@ int ClampPosition(std::int64_t value)
 {
     constexpr std::int64_t limit = std::int64_t{1} << 30;
     return static_cast<int>(std::clamp(value, -limit, limit));
-}
-
-// 16.16 fixed point, truncated toward zero.
-FT_Fixed ToFixed(double value)
-{
-    return static_cast<FT_Fixed>(value * 65536.0);
 }
 
 } // namespace
@@ -84,21 +71,7 @@ int CImageWriter::CFreeTypeLib::Init()
 
 std::int32_t CImageWriter::CFreeTypeLib::MeasureTextHeight(int fontHeight)
 {
-    const std::int64_t fallback = std::int64_t{fontHeight} * 3 / 2;
-    if (!m_Face)
-        return ClampToInt32(fallback);
-    // Points at the writer's resolution: at 96 dpi the em is fontHeight x 96 / 72 pixels.
-    if (FT_Set_Char_Size(m_Face, 0, static_cast<FT_F26Dot6>(fontHeight) * 64,
-                         static_cast<FT_UInt>(std::max(m_HorizontalDpi, 0)),
-                         static_cast<FT_UInt>(std::max(m_VerticalDpi, 0))) != 0)
-        return ClampToInt32(fallback);
-    // 'j' has the deepest descender of the ASCII letters; the band reserves it
-    // below the baseline and, for symmetry, above the cap height.
-    if (FT_Load_Glyph(m_Face, FT_Get_Char_Index(m_Face, 'j'), FT_LOAD_DEFAULT) != 0)
-        return ClampToInt32(fallback);
-    const FT_Glyph_Metrics& metrics = m_Face->glyph->metrics;
-    const std::int64_t descent = (metrics.height - metrics.horiBearingY) / 64;
-    return ClampToInt32(fontHeight + 2 * descent);
+    return MeasureTextBand(m_Face, fontHeight, m_HorizontalDpi, m_VerticalDpi);
 }
 
 bool CImageWriter::CFreeTypeLib::DrawString(const char* text, int fontHeight, int mode, int x, int y,
@@ -123,89 +96,16 @@ bool CImageWriter::CFreeTypeLib::DrawStringN(const char* text, int count, int fo
 bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_t length, int fontHeight,
                                            int mode, int x, int y, int span, double angle, Colour colour)
 {
-    if (!m_Face || length == 0)
-        return true;
-    const std::int32_t textHeight = MeasureTextHeight(fontHeight); // also sets the size
-    const std::int64_t descent = (std::int64_t{textHeight} - fontHeight) / 2;
-    if (!std::isfinite(angle))
-        angle = 0.0;
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
-    FT_Matrix matrix{ToFixed(c), ToFixed(-s), ToFixed(s), ToFixed(c)};
-
-    // Total advance of the unrotated text, kerning left out; only alignment
-    // in a span needs it.
-    const bool aligned = span != 0 && (mode == 1 || mode == 2 || (mode == 3 && length > 1));
-    FT_Pos total = 0;
-    if (aligned) {
-        FT_Set_Transform(m_Face, nullptr, nullptr);
-        for (std::size_t i = 0; i < length; ++i) {
-            if (FT_Load_Glyph(m_Face, FT_Get_Char_Index(m_Face, text[i]), FT_LOAD_DEFAULT) == 0) {
-                const FT_Vector& advance = m_Face->glyph->advance;
-                total += std::max(std::abs(advance.x), std::abs(advance.y));
-            }
-        }
-    }
-
-    std::int64_t startX = x;
-    std::int64_t startY = y;
-    double extra = 0.0; // 26.6 units added after every glyph when spreading
-    if (aligned) {
-        const std::int64_t spare = std::int64_t{span} - total / 64;
-        const std::int64_t shift = mode == 1 ? spare : mode == 2 ? spare / 2 : 0;
-        startX += static_cast<std::int64_t>(static_cast<double>(shift) * c);
-        startY -= static_cast<std::int64_t>(static_cast<double>(shift) * s);
-        if (mode == 3)
-            extra = static_cast<double>(std::int64_t{span} * 64 - total) / static_cast<double>(length - 1);
-    }
-    // From the descender line up to the baseline, rotated with the text.
-    const std::int64_t dx = -RoundHalfAway(static_cast<double>(descent) * s);
-    const std::int64_t dy = -RoundHalfAway(static_cast<double>(descent) * c);
-
-    const bool kerning = FT_HAS_KERNING(m_Face);
-    FT_Vector pen{0, 0};
-    FT_UInt previous = 0;
-    bool hasPrevious = false;
-    for (std::size_t i = 0; i < length; ++i) {
-        const FT_UInt glyphIndex = FT_Get_Char_Index(m_Face, text[i]);
-        if (kerning && hasPrevious && glyphIndex != 0) {
-            FT_Vector kern{0, 0};
-            FT_Get_Kerning(m_Face, previous, glyphIndex, FT_KERNING_DEFAULT, &kern);
-            pen.x += static_cast<FT_Pos>(static_cast<double>(kern.x) * c);
-            pen.y += static_cast<FT_Pos>(static_cast<double>(kern.x) * s);
-        }
-        // FreeType gets only the sub-pixel part of the pen; the whole pixels
-        // are added when blending, so long texts and far positions stay
-        // within the rasteriser's 16-bit coordinate range.
-        const FT_Vector whole{pen.x >= 0 ? pen.x / 64 : -((-pen.x + 63) / 64),
-                              pen.y >= 0 ? pen.y / 64 : -((-pen.y + 63) / 64)};
-        FT_Vector fraction{pen.x - whole.x * 64, pen.y - whole.y * 64};
-        FT_Set_Transform(m_Face, &matrix, &fraction);
-        if (FT_Load_Glyph(m_Face, glyphIndex, FT_LOAD_DEFAULT) != 0)
-            continue;
-        FT_Glyph glyph = nullptr;
-        if (FT_Get_Glyph(m_Face->glyph, &glyph) != 0)
-            continue;
-        pen.x += m_Face->glyph->advance.x;
-        pen.y += m_Face->glyph->advance.y;
-        if (mode == 3 && aligned) {
-            pen.x += static_cast<FT_Pos>(extra * c);
-            pen.y += static_cast<FT_Pos>(extra * s);
-        }
-        previous = glyphIndex;
-        hasPrevious = true;
-        const std::int64_t originX = startX + whole.x + dx;
-        const std::int64_t originY = startY + dy - whole.y;
-        if (Overlaps(glyph, originX, originY) &&
-            FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) == 0) {
-            const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(glyph);
-            // The bitmap's top counts upward from the baseline; raster rows grow downward.
-            BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
-                       ClampPosition(originY - bitmapGlyph->top), colour);
-        }
-        FT_Done_Glyph(glyph);
-    }
-    FT_Set_Transform(m_Face, nullptr, nullptr);
+    PlaceGlyphs(m_Face, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
+                false, [&](FT_Glyph& glyph, std::int64_t originX, std::int64_t originY) {
+                    if (!Overlaps(glyph, originX, originY) ||
+                        FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) != 0)
+                        return;
+                    const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(glyph);
+                    // The bitmap's top counts upward from the baseline; raster rows grow downward.
+                    BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
+                               ClampPosition(originY - bitmapGlyph->top), colour);
+                });
     return true;
 }
 

@@ -1,0 +1,51 @@
+// Where the glyphs of a text land: the one placement that the raster text and
+// the vector outlines share, so both put every glyph at the same pen position
+// (kerning, alignment or spreading in a span, the descender-line offset and the
+// rotation included).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
+struct FT_GlyphRec_;
+
+// A FreeType library with one face, from a font file or the embedded font.
+class CFontFace {
+  public:
+    CFontFace() = default;
+    ~CFontFace();
+    CFontFace(const CFontFace&) = delete;
+    CFontFace& operator=(const CFontFace&) = delete;
+
+    // 0 on success, else the FreeType error. fontPath null: the embedded font.
+    // Opening an open face keeps it and returns 0.
+    int Open(const char* fontPath);
+    FT_FaceRec_* Get() const { return m_Face; }
+
+  private:
+    FT_LibraryRec_* m_Library = nullptr;
+    FT_FaceRec_* m_Face = nullptr;
+};
+
+// Height of the text band: the font height plus the descent of 'j' above and
+// below; 1.5 x fontHeight when the face cannot tell. fontHeight is in points at
+// the given resolution. Leaves that character size set on the face.
+std::int32_t MeasureTextBand(FT_FaceRec_* face, int fontHeight, int horizontalDpi, int verticalDpi);
+
+// One glyph, loaded scaled and rotated with the sub-pixel part of its pen
+// position already applied, and the whole-pixel position of its origin in
+// image coordinates (x right, y down; the glyph's own y grows upward). The
+// sink may replace the glyph (as FT_Glyph_To_Bitmap does); it is freed after.
+using GlyphSink = std::function<void(FT_GlyphRec_*& glyph, std::int64_t originX, std::int64_t originY)>;
+
+// Places the bytes of text (128..255 Latin-1) as the text renderer draws them:
+// mode 0 starts at (x, y), the start of the descender line; 1 ends at x + span,
+// 2 centres in the span, 3 spreads the glyphs over it (a span of 0 starts
+// there); angle in radians, counter-clockwise. outlinesOnly skips embedded
+// bitmap strikes, for callers that need the glyph's outline.
+void PlaceGlyphs(FT_FaceRec_* face, int horizontalDpi, int verticalDpi, const unsigned char* text,
+                 std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
+                 bool outlinesOnly, const GlyphSink& sink);
