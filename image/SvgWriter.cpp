@@ -1,0 +1,123 @@
+#include "image/SvgWriter.h"
+
+#include <cstdio>
+
+namespace {
+
+// "#rrggbb" of a 0x00BBGGRR colour.
+std::string HexColour(Colour colour)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", colour & 0xffU, (colour >> 8) & 0xffU,
+                  (colour >> 16) & 0xffU);
+    return buffer;
+}
+
+// The document's width or height: CSS pixels at 96 dpi, else the physical size.
+std::string PhysicalLength(double units, const VectorOptions& options)
+{
+    const double inches = units / (options.dpi > 0 ? options.dpi : 96);
+    switch (options.unit) {
+    case SizeUnit::Millimetres: return FormatNumber(inches * 25.4) + "mm";
+    case SizeUnit::Pixels:
+        if (options.dpi == 96)
+            return FormatNumber(units);
+        [[fallthrough]];
+    default: return FormatNumber(inches) + "in";
+    }
+}
+
+void AppendBars(const Layout& layout, std::string& out)
+{
+    const std::vector<ImageBox> boxes = MergedBars(layout);
+    if (boxes.empty())
+        return;
+    out += "<path fill=\"" + HexColour(layout.barColour) + "\" shape-rendering=\"crispEdges\" d=\"";
+    for (const ImageBox& b : boxes) {
+        out += 'M' + FormatNumber(b.left) + ' ' + FormatNumber(b.top) + 'H' + FormatNumber(b.right) + 'V' +
+               FormatNumber(b.bottom) + 'H' + FormatNumber(b.left) + 'Z';
+    }
+    out += "\"/>\n";
+}
+
+std::string Point(const ImagePoint& p)
+{
+    return FormatNumber(p.x) + ' ' + FormatNumber(p.y);
+}
+
+void AppendText(const std::vector<PathStep>& path, Colour colour, std::string& out)
+{
+    if (path.empty())
+        return;
+    out += "<path fill=\"" + HexColour(colour) + "\" d=\"";
+    for (const PathStep& step : path) {
+        switch (step.kind) {
+        case PathStep::Kind::Move: out += 'M' + Point(step.points[0]); break;
+        case PathStep::Kind::Line: out += 'L' + Point(step.points[0]); break;
+        case PathStep::Kind::Conic: out += 'Q' + Point(step.points[0]) + ' ' + Point(step.points[1]); break;
+        case PathStep::Kind::Cubic:
+            out += 'C' + Point(step.points[0]) + ' ' + Point(step.points[1]) + ' ' + Point(step.points[2]);
+            break;
+        case PathStep::Kind::Close: out += 'Z'; break;
+        }
+    }
+    out += "\"/>\n";
+}
+
+} // namespace
+
+std::string EscapeXml(const std::string& text)
+{
+    std::string out;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        switch (byte) {
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '&': out += "&amp;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default:
+            // C0 and C1 controls and DEL: XML 1.0 forbids most of them and
+            // discourages the rest.
+            if (byte < 0x20 || (byte >= 0x7f && byte < 0xa0))
+                break;
+            if (byte < 0x80) {
+                out += ch;
+            } else {
+                out += static_cast<char>(0xc0 | (byte >> 6));
+                out += static_cast<char>(0x80 | (byte & 0x3f));
+            }
+        }
+    }
+    return out;
+}
+
+bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& document)
+{
+    document.clear();
+    std::vector<PathStep> text;
+    if (!TextOutlines(layout, options, text))
+        return false;
+
+    const Rect& a = layout.area;
+    const double width = static_cast<double>(a.right) - a.left;
+    const double height = static_cast<double>(a.bottom) - a.top;
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+           PhysicalLength(width, options) + "\" height=\"" + PhysicalLength(height, options) +
+           "\" viewBox=\"" + FormatNumber(a.left) + ' ' + FormatNumber(a.top) + ' ' + FormatNumber(width) +
+           ' ' + FormatNumber(height) + "\">\n";
+    if (const std::string title = EscapeXml(DocumentTitle(layout, options)); !title.empty())
+        out += "<title>" + title + "</title>\n";
+    if (layout.paintBackground) {
+        out += "<rect x=\"" + FormatNumber(a.left) + "\" y=\"" + FormatNumber(a.top) + "\" width=\"" +
+               FormatNumber(width) + "\" height=\"" + FormatNumber(height) + "\" fill=\"" +
+               HexColour(layout.background) + "\" shape-rendering=\"crispEdges\"/>\n";
+    }
+    AppendBars(layout, out);
+    AppendText(text, layout.textColour, out);
+    out += "</svg>\n";
+    document = std::move(out);
+    return true;
+}

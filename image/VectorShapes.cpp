@@ -1,0 +1,201 @@
+#include "image/VectorShapes.h"
+
+#include "image/GlyphPlacement.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_GLYPH_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <tuple>
+
+namespace {
+
+// The drawing engine's value of pi for text angles.
+constexpr double kPi = 3.1415926;
+
+// A bar's box in image coordinates: the frame maps corner to corner.
+ImageBox ToImageBox(const Layout& layout, const BarBox& bar)
+{
+    const ImagePoint a = ToImage(layout, bar.along, bar.across);
+    const ImagePoint b = ToImage(layout, bar.along + bar.length, bar.across + bar.height);
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+// Collects FT_Outline_Decompose's steps, mapped from the glyph's 26.6 units
+// (y upward from its origin) to image coordinates.
+struct OutlineCollector {
+    std::vector<PathStep>* path;
+    double originX;
+    double originY;
+    bool open = false;
+
+    ImagePoint Map(const FT_Vector* v) const
+    {
+        return {originX + static_cast<double>(v->x) / 64.0, originY - static_cast<double>(v->y) / 64.0};
+    }
+    void Add(PathStep::Kind kind, std::initializer_list<const FT_Vector*> points)
+    {
+        PathStep step;
+        step.kind = kind;
+        int i = 0;
+        for (const FT_Vector* v : points)
+            step.points[i++] = Map(v);
+        path->push_back(step);
+    }
+    void Close()
+    {
+        if (open)
+            path->push_back({PathStep::Kind::Close, {}});
+        open = false;
+    }
+};
+
+OutlineCollector& Collector(void* user)
+{
+    return *static_cast<OutlineCollector*>(user);
+}
+
+int MoveTo(const FT_Vector* to, void* user)
+{
+    Collector(user).Close();
+    Collector(user).Add(PathStep::Kind::Move, {to});
+    Collector(user).open = true;
+    return 0;
+}
+
+int LineTo(const FT_Vector* to, void* user)
+{
+    Collector(user).Add(PathStep::Kind::Line, {to});
+    return 0;
+}
+
+int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user)
+{
+    Collector(user).Add(PathStep::Kind::Conic, {control, to});
+    return 0;
+}
+
+int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vector* to, void* user)
+{
+    Collector(user).Add(PathStep::Kind::Cubic, {control1, control2, to});
+    return 0;
+}
+
+constexpr FT_Outline_Funcs kOutlineFuncs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+
+// The bytes the raster text renderer draws: up to the first NUL.
+std::size_t DrawnLength(const std::string& text)
+{
+    return strnlen(text.c_str(), text.size());
+}
+
+} // namespace
+
+std::vector<ImageBox> MergedBars(const Layout& layout)
+{
+    std::vector<BarBox> bars;
+    for (const BarBox& bar : layout.bars)
+        if (bar.length > 0 && bar.height > 0)
+            bars.push_back(bar);
+    std::sort(bars.begin(), bars.end(), [](const BarBox& a, const BarBox& b) {
+        return std::tie(a.across, a.height, a.along) < std::tie(b.across, b.height, b.along);
+    });
+    std::vector<BarBox> merged;
+    for (const BarBox& bar : bars) {
+        if (!merged.empty()) {
+            BarBox& last = merged.back();
+            if (last.across == bar.across && last.height == bar.height &&
+                bar.along <= last.along + last.length) {
+                last.length = std::max(last.length, bar.along + bar.length - last.along);
+                continue;
+            }
+        }
+        merged.push_back(bar);
+    }
+    // Back in reading order, clipped to the area as the raster clips them.
+    std::sort(merged.begin(), merged.end(), [](const BarBox& a, const BarBox& b) {
+        return std::tie(a.along, a.across) < std::tie(b.along, b.across);
+    });
+    const Rect& area = layout.area;
+    std::vector<ImageBox> boxes;
+    for (const BarBox& bar : merged) {
+        ImageBox box = ToImageBox(layout, bar);
+        box.left = std::max<double>(box.left, area.left);
+        box.top = std::max<double>(box.top, area.top);
+        box.right = std::min<double>(box.right, area.right);
+        box.bottom = std::min<double>(box.bottom, area.bottom);
+        if (box.left < box.right && box.top < box.bottom)
+            boxes.push_back(box);
+    }
+    return boxes;
+}
+
+bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vector<PathStep>& path)
+{
+    const bool hasText = std::any_of(layout.texts.begin(), layout.texts.end(),
+                                     [](const TextRun& run) { return DrawnLength(run.text) > 0; });
+    if (!hasText)
+        return true;
+    CFontFace face;
+    if (face.Open(options.fontPath) != 0)
+        return false;
+    const double angle = TextAngle(layout.orientation);
+    for (const TextRun& run : layout.texts) {
+        // Placed from (0, 0) and moved to the run's exact start: every step of
+        // the placement is relative to its start point.
+        const ImagePoint start = ToImage(layout, run.along, run.across);
+        const auto* text = reinterpret_cast<const unsigned char*>(run.text.c_str());
+        PlaceGlyphs(face.Get(), options.dpi, options.dpi, text, DrawnLength(run.text), run.fontHeight,
+                    run.mode, 0, 0, RoundHalfAway(run.span), angle, true,
+                    [&](FT_Glyph& glyph, std::int64_t originX, std::int64_t originY) {
+                        if (glyph->format != FT_GLYPH_FORMAT_OUTLINE)
+                            return;
+                        OutlineCollector collector{&path, start.x + static_cast<double>(originX),
+                                                   start.y + static_cast<double>(originY)};
+                        FT_Outline_Decompose(&reinterpret_cast<FT_OutlineGlyph>(glyph)->outline,
+                                             &kOutlineFuncs, &collector);
+                        collector.Close();
+                    });
+    }
+    return true;
+}
+
+double TextAngle(std::int32_t orientation)
+{
+    // Other orientations are laid out like 0 (ToImage), so their text too.
+    const bool known = orientation == 90 || orientation == 180 || orientation == 270;
+    return known ? orientation * kPi / 180.0 : 0.0;
+}
+
+std::string DocumentTitle(const Layout& layout, const VectorOptions& options)
+{
+    if (!options.title.empty())
+        return options.title;
+    std::string title;
+    for (const TextRun& run : layout.texts)
+        title.append(run.text, 0, DrawnLength(run.text));
+    return title;
+}
+
+std::string FormatNumber(double value)
+{
+    if (!std::isfinite(value))
+        return "0";
+    // to_chars, unlike printf, ignores the locale: always a decimal point.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    std::string text(buffer, result.ec == std::errc{} ? result.ptr : buffer);
+    if (text.empty())
+        return "0";
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    if (text == "-0")
+        text = "0";
+    return text;
+}

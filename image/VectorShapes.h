@@ -1,0 +1,57 @@
+// What the vector renderers (SVG, EPS) share: their options, the bars merged
+// into runs and mapped to image coordinates, the text as glyph outlines placed
+// exactly where the raster text puts its glyphs, and number formatting.
+#pragma once
+
+#include "common/Shapes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct VectorOptions {
+    // Layout units per inch: at 96 a unit is one CSS pixel (1/96 inch). The
+    // font height of a text run is in points at this resolution too.
+    std::int32_t dpi = 96;
+    // The unit the SVG states its width and height in: millimetres give mm,
+    // inches and mils give in; pixels give plain (pixel) numbers at 96 dpi and
+    // inches at any other resolution.
+    SizeUnit unit = SizeUnit::Pixels;
+    const char* fontPath = nullptr; // a TrueType file; null: the embedded font
+    // The document's title (bytes, 128..255 Latin-1); empty: the text runs joined.
+    std::string title;
+};
+
+// A rectangle in image coordinates (x right, y down).
+struct ImageBox {
+    double left = 0.0;
+    double top = 0.0;
+    double right = 0.0;
+    double bottom = 0.0;
+};
+
+// The layout's bars in image coordinates, clipped to the drawing area, with
+// touching or overlapping bars of the same band merged into one box.
+std::vector<ImageBox> MergedBars(const Layout& layout);
+
+// One step of an outline path in image coordinates. A conic has one control
+// point and its end point; a cubic two control points and its end point.
+struct PathStep {
+    enum class Kind { Move, Line, Conic, Cubic, Close };
+    Kind kind = Kind::Move;
+    ImagePoint points[3];
+};
+
+// The outlines of all text runs, each contour closed; glyphs land where the
+// raster text renderer draws them for the same layout. False when the font
+// cannot be opened (only tried when there is text).
+bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vector<PathStep>& path);
+
+// The text angle of an orientation, in radians, as the drawing engine computes it.
+double TextAngle(std::int32_t orientation);
+
+// The title: options.title, else the texts of the runs joined.
+std::string DocumentTitle(const Layout& layout, const VectorOptions& options);
+
+// A coordinate with at most six decimals, trailing zeros dropped ("12", "0.5", "-3.015625").
+std::string FormatNumber(double value);
