@@ -1,0 +1,209 @@
+#include "image/SvgWriter.h"
+#include "tests/image_vector_support.h"
+
+#include <string>
+
+namespace {
+
+// Code 128 "ABC" in code set B: start B, A, B, C, check 1, stop (ISO/IEC 15417, Table 1).
+const std::string kCode128Abc = "11010010000"
+                                "10100011000"
+                                "10001011000"
+                                "10001000110"
+                                "11001101100"
+                                "1100011101011";
+
+std::string Svg(const Layout& layout, const VectorOptions& options = {})
+{
+    std::string svg;
+    EXPECT_TRUE(WriteSvg(layout, options, svg));
+    return svg;
+}
+
+bool XmlWellFormed(const std::string& svg, const std::string& name)
+{
+    const std::string path = kt::ScratchPath(name + "-lint.svg");
+    kt::WriteFile(path, svg);
+    return kt::RunCommand("xmllint --noout '" + path + "' 2>/dev/null").status == 0;
+}
+
+// Bars of 1..4 modules of 3 units, a guard bar reaching further across and
+// one bar running past the area's end (a widened last bar), clipped there.
+Layout BarsLayout(int orientation, bool paintBackground)
+{
+    Layout layout = kt::ModuleLayout("1101001110111101000110101", 3, 50, orientation);
+    layout.bars.push_back({30 + 3 * 27, 0, 3, 58});
+    layout.bars.push_back({layout.length - 4, 0, 9, 50});
+    layout.thickness = 60;
+    layout.area = kt::AreaFor(orientation, layout.length, layout.thickness);
+    layout.paintBackground = paintBackground;
+    layout.background = 0xd0f0ff;
+    layout.barColour = 0x203a10;
+    return layout;
+}
+
+std::size_t Count(const std::string& text, const std::string& what)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// rsvg-convert at 96 dpi gives the raster's bars and background pixel for pixel.
+TEST(SvgBars, PixelIdenticalToTheRasterInEveryOrientation)
+{
+    for (const bool background : {true, false})
+        for (const int orientation : {0, 90, 180, 270}) {
+            const Layout layout = BarsLayout(orientation, background);
+            const std::string name = "bars" + std::to_string(orientation) + (background ? "b" : "t");
+            const std::string svg = Svg(layout);
+            SCOPED_TRACE(name);
+            EXPECT_TRUE(XmlWellFormed(svg, name));
+            EXPECT_EQ(kt::DifferentPixels(kt::RenderSvg(svg, name), kt::RasterOf(layout)), 0);
+        }
+}
+
+// Touching bars are one run: "1101" is two bars; the bar path has one subpath per run.
+TEST(SvgBars, TouchingBarsMergeIntoOneRun)
+{
+    const std::string svg = Svg(kt::ModuleLayout("11010111011", 1, 20, 0));
+    const std::size_t begin = svg.find("crispEdges\" d=\"");
+    ASSERT_NE(begin, std::string::npos);
+    EXPECT_EQ(Count(svg.substr(begin, svg.find("\"/>", begin) - begin), "M"), 4U);
+    EXPECT_EQ(Count(svg, "<rect"), 1U); // the background
+}
+
+// The outlines land where the raster's glyphs land: every solid pixel of one
+// rendering has ink next to it in the other, for every mode and orientation.
+TEST(SvgText, GlyphsLandWhereTheRasterDrawsThem)
+{
+    for (const int orientation : {0, 90, 180, 270})
+        for (const int mode : {0, 1, 2, 3}) {
+            Layout layout;
+            layout.orientation = orientation;
+            layout.length = 240;
+            layout.thickness = 40;
+            layout.area = kt::AreaFor(orientation, layout.length, layout.thickness);
+            layout.textColour = 0x0000b0;
+            layout.texts.push_back({"AVAW Hjg 0123", 12, 36, 216, mode, 14});
+            const std::string name = "text" + std::to_string(orientation) + "m" + std::to_string(mode);
+            SCOPED_TRACE(name);
+            const kt::Raster vector = kt::RenderSvg(Svg(layout), name);
+            const kt::Raster raster = kt::RasterOf(layout);
+            EXPECT_EQ(kt::SolidInkMissing(raster, vector, layout.textColour, layout.background), 0);
+            EXPECT_EQ(kt::SolidInkMissing(vector, raster, layout.textColour, layout.background), 0);
+        }
+}
+
+// zbarimg and ZXingReader read the rendering in all four orientations.
+TEST(SvgDocument, DecodersReadTheRendering)
+{
+    for (const int orientation : {0, 90, 180, 270}) {
+        const Layout layout = kt::ModuleLayout(kCode128Abc, 2, 60, orientation);
+        const std::string name = "c128-" + std::to_string(orientation);
+        kt::RenderSvg(Svg(layout), name);
+        const std::string png = kt::ScratchPath(name + "-svg.png");
+        EXPECT_EQ(kt::Zbar(png), std::vector<std::string>{"CODE-128:ABC"}) << orientation;
+        EXPECT_EQ(kt::ZXingTexts(png), std::vector<std::string>{"Code128 \"ABC\""}) << orientation;
+    }
+}
+
+TEST(SvgDocument, TransparentLeavesOutTheBackground)
+{
+    const Layout layout = BarsLayout(0, false);
+    const std::string svg = Svg(layout);
+    EXPECT_EQ(svg.find("<rect"), std::string::npos);
+    std::vector<std::uint8_t> alpha;
+    const kt::Raster r = kt::RenderSvg(svg, "transparent", "", &alpha);
+    ASSERT_EQ(alpha.size(), static_cast<std::size_t>(r.width * r.height));
+    EXPECT_EQ(alpha[0], 0);                              // quiet zone
+    EXPECT_EQ(alpha[static_cast<std::size_t>(30)], 255); // first bar
+}
+
+// Width and height state the physical size; the viewBox stays in layout units.
+TEST(SvgDocument, SizeInPhysicalUnits)
+{
+    struct Case {
+        int dpi;
+        SizeUnit unit;
+        const char* size;
+    };
+    const Case cases[] = {
+        {96, SizeUnit::Pixels, "width=\"180\" height=\"60\""},                 // pixels at 96 dpi: CSS pixels
+        {96, SizeUnit::Millimetres, "width=\"47.625mm\" height=\"15.875mm\""}, // 180 / 96 inch
+        {300, SizeUnit::Inches, "width=\"0.6in\" height=\"0.2in\""},
+        {300, SizeUnit::Mils, "width=\"0.6in\" height=\"0.2in\""},
+        {300, SizeUnit::Pixels, "width=\"0.6in\" height=\"0.2in\""}, // not 96 dpi: no pixels to speak of
+        {600, SizeUnit::Millimetres, "width=\"7.62mm\" height=\"2.54mm\""},
+    };
+    Layout layout = kt::ModuleLayout("101", 1, 60, 0);
+    layout.length = 180;
+    layout.area = kt::AreaFor(0, 180, 60);
+    for (const Case& c : cases) {
+        VectorOptions options;
+        options.dpi = c.dpi;
+        options.unit = c.unit;
+        const std::string svg = Svg(layout, options);
+        EXPECT_NE(svg.find(c.size), std::string::npos) << c.dpi << ' ' << svg;
+        EXPECT_NE(svg.find("viewBox=\"0 0 180 60\""), std::string::npos);
+    }
+}
+
+// At 300 dpi a layout unit is 1/300 inch: rendered at 300 dpi, the pixels of the raster.
+TEST(SvgDocument, PhysicalSizeRendersAtItsResolution)
+{
+    VectorOptions options;
+    options.dpi = 300;
+    options.unit = SizeUnit::Millimetres;
+    const Layout layout = BarsLayout(90, true);
+    const kt::Raster r = kt::RenderSvg(Svg(layout, options), "dpi300", "--dpi-x 300 --dpi-y 300");
+    const kt::Raster raster = kt::RasterOf(layout, 300);
+    // rsvg-convert rounds a size up: 5.08 mm at 300 dpi gives 61 pixels.
+    EXPECT_LE(r.width - raster.width, 1);
+    EXPECT_LE(r.height - raster.height, 1);
+    EXPECT_EQ(kt::DifferentPixels(kt::Cropped(r, raster.width, raster.height), raster), 0);
+}
+
+TEST(SvgTitle, EscapedForXml)
+{
+    struct Case {
+        const char* text;
+        const char* escaped;
+    };
+    const Case cases[] = {
+        {"A<B>&\"C'", "A&lt;B&gt;&amp;&quot;C&apos;"}, // markup characters
+        {"\x01"
+         "A\tB\x7f\x85"
+         "C",
+         "ABC"},                                      // C0, DEL and C1 controls left out
+        {"\xe9\xff\xa0", "\xc3\xa9\xc3\xbf\xc2\xa0"}, // Latin-1 as UTF-8
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EscapeXml(c.text), c.escaped) << c.text;
+
+    Layout layout = kt::ModuleLayout("101", 1, 60, 0);
+    layout.texts.push_back({"12<3", 0, 60, 0, 0, 10});
+    layout.texts.push_back({"&\xe9\x1b", 30, 60, 0, 0, 10});
+    const std::string svg = Svg(layout);
+    EXPECT_NE(svg.find("<title>12&lt;3&amp;\xc3\xa9</title>"), std::string::npos);
+    EXPECT_TRUE(XmlWellFormed(svg, "title"));
+    VectorOptions options;
+    options.title = "data \"x\"";
+    EXPECT_NE(Svg(layout, options).find("<title>data &quot;x&quot;</title>"), std::string::npos);
+}
+
+TEST(SvgDocument, UnreadableFontFailsOnlyWithText)
+{
+    VectorOptions options;
+    options.fontPath = "/nonexistent/font.ttf";
+    Layout layout = kt::ModuleLayout("101", 1, 60, 0);
+    std::string svg = "old";
+    EXPECT_TRUE(WriteSvg(layout, options, svg));
+    layout.texts.push_back({"1", 0, 60, 0, 0, 10});
+    EXPECT_FALSE(WriteSvg(layout, options, svg));
+    EXPECT_TRUE(svg.empty());
+}
