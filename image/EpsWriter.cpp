@@ -90,11 +90,11 @@ bool WriteEps(const Layout& layout, const VectorOptions& options, std::string& d
     if (!TextOutlines(layout, options, text))
         return false;
 
-    const Rect& a = layout.area;
+    const ImageBox frame = FrameBox(layout);
     const std::int32_t dpi = options.dpi > 0 ? options.dpi : 96;
-    // The area in points: units x 72 / dpi.
-    const double width = (static_cast<double>(a.right) - a.left) * 72.0 / dpi;
-    const double height = (static_cast<double>(a.bottom) - a.top) * 72.0 / dpi;
+    // The frame in points: units x 72 / dpi.
+    const double width = (frame.right - frame.left) * 72.0 / dpi;
+    const double height = (frame.bottom - frame.top) * 72.0 / dpi;
     std::string out = "%!PS-Adobe-3.0 EPSF-3.0\n%%Creator: kavren\n";
     if (const std::string title = DocumentTitle(layout, options); !title.empty())
         out += "%%Title: " + PostScriptString(title) + '\n';
@@ -108,12 +108,13 @@ bool WriteEps(const Layout& layout, const VectorOptions& options, std::string& d
            "/f /fill load def\n/r /rectfill load def\nend\n%%EndProlog\n";
     out += "%%Page: 1 1\nKavrenDict begin\ngsave\n";
     // Image coordinates (y down, in layout units) from here on; nothing
-    // leaves the drawing area.
+    // leaves the frame.
     out += "0 " + FormatNumber(height) + " translate 72 " + std::to_string(dpi) + " div dup neg scale " +
-           FormatNumber(-a.left) + ' ' + FormatNumber(-a.top) + " translate\n";
-    out += Box(a.left, a.top, a.right, a.bottom) + " rectclip\n";
+           FormatNumber(-frame.left) + ' ' + FormatNumber(-frame.top) + " translate\n";
+    const std::string box = Box(frame.left, frame.top, frame.right, frame.bottom);
+    out += box + " rectclip\n";
     if (layout.paintBackground)
-        out += SetColour(layout.background) + Box(a.left, a.top, a.right, a.bottom) + " r\n";
+        out += SetColour(layout.background) + box + " r\n";
     if (const std::vector<ImageBox> bars = MergedBars(layout); !bars.empty()) {
         out += SetColour(layout.barColour);
         for (const ImageBox& b : bars)

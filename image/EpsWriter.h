@@ -1,5 +1,5 @@
 // A layout as Encapsulated PostScript (EPSF 3.0): the bounding box is the
-// drawing area at the layout's resolution (units x 72 / dpi points), the bars
+// layout's frame at its resolution (units x 72 / dpi points), the bars
 // are filled rectangles and the text is filled glyph outlines.
 #pragma once
 

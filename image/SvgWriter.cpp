@@ -100,20 +100,20 @@ bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& d
     if (!TextOutlines(layout, options, text))
         return false;
 
-    const Rect& a = layout.area;
-    const double width = static_cast<double>(a.right) - a.left;
-    const double height = static_cast<double>(a.bottom) - a.top;
+    const ImageBox frame = FrameBox(layout);
+    const std::string x = FormatNumber(frame.left), y = FormatNumber(frame.top);
+    const std::string width = FormatNumber(frame.right - frame.left);
+    const std::string height = FormatNumber(frame.bottom - frame.top);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-           PhysicalLength(width, options) + "\" height=\"" + PhysicalLength(height, options) +
-           "\" viewBox=\"" + FormatNumber(a.left) + ' ' + FormatNumber(a.top) + ' ' + FormatNumber(width) +
-           ' ' + FormatNumber(height) + "\">\n";
+           PhysicalLength(frame.right - frame.left, options) + "\" height=\"" +
+           PhysicalLength(frame.bottom - frame.top, options) + "\" viewBox=\"" + x + ' ' + y + ' ' + width +
+           ' ' + height + "\">\n";
     if (const std::string title = EscapeXml(DocumentTitle(layout, options)); !title.empty())
         out += "<title>" + title + "</title>\n";
     if (layout.paintBackground) {
-        out += "<rect x=\"" + FormatNumber(a.left) + "\" y=\"" + FormatNumber(a.top) + "\" width=\"" +
-               FormatNumber(width) + "\" height=\"" + FormatNumber(height) + "\" fill=\"" +
-               HexColour(layout.background) + "\" shape-rendering=\"crispEdges\"/>\n";
+        out += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"" + width + "\" height=\"" + height +
+               "\" fill=\"" + HexColour(layout.background) + "\" shape-rendering=\"crispEdges\"/>\n";
     }
     AppendBars(layout, out);
     AppendText(text, layout.textColour, out);

@@ -10,7 +10,7 @@
 #include <string>
 
 // Writes the document into `document` (replacing its contents). The viewBox
-// is the drawing area in layout units, so at 96 dpi a layout unit is one pixel
+// is the layout's frame in layout units, so at 96 dpi a layout unit is one pixel
 // of the raster. False, with `document` empty, when the font cannot be opened.
 bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& document);
 

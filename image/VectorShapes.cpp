@@ -94,7 +94,24 @@ std::size_t DrawnLength(const std::string& text)
     return strnlen(text.c_str(), text.size());
 }
 
+// The angle the raster text is drawn at, in radians counter-clockwise; other
+// orientations are laid out like 0 (ToImage), so their text too.
+double RunAngle(std::int32_t orientation)
+{
+    const bool known = orientation == 90 || orientation == 180 || orientation == 270;
+    return known ? orientation * kPi / 180.0 : 0.0;
+}
+
 } // namespace
+
+ImageBox FrameBox(const Layout& layout)
+{
+    const bool upright = layout.orientation == 90 || layout.orientation == 270;
+    const double left = layout.area.left;
+    const double top = layout.area.top;
+    return {left, top, left + (upright ? layout.thickness : layout.length),
+            top + (upright ? layout.length : layout.thickness)};
+}
 
 std::vector<ImageBox> MergedBars(const Layout& layout)
 {
@@ -117,18 +134,18 @@ std::vector<ImageBox> MergedBars(const Layout& layout)
         }
         merged.push_back(bar);
     }
-    // Back in reading order, clipped to the area as the raster clips them.
+    // Back in reading order, clipped to the frame as the raster clips them.
     std::sort(merged.begin(), merged.end(), [](const BarBox& a, const BarBox& b) {
         return std::tie(a.along, a.across) < std::tie(b.along, b.across);
     });
-    const Rect& area = layout.area;
+    const ImageBox frame = FrameBox(layout);
     std::vector<ImageBox> boxes;
     for (const BarBox& bar : merged) {
         ImageBox box = ToImageBox(layout, bar);
-        box.left = std::max<double>(box.left, area.left);
-        box.top = std::max<double>(box.top, area.top);
-        box.right = std::min<double>(box.right, area.right);
-        box.bottom = std::min<double>(box.bottom, area.bottom);
+        box.left = std::max(box.left, frame.left);
+        box.top = std::max(box.top, frame.top);
+        box.right = std::min(box.right, frame.right);
+        box.bottom = std::min(box.bottom, frame.bottom);
         if (box.left < box.right && box.top < box.bottom)
             boxes.push_back(box);
     }
@@ -144,7 +161,7 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
     CFontFace face;
     if (face.Open(options.fontPath) != 0)
         return false;
-    const double angle = TextAngle(layout.orientation);
+    const double angle = RunAngle(layout.orientation);
     for (const TextRun& run : layout.texts) {
         // Placed from (0, 0) and moved to the run's exact start: every step of
         // the placement is relative to its start point.
@@ -163,13 +180,6 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
                     });
     }
     return true;
-}
-
-double TextAngle(std::int32_t orientation)
-{
-    // Other orientations are laid out like 0 (ToImage), so their text too.
-    const bool known = orientation == 90 || orientation == 180 || orientation == 270;
-    return known ? orientation * kPi / 180.0 : 0.0;
 }
 
 std::string DocumentTitle(const Layout& layout, const VectorOptions& options)

@@ -30,7 +30,11 @@ struct ImageBox {
     double bottom = 0.0;
 };
 
-// The layout's bars in image coordinates, clipped to the drawing area, with
+// The frame in the image: length x thickness at 0 and 180 degrees, thickness
+// x length at 90 and 270, with its top-left corner at the area's.
+ImageBox FrameBox(const Layout& layout);
+
+// The layout's bars in image coordinates, clipped to the frame, with
 // touching or overlapping bars of the same band merged into one box.
 std::vector<ImageBox> MergedBars(const Layout& layout);
 
@@ -46,9 +50,6 @@ struct PathStep {
 // raster text renderer draws them for the same layout. False when the font
 // cannot be opened (only tried when there is text).
 bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vector<PathStep>& path);
-
-// The text angle of an orientation, in radians, as the drawing engine computes it.
-double TextAngle(std::int32_t orientation);
 
 // The title: options.title, else the texts of the runs joined.
 std::string DocumentTitle(const Layout& layout, const VectorOptions& options);

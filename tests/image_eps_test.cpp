@@ -46,7 +46,7 @@ Layout SampleLayout(int orientation)
 
 } // namespace
 
-// The bounding box is the area in points, units x 72 / dpi: the exact size in
+// The bounding box is the frame in points, units x 72 / dpi: the exact size in
 // %%HiResBoundingBox, rounded out to whole points in %%BoundingBox.
 TEST(EpsDocument, BoundingBoxIsTheSymbolsSize)
 {
@@ -64,6 +64,7 @@ TEST(EpsDocument, BoundingBoxIsTheSymbolsSize)
     };
     for (const Case& c : cases) {
         Layout layout = kt::ModuleLayout("101", 1, 80, 0);
+        layout.length = c.length;
         layout.area = kt::AreaFor(0, c.length, 80);
         VectorOptions options;
         options.dpi = c.dpi;

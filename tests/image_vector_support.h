@@ -18,6 +18,12 @@
 
 namespace kt {
 
+// The angle the raster text renderer is given, pi taken as 3.1415926.
+inline double RasterTextAngle(int orientation)
+{
+    return orientation * 3.1415926 / 180.0;
+}
+
 // The area of a symbol `length` long and `thickness` across, at the origin.
 inline Rect AreaFor(int orientation, double length, double thickness)
 {
@@ -60,8 +66,8 @@ inline Raster RasterOf(const Layout& layout, int dpi = 96)
     for (const TextRun& run : layout.texts) {
         const ImagePoint p = ToImage(layout, run.along, run.across);
         writer.DrawString(run.text.c_str(), run.fontHeight, run.mode, static_cast<int>(p.x),
-                          static_cast<int>(p.y), static_cast<int>(run.span), TextAngle(layout.orientation),
-                          layout.textColour);
+                          static_cast<int>(p.y), static_cast<int>(run.span),
+                          RasterTextAngle(layout.orientation), layout.textColour);
     }
     Raster raster;
     raster.width = writer.GetWidth();
