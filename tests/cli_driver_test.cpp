@@ -481,17 +481,17 @@ kt::RunResult RunWithSmallFileLimit(const std::string& path)
     return kt::RunCommand("sh -c \"" + script + "\"");
 }
 
-TEST(Driver, HalfWrittenFileIsRemoved)
+TEST(Driver, FailedWriteKeepsThePreviousFile)
 {
     const std::string path = kt::ScratchPath("partial.png");
     WriteFile(path, "old");
     const kt::RunResult r = RunWithSmallFileLimit(path);
     EXPECT_EQ(r.status, 13);
     EXPECT_EQ(r.out, Failure("Error: Cant close output file."));
-    EXPECT_FALSE(kt::FileExists(path));
+    EXPECT_EQ(ReadFile(path), "old");
 }
 
-TEST(Driver, HalfWrittenFileBehindALinkIsEmptiedAndTheLinkKept)
+TEST(Driver, FailedWriteBehindALinkKeepsTheTargetAndTheLink)
 {
     const std::string target = kt::ScratchPath("target.png");
     const std::string link = kt::ScratchPath("link.png");
@@ -503,7 +503,7 @@ TEST(Driver, HalfWrittenFileBehindALinkIsEmptiedAndTheLinkKept)
     struct stat st {};
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(ReadFile(target), "");
+    EXPECT_EQ(ReadFile(target), "old");
 }
 
 // ---------------------------------------------------------------- success
