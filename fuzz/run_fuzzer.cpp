@@ -16,9 +16,10 @@
 // covered by the hardening tests through the binary.
 //
 // Beyond the sanitizers, each run is checked against what the command line
-// promises: a known status; no file left behind by a failed run; on success
-// exactly the named file, a PNG that decodes, with the fixed dimensions the
-// options ask for; no file descriptor left open.
+// promises: a known status; no file left behind by a failed run (neither the
+// target nor a temporary file); on success exactly the named file, a PNG that
+// decodes, with the fixed dimensions the options ask for, or for "-" nothing
+// at all (the image went to standard output); no file descriptor left open.
 
 #include "cli/Driver.h"
 #include "cli/OptionTable.h"
@@ -322,6 +323,11 @@ void CheckOutcome(int status, const std::vector<std::string>& args, const Parsed
         return;
     }
     const std::string& name = args[static_cast<size_t>(line.fileIndex)];
+    if (name == "-") {
+        if (!left.empty())
+            Fail("writing to standard output (\"-\") left a file");
+        return;
+    }
     if (left.size() != 1 || left[0] != name)
         Fail("a successful run must leave exactly the named file");
     long long width = 0;
