@@ -5,6 +5,21 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
+#include FT_MODULE_H
+
+#ifdef KAVREN_FREETYPE_MODULES
+// Module classes of the static FreeType archive, which the shared library
+// does not export. Each begins with its FT_Module_Class, which is all that
+// FT_Add_Module takes. The memory manager is FT_Init_FreeType's own, so that
+// FT_Done_FreeType releases either kind of library.
+extern "C" {
+FT_Memory FT_New_Memory();
+void FT_Done_Memory(FT_Memory memory);
+extern const FT_Module_Class sfnt_module_class;
+extern const FT_Module_Class tt_driver_class;
+extern const FT_Module_Class ft_smooth_renderer_class;
+}
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -53,7 +68,7 @@ int CImageWriter::CFreeTypeLib::Init()
     if (m_Face)
         return 0;
     if (!m_Library) {
-        if (const FT_Error error = FT_Init_FreeType(&m_Library)) {
+        if (const FT_Error error = NewLibrary()) {
             m_Library = nullptr;
             return error;
         }
@@ -67,6 +82,35 @@ int CImageWriter::CFreeTypeLib::Init()
         return error;
     }
     return 0;
+}
+
+// The embedded font is a hinted TrueType font: its glyphs need only the
+// TrueType driver (with the sfnt tables it reads) and the anti-aliasing
+// rasteriser; starting FreeType with just those saves initialising a dozen
+// others, and in a static link leaves them out of the program. A font file may
+// be of any kind (or unhinted, for the auto-hinter), so it gets them all.
+int CImageWriter::CFreeTypeLib::NewLibrary()
+{
+#ifdef KAVREN_FREETYPE_MODULES
+    if (!m_FontPath) {
+        FT_Memory memory = FT_New_Memory();
+        if (!memory)
+            return FT_Err_Out_Of_Memory;
+        if (const FT_Error error = FT_New_Library(memory, &m_Library)) {
+            FT_Done_Memory(memory);
+            return error;
+        }
+        for (const FT_Module_Class* module :
+             {&sfnt_module_class, &tt_driver_class, &ft_smooth_renderer_class})
+            if (const FT_Error error = FT_Add_Module(m_Library, module)) {
+                FT_Done_FreeType(m_Library); // releases the memory too
+                m_Library = nullptr;
+                return error;
+            }
+        return 0;
+    }
+#endif
+    return FT_Init_FreeType(&m_Library);
 }
 
 std::int32_t CImageWriter::CFreeTypeLib::MeasureTextHeight(int fontHeight)
@@ -124,9 +168,8 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
     const std::int64_t endColumn = std::min<std::int64_t>(width, std::int64_t{m_Writer->m_Width} - x);
     const std::int64_t firstRow = std::max<std::int64_t>(0, -std::int64_t{y});
     const std::int64_t endRow = std::min<std::int64_t>(rows, std::int64_t{m_Writer->m_Height} - y);
-    const double ink[3] = {static_cast<double>(255 - (colour & 0xff)),
-                           static_cast<double>(255 - ((colour >> 8) & 0xff)),
-                           static_cast<double>(255 - ((colour >> 16) & 0xff))};
+    const std::uint8_t ink[3] = {static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),
+                                 static_cast<std::uint8_t>(colour >> 16)};
 
     for (std::int64_t i = firstRow; i < endRow; ++i) {
         // A negative pitch means the buffer holds the bottom row first.
@@ -136,14 +179,20 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
             const unsigned coverage = gray ? source[k] : ((source[k >> 3] >> (7 - (k & 7))) & 1U) * 255U;
             if (coverage == 0)
                 continue;
-            // Mixed on the inverted values and truncated there, so full
-            // coverage gives the text colour exactly.
-            const double a = coverage / 255.0;
             std::uint8_t* pixel = target + 3 * (x + k);
-            for (int channel = 0; channel < 3; ++channel) {
-                const double mixed = (255 - pixel[channel]) * (1.0 - a) + ink[channel] * a;
-                pixel[channel] = static_cast<std::uint8_t>(255 - static_cast<int>(mixed));
-            }
+            for (int channel = 0; channel < 3; ++channel)
+                pixel[channel] = BlendChannel(pixel[channel], ink[channel], coverage);
         }
     }
+}
+
+// Mixed on the inverted values (255 - v) in whole numbers and rounded down
+// there, so partial coverage rounds toward the lighter value, full coverage
+// gives the ink exactly, and the result never leaves the range between the
+// two (equal values stay equal).
+std::uint8_t CImageWriter::CFreeTypeLib::BlendChannel(std::uint8_t under, std::uint8_t ink, unsigned coverage)
+{
+    coverage = std::min(coverage, 255U);
+    const unsigned mixed = ((255U - under) * (255U - coverage) + (255U - ink) * coverage) / 255U;
+    return static_cast<std::uint8_t>(255U - mixed);
 }

@@ -42,8 +42,12 @@ class CImageWriter {
         // Blends an 8-bit coverage bitmap with its top-left pixel at (x, y);
         // pixels outside the raster are dropped.
         void BlendGlyph(const FT_Bitmap_& bitmap, int x, int y, Colour colour);
+        // One channel of a pixel under ink at coverage 0..255: between the two
+        // values, under at 0, ink at 255.
+        static std::uint8_t BlendChannel(std::uint8_t under, std::uint8_t ink, unsigned coverage);
 
       private:
+        int NewLibrary();
         bool DrawBytes(const unsigned char* text, std::size_t length, int fontHeight, int mode, int x, int y,
                        int span, double angle, Colour colour);
         bool Overlaps(FT_GlyphRec_* glyph, std::int64_t x, std::int64_t y) const;

@@ -256,4 +256,31 @@ TEST(ImageText, DrawnTextStaysBetweenBackgroundAndTextColour)
     EXPECT_TRUE(exact); // stems fully covered
 }
 
+// The embedded font starts FreeType with only the modules it needs; a font
+// file gets them all. The same font both ways draws the same pixels, at every
+// rotation and with sizes changing between calls (the face keeps the size it
+// was last measured at).
+TEST(ImageText, EmbeddedFontDrawsAsTheSameFontFile)
+{
+    const std::string file = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("/tests/")) +
+                             "/assets/LiberationSans-Regular-Latin1.ttf";
+    CMyPngWriter embedded(400, 400, nullptr, 96, 96, 0xffffff, -2);
+    CMyPngWriter fromFile(400, 400, file.c_str(), 96, 96, 0xffffff, -2);
+    ASSERT_TRUE(embedded.Init());
+    ASSERT_TRUE(fromFile.Init());
+    const struct {
+        int fontHeight, degrees;
+    } draws[] = {{14, 0}, {9, 90}, {14, 180}, {31, 270}, {14, 90}, {9, 0}};
+    for (const auto& d : draws)
+        for (CImageWriter* w :
+             {static_cast<CImageWriter*>(&embedded), static_cast<CImageWriter*>(&fromFile)}) {
+            const int band = w->MeasureTextHeight(d.fontHeight);
+            EXPECT_GT(band, d.fontHeight);
+            w->DrawString("Kavren jgy 0123 \xc4\xd6\xdf", d.fontHeight, 0, 200, 200 + band, 0,
+                          d.degrees * kPi / 180, 0x204080);
+        }
+    EXPECT_FALSE(kt::InkBox(embedded).Empty());
+    EXPECT_TRUE(kt::SamePixels(embedded, fromFile));
+}
+
 } // namespace
