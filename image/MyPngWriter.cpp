@@ -2,8 +2,9 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
-#include <ctime>
+#include <cstring>
 
 namespace {
 
@@ -18,9 +19,32 @@ void OnPngWarning(png_structp, png_const_charp)
 {
 }
 
+// Hands libpng's output to the sink; a refusal (or an exception, which must
+// not cross libpng's C frames) becomes a libpng error.
+void OnPngWrite(png_structp png, png_bytep data, png_size_t size)
+{
+    const auto* sink = static_cast<const CMyPngWriter::ByteSink*>(png_get_io_ptr(png));
+    bool accepted = false;
+    try {
+        accepted = (*sink)(data, size);
+    } catch (...) {
+    }
+    if (!accepted)
+        png_error(png, "write failed");
+}
+
+void OnPngFlush(png_structp)
+{
+}
+
 char* Text(const char* literal)
 {
     return const_cast<char*>(literal); // libpng copies the texts and never writes them
+}
+
+bool IsZero(const std::uint8_t* row, std::size_t bytes)
+{
+    return row[0] == 0 && std::memcmp(row, row + 1, bytes - 1) == 0;
 }
 
 } // namespace
@@ -32,27 +56,55 @@ CMyPngWriter::CMyPngWriter(int width, int height, const char* fontPath, int hori
 {
 }
 
+std::uint32_t CMyPngWriter::PixelsPerMetre(int dpi)
+{
+    // One inch is 0.0254 m exactly.
+    const std::int64_t perMetre = (std::int64_t{dpi} * 10000 + 127) / 254;
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(perMetre, 0));
+}
+
 bool CMyPngWriter::WriteTo(FILE* file)
 {
-    if (!file || !m_Rows)
+    if (!file)
         return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
-    if (!png)
-        return false;
-    png_infop info = png_create_info_struct(png);
-    const bool written = info && WritePng(png, info, file);
-    png_destroy_write_struct(&png, &info);
+    const bool written = WriteToSink([file](const std::uint8_t* data, std::size_t size) {
+        return std::fwrite(data, 1, size, file) == size;
+    });
     // The stream may still hold the tail of the file: a full disk shows only
     // when it is flushed.
     return written && std::fflush(file) == 0 && !std::ferror(file);
 }
 
+bool CMyPngWriter::WriteToMemory(std::vector<std::uint8_t>& bytes)
+{
+    return WriteToSink([&bytes](const std::uint8_t* data, std::size_t size) {
+        bytes.insert(bytes.end(), data, data + size);
+        return true;
+    });
+}
+
+bool CMyPngWriter::WriteToSink(const ByteSink& sink)
+{
+    if (!sink || !m_Rows)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (!png)
+        return false;
+    png_infop info = png_create_info_struct(png);
+    bool written = false;
+    if (info) {
+        png_set_write_fn(png, const_cast<ByteSink*>(&sink), OnPngWrite, OnPngFlush);
+        written = WritePng(png, info);
+    }
+    png_destroy_write_struct(&png, &info);
+    return written;
+}
+
 // Holds only trivially destructible locals: libpng errors leave it by longjmp.
-bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info, FILE* file)
+bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_init_io(png, file);
     png_set_compression_level(png, m_CompressionLevel == -2 ? 6 : m_CompressionLevel);
     png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height), m_BitDepth,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
@@ -62,9 +114,11 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info, FILE* file)
     if (!(m_Gamma >= 0.1))
         m_Gamma = 0.7;
     png_set_gAMA(png, info, m_Gamma);
+    if (m_PixelsPerMetre)
+        png_set_pHYs(png, info, *m_PixelsPerMetre, *m_PixelsPerMetre, PNG_RESOLUTION_METER);
 
     png_time stamp{};
-    png_convert_from_time_t(&stamp, std::time(nullptr));
+    png_convert_from_time_t(&stamp, m_Timestamp ? *m_Timestamp : std::time(nullptr));
     png_set_tIME(png, info, &stamp);
 
     char creationTime[29] = {};
@@ -84,7 +138,43 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info, FILE* file)
     png_set_text(png, info, texts, 5);
 
     png_write_info(png, info);
-    png_write_image(png, m_Rows.get());
+    WriteRows(png);
     png_write_end(png, info);
     return true;
+}
+
+// libpng's selection tries every filter on every row and keeps the one whose
+// bytes have the least sum of absolute values (as signed bytes), the earlier
+// of None, Sub, Up, Average, Paeth on a tie. A row equal to the row above it
+// gives all zeros under Up, which nothing beats; only None ties, when the row
+// itself is all zero, and then None wins. Such rows (most rows of a barcode)
+// get that filter set directly, so the bytes are the same as libpng's choice.
+void CMyPngWriter::WriteRows(png_struct_def* png)
+{
+    if (m_FilterChoice == EFilterChoice::kLibrary) {
+        png_write_image(png, m_Rows.get());
+        return;
+    }
+    const std::size_t rowBytes = std::size_t{3} * static_cast<std::size_t>(m_Width);
+    // Row 0 always gets libpng's choice: libpng sets up the buffers of only the
+    // filters enabled when the first row is written, and an all-zero first row
+    // (the only one equal to the zero row above it) gets None either way.
+    png_write_row(png, m_Rows[0]);
+    int current = PNG_ALL_FILTERS;
+    int runIsZero = -1; // whether the rows of the current run of equal rows are all zero; -1 unknown
+    for (std::int32_t y = 1; y < m_Height; ++y) {
+        int wanted = PNG_ALL_FILTERS;
+        if (std::memcmp(m_Rows[y], m_Rows[y - 1], rowBytes) == 0) {
+            if (runIsZero < 0)
+                runIsZero = IsZero(m_Rows[y], rowBytes) ? 1 : 0;
+            wanted = runIsZero ? PNG_FILTER_NONE : PNG_FILTER_UP;
+        } else {
+            runIsZero = -1;
+        }
+        if (wanted != current) {
+            png_set_filter(png, PNG_FILTER_TYPE_BASE, wanted);
+            current = wanted;
+        }
+        png_write_row(png, m_Rows[y]);
+    }
 }
