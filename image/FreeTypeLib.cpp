@@ -168,6 +168,7 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
     const std::int64_t endColumn = std::min<std::int64_t>(width, std::int64_t{m_Writer->m_Width} - x);
     const std::int64_t firstRow = std::max<std::int64_t>(0, -std::int64_t{y});
     const std::int64_t endRow = std::min<std::int64_t>(rows, std::int64_t{m_Writer->m_Height} - y);
+    const bool alpha = m_Writer->m_Channels == 4;
     const std::uint8_t ink[3] = {static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),
                                  static_cast<std::uint8_t>(colour >> 16)};
 
@@ -179,11 +180,33 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
             const unsigned coverage = gray ? source[k] : ((source[k >> 3] >> (7 - (k & 7))) & 1U) * 255U;
             if (coverage == 0)
                 continue;
+            if (alpha) {
+                CompositeOver(target + 4 * (x + k), ink, coverage);
+                continue;
+            }
             std::uint8_t* pixel = target + 3 * (x + k);
             for (int channel = 0; channel < 3; ++channel)
                 pixel[channel] = BlendChannel(pixel[channel], ink[channel], coverage);
         }
     }
+}
+
+// Text of the given coverage laid "over" an RGBA pixel (Porter and Duff): the
+// alphas combine, and the colour is the alpha-weighted mean of text and
+// pixel, rounded to nearest. Over a transparent pixel that is the text colour
+// with the coverage as alpha; over an opaque one the alpha stays 255.
+void CImageWriter::CFreeTypeLib::CompositeOver(std::uint8_t* pixel, const std::uint8_t ink[3],
+                                               unsigned coverage)
+{
+    const unsigned under = pixel[3];
+    // Both weights in 1/65025ths (255 x 255); their sum is the new alpha's.
+    const unsigned inkWeight = coverage * 255U;
+    const unsigned underWeight = under * (255U - coverage);
+    const unsigned total = inkWeight + underWeight;
+    for (int channel = 0; channel < 3; ++channel)
+        pixel[channel] = static_cast<std::uint8_t>(
+            (ink[channel] * inkWeight + pixel[channel] * underWeight + total / 2) / total);
+    pixel[3] = static_cast<std::uint8_t>((total + 127U) / 255U);
 }
 
 // Mixed on the inverted values (255 - v) in whole numbers and rounded down

@@ -19,7 +19,7 @@ bool CImageWriter::Init()
     m_Pixels.reset();
     if (m_Width < 1 || m_Height < 1 || m_Width > kMaxDimension || m_Height > kMaxDimension)
         return false;
-    const std::int64_t rowBytes = std::int64_t{m_Width} * 3;
+    const std::int64_t rowBytes = std::int64_t{m_Width} * m_Channels;
     const std::int64_t totalBytes = rowBytes * m_Height;
     if (totalBytes > kMaxRasterBytes)
         return false;
@@ -29,9 +29,20 @@ bool CImageWriter::Init()
         // writing hands libpng the rows without copying.
         auto pixels = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(totalBytes));
         auto rows = std::make_unique_for_overwrite<std::uint8_t*[]>(static_cast<std::size_t>(m_Height));
-        std::memset(pixels.get(), 255, static_cast<std::size_t>(totalBytes));
         for (std::int32_t y = 0; y < m_Height; ++y)
             rows[y] = pixels.get() + rowBytes * y;
+        if (m_Channels == 3) {
+            std::memset(pixels.get(), 255, static_cast<std::size_t>(totalBytes));
+        } else {
+            // Transparent background: its colour, alpha 0.
+            const std::uint8_t clear[4] = {static_cast<std::uint8_t>(m_Background),
+                                           static_cast<std::uint8_t>(m_Background >> 8),
+                                           static_cast<std::uint8_t>(m_Background >> 16), 0};
+            for (std::int32_t x = 0; x < m_Width; ++x)
+                std::memcpy(rows[0] + std::size_t{4} * static_cast<std::size_t>(x), clear, 4);
+            for (std::int32_t y = 1; y < m_Height; ++y)
+                std::memcpy(rows[y], rows[0], static_cast<std::size_t>(rowBytes));
+        }
         m_Pixels = std::move(pixels);
         m_Rows = std::move(rows);
     } catch (const std::bad_alloc&) {
@@ -55,17 +66,20 @@ void CImageWriter::SetPixel(int x, int y, Colour colour)
 {
     if (!Contains(x, y))
         return;
-    std::uint8_t* p = m_Rows[y] + std::size_t{3} * static_cast<std::size_t>(x);
+    std::uint8_t* p = m_Rows[y] + static_cast<std::size_t>(m_Channels) * static_cast<std::size_t>(x);
     p[0] = static_cast<std::uint8_t>(colour);
     p[1] = static_cast<std::uint8_t>(colour >> 8);
     p[2] = static_cast<std::uint8_t>(colour >> 16);
+    if (m_Channels == 4)
+        p[3] = 255;
 }
 
 std::uint8_t CImageWriter::ByteAt(int x, int y, int channel) const
 {
     if (!Contains(x, y))
         return 0;
-    return m_Rows[y][std::size_t{3} * static_cast<std::size_t>(x) + static_cast<std::size_t>(channel)];
+    return m_Rows[y][static_cast<std::size_t>(m_Channels) * static_cast<std::size_t>(x) +
+                     static_cast<std::size_t>(channel)];
 }
 
 std::uint8_t CImageWriter::GetRed(int x, int y) const
@@ -79,6 +93,12 @@ std::uint8_t CImageWriter::GetGreen(int x, int y) const
 std::uint8_t CImageWriter::GetBlue(int x, int y) const
 {
     return ByteAt(x, y, 2);
+}
+std::uint8_t CImageWriter::GetAlpha(int x, int y) const
+{
+    if (m_Channels == 3)
+        return Contains(x, y) ? 255 : 0;
+    return ByteAt(x, y, 3);
 }
 
 void CImageWriter::FillRect(int x, int y, int width, int height, Colour colour)
@@ -96,9 +116,18 @@ void CImageWriter::FillRect(int x, int y, int width, int height, Colour colour)
     const std::uint8_t red = static_cast<std::uint8_t>(colour);
     const std::uint8_t green = static_cast<std::uint8_t>(colour >> 8);
     const std::uint8_t blue = static_cast<std::uint8_t>(colour >> 16);
-    const auto offset = static_cast<std::size_t>(left * 3);
-    const auto bytes = static_cast<std::size_t>((right - left) * 3);
+    const auto offset = static_cast<std::size_t>(left * m_Channels);
+    const auto bytes = static_cast<std::size_t>((right - left) * m_Channels);
 
+    if (m_Channels == 4) {
+        const std::uint8_t opaque[4] = {red, green, blue, 255};
+        std::uint8_t* first = m_Rows[top] + offset;
+        for (std::size_t i = 0; i < bytes; i += 4)
+            std::memcpy(first + i, opaque, 4);
+        for (std::int64_t row = top + 1; row < bottom; ++row)
+            std::memcpy(m_Rows[row] + offset, first, bytes);
+        return;
+    }
     if (red == green && green == blue) {
         // Grey levels (black bars, white background): one byte fill per row.
         for (std::int64_t row = top; row < bottom; ++row)

@@ -48,6 +48,7 @@ class CImageWriter {
 
       private:
         int NewLibrary();
+        static void CompositeOver(std::uint8_t* pixel, const std::uint8_t ink[3], unsigned coverage);
         bool DrawBytes(const unsigned char* text, std::size_t length, int fontHeight, int mode, int x, int y,
                        int span, double angle, Colour colour);
         bool Overlaps(FT_GlyphRec_* glyph, std::int64_t x, std::int64_t y) const;
@@ -71,7 +72,15 @@ class CImageWriter {
     CImageWriter(const CImageWriter&) = delete;
     CImageWriter& operator=(const CImageWriter&) = delete;
 
-    // Allocates the raster (all white) and starts the text renderer. False when
+    // With alpha, the next Init makes an RGBA raster (4 bytes per pixel) that
+    // starts transparent: the background colour with alpha 0. Bars and pixels
+    // set are opaque, and text carries its anti-aliasing in alpha. Without
+    // (the default), the raster is RGB and starts white.
+    void SetAlpha(bool alpha) { m_Channels = alpha ? 4 : 3; }
+    bool HasAlpha() const { return m_Channels == 4; }
+    std::int32_t GetChannels() const { return m_Channels; }
+
+    // Allocates the raster (all white, or transparent with alpha) and starts the text renderer. False when
     // a side is below 1 or above kMaxDimension, the raster would exceed
     // kMaxRasterBytes or cannot be allocated, or the font fails.
     bool Init();
@@ -79,18 +88,20 @@ class CImageWriter {
     virtual bool WriteTo(FILE* file) = 0;
 
     // Pixel access; writes outside the raster (or before Init) are dropped and
-    // reads there give 0.
+    // reads there give 0. A pixel set is opaque; an RGB raster reads alpha 255.
     void SetPixel(int x, int y, Colour colour);
     std::uint8_t GetRed(int x, int y) const;
     std::uint8_t GetGreen(int x, int y) const;
     std::uint8_t GetBlue(int x, int y) const;
-    // Fills the part of the rectangle that lies inside the raster.
+    std::uint8_t GetAlpha(int x, int y) const;
+    // Fills (opaquely) the part of the rectangle that lies inside the raster.
     void FillRect(int x, int y, int width, int height, Colour colour);
 
     Colour GetBackground() const { return m_Background; }
     std::int32_t GetWidth() const { return m_Width; }
     std::int32_t GetHeight() const { return m_Height; }
-    // Row y as R, G, B bytes per pixel; null outside the raster or before Init.
+    // Row y as R, G, B (and A with alpha) bytes per pixel; null outside the
+    // raster or before Init.
     const std::uint8_t* GetRow(int y) const;
 
     std::int32_t MeasureTextHeight(int fontHeight);
@@ -106,6 +117,7 @@ class CImageWriter {
     std::int32_t m_Width;
     std::int32_t m_Height;
     std::int32_t m_BitDepth = 8;
+    std::int32_t m_Channels = 3; // 3 RGB, 4 RGBA
     Colour m_Background;
     std::unique_ptr<std::uint8_t*[]> m_Rows; // row table; rows point into m_Pixels
     std::unique_ptr<std::uint8_t[]> m_Pixels;

@@ -107,8 +107,8 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
         return false;
     png_set_compression_level(png, m_CompressionLevel == -2 ? 6 : m_CompressionLevel);
     png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height), m_BitDepth,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 m_Channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
 
     // Too small a gamma (or none at all) falls back to 0.7.
     if (!(m_Gamma >= 0.1))
@@ -155,7 +155,7 @@ void CMyPngWriter::WriteRows(png_struct_def* png)
         png_write_image(png, m_Rows.get());
         return;
     }
-    const std::size_t rowBytes = std::size_t{3} * static_cast<std::size_t>(m_Width);
+    const std::size_t rowBytes = static_cast<std::size_t>(m_Channels) * static_cast<std::size_t>(m_Width);
     // Row 0 always gets libpng's choice: libpng sets up the buffers of only the
     // filters enabled when the first row is written, and an all-zero first row
     // (the only one equal to the zero row above it) gets None either way.
