@@ -4,9 +4,9 @@
 #include <array>
 #include <cctype>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -33,20 +33,20 @@ constexpr std::array Table{
                "Barcode image width.\nExample: -x 250"},
     OptionSpec{'y', "ysize", Integer, {1, INT32_MAX}, &RunOptions::height, nullptr, "90",
                "Barcode image height.\nExample: -y 100"},
-    OptionSpec{'n', "xdim", Real, {AboveZero, DBL_MAX}, &RunOptions::xDim, nullptr, "3",
+    OptionSpec{'n', "xdim", Real, {AboveZero, DBL_MAX}, &RunOptions::xDimension, nullptr, "3",
                "X-Dimension.\nExample: -n 3"},
     OptionSpec{'d', "data", Text, {}, &RunOptions::data, nullptr, "Hello World",
                "Set the data that is to be encoded in the barcode.\nExample: -d 1234567890Data"},
-    OptionSpec{'t', "btype", Integer, {0, 21}, &RunOptions::type, nullptr, "19",
+    OptionSpec{'t', "btype", Integer, {0, 21}, &RunOptions::symbology, nullptr, "19",
                "Barcode type. Possible Values: 0..21\nExample: -f 7"},
     OptionSpec{'o', "orient", Integer, {0, 270, 90}, &RunOptions::orientation, nullptr, "90",
                "Set the orientation. Possible Values: 0, 90, 180, 270\nExample: -o 90"},
-    OptionSpec{'b', "bcolor", Colour, {}, &RunOptions::backColor, nullptr, "ffff00",
+    OptionSpec{'b', "bcolor", Colour, {}, &RunOptions::background, nullptr, "ffff00",
                "Background color. Possible Values: 0x000000..0xffffff\n"
                "Example: -b ffff00, means yellow color in RGB"},
-    OptionSpec{'r', "fcolor", Colour, {}, &RunOptions::barColor, nullptr, "000080",
+    OptionSpec{'r', "fcolor", Colour, {}, &RunOptions::barColour, nullptr, "000080",
                "Foreground color. Possible Values: 0x000000..0xffffff\nExample: -r 000000, means black color"},
-    OptionSpec{'e', "tcolor", Colour, {}, &RunOptions::textColor, nullptr, "0000ff",
+    OptionSpec{'e', "tcolor", Colour, {}, &RunOptions::textColour, nullptr, "0000ff",
                "Text color. Possible Values: 0x000000..0xffffff\nExample: -e 0000ff means blue color"},
     OptionSpec{'q', "qzone", Switch, {}, &RunOptions::quietZones, nullptr, "0",
                "Show quiet zones. Possible Values: 0 or 1\nExample: -q 1"},
@@ -71,15 +71,15 @@ constexpr std::array Table{
     OptionSpec{'v', "ntxt", Switch, {}, &RunOptions::convertNonPrinting, nullptr, "0",
                "Convert non printing to text. Possible Values: 0 or 1\nExample: -v 1"},
     // 4 selects no code set (the run then fails): accepted, never offered.
-    OptionSpec{'a', "c128", Integer, {0, 4}, &RunOptions::code128Charset, "0 1 2 3", "1",
+    OptionSpec{'a', "c128", Integer, {0, 4}, &RunOptions::code128Set, "0 1 2 3", "1",
                "Code 128 charset. Possible Values: 0..3\nExample: -a 0"},
     // 2 and above, as the usage text promises: below 2 a reader cannot tell
     // wide elements from narrow ones (every two-width standard asks for 2..3).
     // Held as a float, so above FLT_MAX it is ignored too.
-    OptionSpec{'i', "w2n", Real, {2.0, FLT_MAX}, &RunOptions::wideToNarrow, nullptr, "3.2",
+    OptionSpec{'i', "w2n", Real, {kavren::kMinWideToNarrow, FLT_MAX}, &RunOptions::wideToNarrow, nullptr, "3.2",
                "Wide to narrow ratio. Possible Values: 2..\nExample: -i 2.5"},
     // 100 % or more would remove the narrow bars altogether.
-    OptionSpec{'j', "bred", Integer, {-99, 99}, &RunOptions::barReduction, nullptr, "30",
+    OptionSpec{'j', "bred", Integer, {-kavren::kMaxBarReduction, kavren::kMaxBarReduction}, &RunOptions::barReduction, nullptr, "30",
                "Bar width reduction. Possible Values: -99..99\nExample: -j 0"},
     OptionSpec{'m', "fh", Integer, {1, INT32_MAX}, &RunOptions::fontHeight, nullptr, "20",
                "Font Height.\nExample: -m 14"},
@@ -89,20 +89,35 @@ constexpr std::array Table{
 };
 // clang-format on
 
+// The type of the field a member pointer names; void for none.
+template <typename M> struct FieldType {
+    using Type = void;
+};
+template <typename T> struct FieldType<T RunOptions::*> {
+    using Type = T;
+};
+
+template <typename Test> constexpr bool FieldIs(const OptionField& field, Test test)
+{
+    return std::visit(
+        [&](auto member) { return test(std::type_identity<typename FieldType<decltype(member)>::Type>{}); },
+        field);
+}
+
 // A row's value kind and field type go together.
 constexpr bool FieldFitsKind(const OptionSpec& o)
 {
-    switch (o.kind) {
-    case None: return std::holds_alternative<std::monostate>(o.field);
-    case Integer: return std::holds_alternative<std::int32_t RunOptions::*>(o.field);
-    case Real:
-        return std::holds_alternative<double RunOptions::*>(o.field) ||
-               std::holds_alternative<float RunOptions::*>(o.field);
-    case Switch: return std::holds_alternative<bool RunOptions::*>(o.field);
-    case Colour: return std::holds_alternative<std::uint32_t RunOptions::*>(o.field);
-    case Text: return std::holds_alternative<const char * RunOptions::*>(o.field);
-    }
-    return false;
+    return FieldIs(o.field, [&]<typename T>(std::type_identity<T>) {
+        switch (o.kind) {
+        case None: return std::is_void_v<T>;
+        case Integer: return std::is_same_v<T, std::int32_t> || std::is_enum_v<T>;
+        case Real: return std::is_floating_point_v<T>;
+        case Switch: return std::is_same_v<T, bool>;
+        case Colour: return std::is_same_v<T, kavren::Rgb>;
+        case Text: return std::is_same_v<T, std::string>;
+        }
+        return false;
+    });
 }
 
 constexpr bool TableIsSound()
@@ -156,18 +171,41 @@ constexpr auto MakeLongOptions()
 }
 constexpr auto LongOptions = MakeLongOptions();
 
+// Characters as the C locale classifies them, whatever the process locale:
+// a host program's locale must not change how an option reads.
+constexpr bool IsSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+constexpr bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+constexpr int HexDigitValue(char c)
+{
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Leading white space, an optional sign, then decimal digits up to the first
 // other character; no digits read as 0. Saturates at the int32 range.
 std::int32_t ReadInteger(const char* text)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (std::isspace(*p))
+    const char* p = text;
+    while (IsSpace(*p))
         ++p;
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
     std::int64_t value = 0;
-    for (; std::isdigit(*p); ++p) {
+    for (; IsDigit(*p); ++p) {
         value = value * 10 + (*p - '0');
         if (value > INT32_MAX)
             return negative ? INT32_MIN : INT32_MAX;
@@ -177,20 +215,21 @@ std::int32_t ReadInteger(const char* text)
 
 // A decimal number with optional fraction and exponent at the start of the
 // text; unreadable text reads as 0. Only decimal notation counts, so "0x10"
-// reads as 0 and "nan" or "inf" as 0.
+// reads as 0 and "nan" or "inf" as 0. The decimal point is '.' whatever the
+// process locale says; a value beyond the double range reads as 0.
 double ReadReal(const char* text)
 {
     const char* p = text;
-    while (std::isspace(static_cast<unsigned char>(*p)))
+    while (IsSpace(*p))
         ++p;
-    const char* start = p;
+    const char* start = *p == '+' ? p + 1 : p; // from_chars takes no plus sign
     if (*p == '-' || *p == '+')
         ++p;
     bool digits = false;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+    for (; IsDigit(*p); ++p)
         digits = true;
     if (*p == '.') {
-        for (++p; std::isdigit(static_cast<unsigned char>(*p)); ++p)
+        for (++p; IsDigit(*p); ++p)
             digits = true;
     }
     if (!digits)
@@ -199,16 +238,20 @@ double ReadReal(const char* text)
         const char* q = p + 1;
         if (*q == '-' || *q == '+')
             ++q;
-        if (std::isdigit(static_cast<unsigned char>(*q))) {
-            for (p = q; std::isdigit(static_cast<unsigned char>(*p)); ++p) {
+        if (IsDigit(*q)) {
+            for (p = q; IsDigit(*p); ++p) {
             }
         }
     }
-    return std::strtod(std::string(start, p).c_str(), nullptr);
+    double value = 0.0;
+    if (std::from_chars(start, p, value).ec != std::errc{})
+        return 0.0;
+    return value;
 }
 
 // Stores the value in the row's field; the table's static check makes the
-// types meet (a real may go to a float field: its range keeps it in one).
+// types meet (a real may go to a float field: its range keeps it in one; an
+// accepted integer names one of an enumeration's choices).
 template <typename V> void Store(const OptionField& field, RunOptions& options, V value)
 {
     std::visit(
@@ -216,8 +259,11 @@ template <typename V> void Store(const OptionField& field, RunOptions& options, 
             if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
                 using T = std::remove_reference_t<decltype(options.*member)>;
                 if constexpr (std::is_same_v<T, V> ||
-                              (std::is_floating_point_v<T> && std::is_floating_point_v<V>))
+                              (std::is_floating_point_v<T> && std::is_floating_point_v<V>) ||
+                              (std::is_enum_v<T> && std::is_same_v<V, std::int32_t>))
                     options.*member = static_cast<T>(value);
+                else if constexpr (std::is_same_v<T, std::string> && std::is_same_v<V, const char*>)
+                    options.*member = value;
             }
         },
         field);
@@ -269,7 +315,7 @@ void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options
         break;
     }
     case Switch: Store(option.field, options, ReadInteger(text) != 0); break;
-    case Colour: Store(option.field, options, SwapRedBlue(ParseHexColor(text))); break;
+    case Colour: Store(option.field, options, kavren::Rgb::FromHex(ParseHexColor(text))); break;
     case Text: Store(option.field, options, text); break;
     }
 }
@@ -316,11 +362,8 @@ std::string CompletionValues(const OptionSpec& option)
 std::uint32_t ParseHexColor(const char* text)
 {
     std::uint32_t value = 0;
-    for (const char* p = text; p && std::isxdigit(static_cast<unsigned char>(*p)); ++p) {
-        const char c = *p;
-        const std::uint32_t digit = std::isdigit(static_cast<unsigned char>(c))
-                                        ? static_cast<std::uint32_t>(c - '0')
-                                        : static_cast<std::uint32_t>(std::tolower(c) - 'a' + 10);
+    for (const char* p = text; p && HexDigitValue(*p) >= 0; ++p) {
+        const auto digit = static_cast<std::uint32_t>(HexDigitValue(*p));
         value = (value << 4) | digit;
     }
     return value;

@@ -20,7 +20,7 @@ enum class ValueKind {
     Integer, // leading sign and decimal digits, saturating at the int32 range
     Real,    // a decimal number with optional fraction and exponent
     Switch,  // an integer; any value but 0 is on
-    Colour,  // RRGGBB hexadecimal digits, stored as 0x00BBGGRR
+    Colour,  // RRGGBB hexadecimal digits
     Text,    // taken unchanged
 };
 
@@ -34,10 +34,13 @@ struct ValueRange {
     bool Accepts(double value) const;
 };
 
-// The field of RunOptions an accepted value goes to.
-using OptionField =
-    std::variant<std::monostate, std::int32_t RunOptions::*, double RunOptions::*, float RunOptions::*,
-                 bool RunOptions::*, std::uint32_t RunOptions::*, const char * RunOptions::*>;
+// The field of RunOptions an accepted value goes to. Integer options go to
+// numbers and to the named choices (an accepted number is one of its names).
+using OptionField = std::variant<std::monostate, std::int32_t RunOptions::*, double RunOptions::*,
+                                 float RunOptions::*, bool RunOptions::*, kavren::Rgb RunOptions::*,
+                                 std::string RunOptions::*, kavren::Symbology RunOptions::*,
+                                 kavren::Orientation RunOptions::*, kavren::BarcodeAlign RunOptions::*,
+                                 kavren::TextAlign RunOptions::*, kavren::Code128Set RunOptions::*>;
 
 // What the parser returns for an option: its letter, or for an option with a
 // long name only an id above every character value.

@@ -1,0 +1,214 @@
+// The public library: options in, engine, renderer, bytes out. Everything a
+// render uses lives on its own stack, so renders on several threads share
+// nothing but constant tables.
+#include "kavren/kavren.h"
+
+#include "api/OutputBytes.h"
+#include "engine/Barcode.h"
+#include "image/MyPngWriter.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <new>
+#include <utility>
+
+namespace kavren {
+namespace {
+
+// The raster of a render: fixed 96 dpi (the font height is in points at that
+// resolution), drawn on white before the background colour is painted.
+constexpr int kDpi = 96;
+constexpr Colour kRasterWhite = 0xffffff;
+constexpr int kDefaultCompression = -2;
+// The side of the image not given and not following from the x-dimension.
+constexpr std::int32_t kDefaultSide = 200;
+
+Colour ToColour(Rgb rgb)
+{
+    return Colour{rgb.red} | Colour{rgb.green} << 8 | Colour{rgb.blue} << 16;
+}
+
+bool ReadsHorizontally(Orientation orientation)
+{
+    return orientation == Orientation::Deg0 || orientation == Orientation::Deg180;
+}
+
+std::string Number(double value)
+{
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc{} ? std::string(text, end) : std::string("?");
+}
+
+// Every value the command line would not accept, by the field's name; empty
+// when all are acceptable. The symbology number is the engine's to judge
+// (CantSetType), the Code 128 set the symbology's (InvalidText).
+std::string FindInvalidOption(const Options& o)
+{
+    if (o.width < 0)
+        return "width must not be negative";
+    if (o.height < 0)
+        return "height must not be negative";
+    if (!(o.xDimension > 0.0 && std::isfinite(o.xDimension)))
+        return "xDimension must be above 0";
+    switch (o.orientation) {
+    case Orientation::Deg0:
+    case Orientation::Deg90:
+    case Orientation::Deg180:
+    case Orientation::Deg270: break;
+    default: return "orientation must be 0, 90, 180 or 270";
+    }
+    if (o.barcodeAlign < BarcodeAlign::Start || o.barcodeAlign > BarcodeAlign::Centre)
+        return "barcodeAlign is none of the named alignments";
+    if (o.textAlign < TextAlign::Start || o.textAlign > TextAlign::EanInside)
+        return "textAlign is none of the named alignments";
+    if (!(o.wideToNarrow >= kMinWideToNarrow && std::isfinite(o.wideToNarrow)))
+        return "wideToNarrow must be " + Number(kMinWideToNarrow) + " or more";
+    if (o.barReduction < -kMaxBarReduction || o.barReduction > kMaxBarReduction)
+        return "barReduction must be within -" + Number(kMaxBarReduction) + ".." + Number(kMaxBarReduction);
+    if (o.fontHeight < 1)
+        return "fontHeight must be 1 or more";
+    if (o.format != Format::Png)
+        return "format is none of the named formats";
+    return {};
+}
+
+// The settings go onto the live object in this order; flags that change the
+// encoding or the text are followed by the step that rebuilds it, and the data
+// text comes last (the manager's symbology number is set after).
+void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
+{
+    sym.m_FontHeight = o.fontHeight;
+    sym.m_Orientation = static_cast<std::int32_t>(o.orientation);
+    sym.m_BackColor = ToColour(o.background);
+    sym.m_BarColor = ToColour(o.barColour);
+    sym.m_TextColor = ToColour(o.textColour);
+    sym.m_QuietZones = o.quietZones;
+    sym.m_BarcodeAlign = static_cast<std::int32_t>(o.barcodeAlign);
+    sym.m_TextAlign = static_cast<std::int32_t>(o.textAlign);
+    sym.m_ShowGuards = o.showGuards;
+    sym.m_ShowText = o.showText;
+    sym.m_TextBelow = o.textBelow;
+    if (sym.m_ShowStartStop != o.showStartStop) {
+        sym.m_ShowStartStop = o.showStartStop;
+        sym.BuildDisplayText();
+    }
+    if (sym.m_ShowCheckDigit != o.showCheckDigit) {
+        sym.m_ShowCheckDigit = o.showCheckDigit;
+        sym.BuildDisplayText();
+    }
+    if (sym.m_CalcCheckDigit != o.calcCheckDigit) {
+        sym.m_CalcCheckDigit = o.calcCheckDigit;
+        sym.Encode();
+    }
+    if (sym.m_ConvertNonPrinting != o.convertNonPrinting) {
+        sym.m_ConvertNonPrinting = o.convertNonPrinting;
+        sym.BuildDisplayText();
+    }
+    if (const auto set = static_cast<std::int32_t>(o.code128Set); sym.m_Code128Charset != set) {
+        sym.m_Code128Charset = set;
+        sym.Encode();
+    }
+    sym.m_WideToNarrow = o.wideToNarrow;
+    sym.m_BarReduction = o.barReduction;
+    sym.m_EanTextFlush = o.eanTextFlush;
+    sym.SetData(data);
+}
+
+// Build, size, draw and encode; the status and, on success, the file's bytes.
+Status RenderPng(const Options& options, const char* data, std::vector<std::uint8_t>& bytes)
+{
+    // The image is fixed when its side along the reading direction is given;
+    // otherwise that side follows from the x-dimension.
+    const bool horizontal = ReadsHorizontally(options.orientation);
+    const bool fixedSize = horizontal ? options.width > 0 : options.height > 0;
+    std::int32_t width = options.width > 0 ? options.width : kDefaultSide;
+    std::int32_t height = options.height > 0 ? options.height : kDefaultSide;
+
+    CBarcode manager;
+    if (!manager.GetSymbology())
+        return Status::Fail;
+    ApplySettings(options, data, *manager.GetSymbology());
+    if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
+        return Status::CantSetType;
+
+    if (!fixedSize) {
+        double length = 0.0;
+        if (manager.CalcSymbolLength(options.xDimension, 1, 1, SizeUnit::Pixels, &length) != 0)
+            return Status::InvalidArgument;
+        // A length that no int32 holds cannot become an image side.
+        if (!(length >= 0.0 && length <= static_cast<double>(INT32_MAX)))
+            return Status::InvalidArgument;
+        (horizontal ? width : height) = static_cast<std::int32_t>(length);
+    }
+    const Rect area{0, width, 0, height};
+
+    CMyPngWriter writer(width, height, nullptr, kDpi, kDpi, kRasterWhite, kDefaultCompression);
+    if (!writer.Init())
+        return Status::CantInitPng;
+    if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
+        return static_cast<Status>(drawn);
+    // Only memory can fail here.
+    return WritePngBytes(writer, bytes) ? Status::Ok : Status::Fail;
+}
+
+Result Failure(Status status, std::string detail = {})
+{
+    Result result;
+    result.status = status;
+    result.message = StatusMessage(status);
+    result.detail = std::move(detail);
+    return result;
+}
+
+} // namespace
+
+std::string_view StatusMessage(Status status)
+{
+    switch (status) {
+    case Status::Ok: return "Ok.";
+    case Status::InvalidArgument: return "Error: Invalid argument.";
+    case Status::Fail: return "Error: Fail.";
+    case Status::CantInitPng: return "Error: Cant initialize PNG creator.";
+    case Status::CantSetType: return "Error: Cant set up a barcode type (symbology)";
+    case Status::InvalidSize: return "Error: Invalid barcode size.";
+    case Status::InvalidText: return "Error: Invalid barcode text.";
+    case Status::NoFileName: return "Error: Output file name cant be empty.";
+    case Status::CantOpenFile: return "Error: Cant open output file.";
+    case Status::CantCloseFile: return "Error: Cant close output file.";
+    case Status::UnknownException: return "Error: Unknown exception.";
+    }
+    return "Error: Unknown error.";
+}
+
+Result Render(const Options& options)
+{
+    return Render(options, options.data);
+}
+
+Result Render(const Options& options, std::string_view data)
+{
+    const int callerErrno = errno;
+    try {
+        if (std::string invalid = FindInvalidOption(options); !invalid.empty())
+            return Failure(Status::InvalidArgument, std::move(invalid));
+        // The symbologies read their data as C text, as the command line hands it over.
+        if (data.find('\0') != std::string_view::npos)
+            return Failure(Status::InvalidText, "the data holds a NUL byte");
+        Result result;
+        result.status = RenderPng(options, std::string(data).c_str(), result.bytes);
+        if (result.status != Status::Ok)
+            return Failure(result.status);
+        result.message = StatusMessage(Status::Ok);
+        errno = callerErrno; // the libraries below may have left theirs
+        return result;
+    } catch (const std::bad_alloc&) {
+        return Failure(Status::Fail);
+    } catch (...) {
+        return Failure(Status::UnknownException);
+    }
+}
+
+} // namespace kavren

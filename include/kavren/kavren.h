@@ -1,0 +1,179 @@
+// kavren: linear barcodes as images, rendered into memory.
+//
+//   kavren::Options options;
+//   options.symbology = kavren::Symbology::Ean13;
+//   options.data = "590123412345";
+//   kavren::Result result = kavren::Render(options);
+//   if (!result)
+//       std::cerr << result.message << '\n';   // "Error: Invalid barcode text."
+//   else
+//       write(result.bytes);                   // a whole PNG file
+//
+// Options start with the command line's defaults, and every command-line
+// option is a field here: `kavren -t 11 -d 590123412345 out.png` writes the
+// very bytes Render gives for the options above.
+//
+// Render reads only its arguments and writes only its result: no global or
+// cached state, so any number of threads may render at once, each with its
+// own or a shared const Options. It never prints, never exits, installs no
+// signal handler, leaves the locale, the umask, the working directory and
+// (on success) errno as they were, and releases everything it took.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavren {
+
+// The symbologies, numbered as the command line's -t numbers them.
+enum class Symbology : std::int32_t {
+    Interleaved2of5 = 0,
+    Industrial2of5 = 1,
+    Code39 = 2,
+    Code39Extended = 3,
+    Code11 = 4,
+    Codabar = 5,
+    Msi = 6,
+    Code128 = 7,
+    Ean2 = 8,
+    Ean5 = 9,
+    Ean8 = 10,
+    Ean13 = 11,
+    Ean14 = 12,
+    UpcA = 13,
+    UpcE = 14,
+    UccEan128 = 15,
+    Sscc18 = 16,
+    PostNet = 17,
+    Planet = 18,
+    Code93 = 19,
+    Code93Extended = 20,
+    Itf14 = 21,
+};
+
+// Rotation of bars and text together, counter-clockwise as seen in the image.
+enum class Orientation : std::int32_t { Deg0 = 0, Deg90 = 90, Deg180 = 180, Deg270 = 270 };
+
+// Where the symbol sits along the reading direction when the image is longer.
+enum class BarcodeAlign : std::int32_t { Start = 0, End = 1, Centre = 2 };
+
+// The human-readable text's layout. Start to Spread place the text as one
+// run over the bars; the Ean layouts split EAN-13, EAN-8, UPC-A and UPC-E
+// text into the digit groups of their halves (other symbologies draw them
+// like Start).
+enum class TextAlign : std::int32_t {
+    Start = 0,             // from the first bar
+    End = 1,               // ending at the last bar
+    Centre = 2,            // centred over the bars
+    Spread = 3,            // spread over the bars
+    EanLeadingOutside = 4, // digit groups, the leading digit left of the bars
+    EanBothOutside = 5,    // digit groups, leading and last digit outside
+    EanInside = 6,         // digit groups, every digit under the bars
+};
+
+// Code 128's code set. A value beyond C (the command line's -a 4) selects no
+// set at all: no Code 128 data can then be drawn (Status::InvalidText).
+enum class Code128Set : std::int32_t { Auto = 0, A = 1, B = 2, C = 3 };
+
+// What Render writes into Result::bytes.
+enum class Format : std::int32_t {
+    Png = 0, // an 8-bit RGB PNG file
+};
+
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+
+    // From 0xRRGGBB, as the command line's colour options write it.
+    static constexpr Rgb FromHex(std::uint32_t rrggbb)
+    {
+        return {static_cast<std::uint8_t>(rrggbb >> 16), static_cast<std::uint8_t>(rrggbb >> 8),
+                static_cast<std::uint8_t>(rrggbb)};
+    }
+    friend constexpr bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// The bounds Render checks besides the named choices (the command line's
+// ranges read the same constants).
+inline constexpr float kMinWideToNarrow = 2.0F;      // below 2 a reader cannot tell wide from narrow
+inline constexpr std::int32_t kMaxBarReduction = 99; // percent of a module, either way
+
+// One barcode. Plain value: copy it, change the data, render it anywhere.
+struct Options {
+    Symbology symbology = Symbology::Code128;
+    std::string data = "1234567"; // any bytes; what each symbology accepts is its own rule
+
+    // Image size in pixels; 0 is "not given". The side along the reading
+    // direction (the width at 0 and 180 degrees), when given, fixes the image
+    // and the widest whole-pixel module that fits is taken; when not given, it
+    // follows from xDimension. The side across it is 200 when not given.
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    double xDimension = 2.0; // module width in pixels, above 0; rounded to whole pixels
+
+    Orientation orientation = Orientation::Deg0;
+    Rgb background{255, 255, 255};
+    Rgb barColour{0, 0, 0};
+    Rgb textColour{0, 0, 0};
+    bool quietZones = true; // 10 modules on both sides
+    BarcodeAlign barcodeAlign = BarcodeAlign::Centre;
+    TextAlign textAlign = TextAlign::Start;
+    bool showGuards = true; // EAN/UPC guard bars drawn long
+    bool showText = true;
+    bool textBelow = true; // text after the bars across the reading direction
+    bool showStartStop = false;
+    bool showCheckDigit = true;
+    bool calcCheckDigit = true;
+    bool eanTextFlush = false;      // EAN/UPC digit groups not inset by one module
+    bool convertNonPrinting = true; // control characters shown by name
+    Code128Set code128Set = Code128Set::Auto;
+    float wideToNarrow = 2.5F;     // wide element in narrow modules, kMinWideToNarrow and above
+    std::int32_t barReduction = 0; // percent of a module taken from each bar, ±kMaxBarReduction
+    std::int32_t fontHeight = 14;  // points at 96 dpi, 1 and above
+
+    Format format = Format::Png;
+    // The time written into the PNG (tIME and "Creation Time"), seconds since
+    // 1970 UTC; the time of the render when not given. Give it to get the
+    // same bytes from every render.
+    std::optional<std::int64_t> timestamp;
+};
+
+// The command line's exit statuses. Render returns 0 to 6; the file
+// statuses 11 to 13 belong to programs that write files, as the command line.
+enum class Status : std::int32_t {
+    Ok = 0,
+    InvalidArgument = 1, // an option out of its range, or no length for the x-dimension
+    Fail = 2,            // out of memory
+    CantInitPng = 3,     // the image cannot be made (too large, or the font fails)
+    CantSetType = 4,     // no such symbology
+    InvalidSize = 5,     // the symbol does not fit the fixed image
+    InvalidText = 6,     // the data is not valid for the symbology
+    NoFileName = 11,
+    CantOpenFile = 12,
+    CantCloseFile = 13,
+    UnknownException = 14,
+};
+
+// The command line's message for a status ("Error: Invalid barcode text.");
+// "Error: Unknown error." for a number that names none.
+std::string_view StatusMessage(Status status);
+
+struct Result {
+    Status status = Status::Ok;
+    std::string_view message;        // StatusMessage(status): static text
+    std::string detail;              // what exactly was wrong, when known; else empty
+    std::vector<std::uint8_t> bytes; // the whole file on success; else empty
+
+    explicit operator bool() const { return status == Status::Ok; }
+};
+
+// Renders one barcode. Never throws.
+Result Render(const Options& options);
+// The same with other data: many barcodes from one Options, nothing copied.
+Result Render(const Options& options, std::string_view data);
+
+} // namespace kavren
