@@ -3,7 +3,7 @@
 // nothing but constant tables.
 #include "kavren/kavren.h"
 
-#include "api/OutputBytes.h"
+#include "api/PngOutput.h"
 #include "engine/Barcode.h"
 #include "image/MyPngWriter.h"
 
@@ -117,8 +117,9 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     sym.SetData(data);
 }
 
-// Build, size, draw and encode; the status and, on success, the file's bytes.
-Status RenderPng(const Options& options, const char* data, std::vector<std::uint8_t>& bytes)
+// Build, size, draw, then encode into the sink; CantCloseFile when the
+// encoding failed.
+Status RenderPng(const Options& options, const char* data, const ByteSink& sink)
 {
     // The image is fixed when its side along the reading direction is given;
     // otherwise that side follows from the x-dimension.
@@ -150,11 +151,11 @@ Status RenderPng(const Options& options, const char* data, std::vector<std::uint
         return Status::CantInitPng;
     if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
         return static_cast<Status>(drawn);
-    // Only memory can fail here.
-    return WritePngBytes(writer, bytes) ? Status::Ok : Status::Fail;
+    return WritePng(writer, sink) ? Status::Ok : Status::CantCloseFile;
 }
 
-Result Failure(Status status, std::string detail = {})
+// A result without bytes.
+Result Outcome(Status status, std::string detail = {})
 {
     Result result;
     result.status = status;
@@ -190,24 +191,35 @@ Result Render(const Options& options)
 
 Result Render(const Options& options, std::string_view data)
 {
+    std::vector<std::uint8_t> bytes;
+    Result result = Render(options, data, [&bytes](const std::uint8_t* piece, std::size_t size) {
+        bytes.insert(bytes.end(), piece, piece + size);
+        return true;
+    });
+    // Collecting in memory fails only when memory does.
+    if (result.status == Status::CantCloseFile)
+        return Outcome(Status::Fail);
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+Result Render(const Options& options, std::string_view data, const ByteSink& sink)
+{
     const int callerErrno = errno;
     try {
         if (std::string invalid = FindInvalidOption(options); !invalid.empty())
-            return Failure(Status::InvalidArgument, std::move(invalid));
+            return Outcome(Status::InvalidArgument, std::move(invalid));
         // The symbologies read their data as C text, as the command line hands it over.
         if (data.find('\0') != std::string_view::npos)
-            return Failure(Status::InvalidText, "the data holds a NUL byte");
-        Result result;
-        result.status = RenderPng(options, std::string(data).c_str(), result.bytes);
-        if (result.status != Status::Ok)
-            return Failure(result.status);
-        result.message = StatusMessage(Status::Ok);
+            return Outcome(Status::InvalidText, "the data holds a NUL byte");
+        if (const Status status = RenderPng(options, std::string(data).c_str(), sink); status != Status::Ok)
+            return Outcome(status);
         errno = callerErrno; // the libraries below may have left theirs
-        return result;
+        return Outcome(Status::Ok);
     } catch (const std::bad_alloc&) {
-        return Failure(Status::Fail);
+        return Outcome(Status::Fail);
     } catch (...) {
-        return Failure(Status::UnknownException);
+        return Outcome(Status::UnknownException);
     }
 }
 

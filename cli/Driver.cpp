@@ -6,8 +6,11 @@
 #include "cli/RunOptions.h"
 #include "kavren/kavren.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace {
@@ -60,22 +63,26 @@ ParseResult ReadOptions(int argc, char* argv[], RunOptions& options)
     }
 }
 
-// Renders into memory, then writes the file: a failed render touches no file.
+// Renders straight into the output, which is opened only when the barcode
+// is drawn and its first bytes come: a failed render touches no file.
 int MakeBarcode(const RunOptions& options, const char* path)
 {
-    const kavren::Result result = kavren::Render(options);
-    if (!result)
-        return PrintFailure(static_cast<int>(result.status), result.detail);
-
-    COutputFile output(path);
-    FILE* file = output.Get();
-    if (!file)
+    std::optional<COutputFile> output;
+    const kavren::Result result =
+        kavren::Render(options, options.data, [&](const std::uint8_t* data, std::size_t size) {
+            if (!output)
+                output.emplace(path);
+            FILE* file = output->Get();
+            return file && std::fwrite(data, 1, size, file) == size;
+        });
+    if (output && !output->Get())
         return PrintFailure(CantOpenFile);
+    if (!result)
+        return PrintFailure(static_cast<int>(result.status), result.detail); // a partial file is discarded
     // A full disk may show only when the stream is flushed.
-    if (std::fwrite(result.bytes.data(), 1, result.bytes.size(), file) != result.bytes.size() ||
-        std::fflush(file) != 0 || std::ferror(file))
-        return PrintFailure(CantCloseFile); // the destructor discards the partial file
-    return output.Commit() ? Ok : PrintFailure(CantCloseFile);
+    if (!output || std::fflush(output->Get()) != 0 || std::ferror(output->Get()) || !output->Commit())
+        return PrintFailure(CantCloseFile);
+    return Ok;
 }
 
 int Run(int argc, char* argv[])

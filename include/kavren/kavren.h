@@ -20,7 +20,9 @@
 // (on success) errno as they were, and releases everything it took.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -171,9 +173,18 @@ struct Result {
     explicit operator bool() const { return status == Status::Ok; }
 };
 
-// Renders one barcode. Never throws.
+// Receives a file piece by piece, in order; false refuses the piece and ends
+// the render.
+using ByteSink = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+
+// Renders one barcode into Result::bytes. Never throws.
 Result Render(const Options& options);
 // The same with other data: many barcodes from one Options, nothing copied.
 Result Render(const Options& options, std::string_view data);
+// Streams the file into the sink instead (Result::bytes stays empty). The
+// sink is first called once the barcode is drawn, so a render that fails
+// never calls it; a sink that refuses a piece, or fails itself, ends the render with
+// CantCloseFile, as a file that cannot be written ends the command line.
+Result Render(const Options& options, std::string_view data, const ByteSink& sink);
 
 } // namespace kavren
