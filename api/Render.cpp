@@ -3,7 +3,6 @@
 // nothing but constant tables.
 #include "kavren/kavren.h"
 
-#include "api/PngOutput.h"
 #include "engine/Barcode.h"
 #include "image/MyPngWriter.h"
 
@@ -11,6 +10,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <ctime>
 #include <new>
 #include <utility>
 
@@ -24,6 +24,9 @@ constexpr Colour kRasterWhite = 0xffffff;
 constexpr int kDefaultCompression = -2;
 // The side of the image not given and not following from the x-dimension.
 constexpr std::int32_t kDefaultSide = 200;
+
+// 9999-12-31 23:59:59 UTC: the PNG text time stamp has four year digits.
+constexpr std::int64_t kLastTimestamp = 253402300799;
 
 Colour ToColour(Rgb rgb)
 {
@@ -70,6 +73,8 @@ std::string FindInvalidOption(const Options& o)
         return "barReduction must be within -" + Number(kMaxBarReduction) + ".." + Number(kMaxBarReduction);
     if (o.fontHeight < 1)
         return "fontHeight must be 1 or more";
+    if (o.timestamp && (*o.timestamp < 0 || *o.timestamp > kLastTimestamp))
+        return "timestamp must be within the years 1970 to 9999";
     if (o.format != Format::Png)
         return "format is none of the named formats";
     return {};
@@ -151,7 +156,9 @@ Status RenderPng(const Options& options, const char* data, const ByteSink& sink)
         return Status::CantInitPng;
     if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
         return static_cast<Status>(drawn);
-    return WritePng(writer, sink) ? Status::Ok : Status::CantCloseFile;
+    if (options.timestamp)
+        writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
+    return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
 }
 
 // A result without bytes.

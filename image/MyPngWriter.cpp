@@ -117,8 +117,14 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
     if (m_PixelsPerMetre)
         png_set_pHYs(png, info, *m_PixelsPerMetre, *m_PixelsPerMetre, PNG_RESOLUTION_METER);
 
+    // gmtime_r, not libpng's png_convert_from_time_t: that one calls gmtime,
+    // whose shared buffer two renders on two threads would both write.
+    const std::time_t now = m_Timestamp ? *m_Timestamp : std::time(nullptr);
+    std::tm utc{};
+    if (!gmtime_r(&now, &utc))
+        return false;
     png_time stamp{};
-    png_convert_from_time_t(&stamp, m_Timestamp ? *m_Timestamp : std::time(nullptr));
+    png_convert_from_struct_tm(&stamp, &utc);
     png_set_tIME(png, info, &stamp);
 
     char creationTime[29] = {};
