@@ -1,5 +1,7 @@
 # Installed tree and Debian package: the program, its man page, its bash
-# completion and the licence of the font it carries.
+# completion and the licence of the font it carries; the static library with
+# its header, a CMake package (find_package(kavren CONFIG) gives kavren::kavren)
+# and a pkg-config file.
 #
 #   cmake --install build --prefix /some/prefix
 #   cpack --config build/CPackConfig.cmake -G DEB -B /some/dir
@@ -10,6 +12,24 @@ install(FILES ${CMAKE_SOURCE_DIR}/doc/kavren.1 DESTINATION ${CMAKE_INSTALL_MANDI
 # The file is named after the command, so bash-completion loads it on first use.
 install(FILES ${CMAKE_SOURCE_DIR}/completion/kavren
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+# The library. Both package files find the prefix from where they lie, so
+# the tree may be installed and moved anywhere.
+include(CMakePackageConfigHelpers)
+set(KAVREN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/kavren)
+install(TARGETS kavren_library EXPORT kavrenTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/include/kavren/kavren.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kavren)
+install(EXPORT kavrenTargets NAMESPACE kavren:: DESTINATION ${KAVREN_CMAKE_DIR})
+configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/kavrenConfig.cmake.in
+                              ${CMAKE_BINARY_DIR}/generated/kavrenConfig.cmake INSTALL_DESTINATION ${KAVREN_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/generated/kavrenConfigVersion.cmake
+                                 COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/generated/kavrenConfig.cmake ${CMAKE_BINARY_DIR}/generated/kavrenConfigVersion.cmake
+        DESTINATION ${KAVREN_CMAKE_DIR})
+file(RELATIVE_PATH KAVREN_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" KAVREN_PC_TO_PREFIX "${KAVREN_PC_TO_PREFIX}")
+configure_file(${CMAKE_SOURCE_DIR}/cmake/kavren.pc.in ${CMAKE_BINARY_DIR}/generated/kavren.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/generated/kavren.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # The font travels inside the program, so its licence travels with it: as it
 # is, and as the copyright file a Debian package needs in its doc directory.
@@ -30,13 +50,14 @@ set(CPACK_PACKAGE_NAME kavren)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "the kavren developers")
 set(CPACK_PACKAGE_CONTACT ${KAVREN_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "command-line generator of linear barcodes as PNG images")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "command-line generator and C++ library of linear barcodes as PNG images")
 set(CPACK_PACKAGE_DESCRIPTION
     "kavren draws one linear barcode with its human-readable text per run and writes
 it as an RGB PNG image. It knows 22 symbologies (EAN/UPC, Code 128 and GS1-128,
 Code 39, Code 93, 2 of 5, Codabar, Code 11, MSI, PostNet and Planet), sizes the
 symbol to a given module width or to a fixed image, and exits with a status that
-says what went wrong.")
+says what went wrong. The same is a static C++ library (header kavren/kavren.h,
+CMake package kavren, pkg-config kavren) that renders into memory.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KAVREN_PACKAGE_MAINTAINER})

@@ -3,9 +3,10 @@
 #   tree    BUILD SOURCE  cmake --install into a scratch prefix: exactly the expected files,
 #                         a working kavren, a man page man can find and render, a completion
 #                         that completes; the man page and README document every option and
-#                         failure message.
-#   deb     BUILD         cpack -G DEB: the package's fields and files, installed with dpkg
-#                         into a scratch root and used from there.
+#                         failure message; examples/ builds against the library with
+#                         find_package and with pkg-config, and its program runs.
+#   deb     BUILD SOURCE  cpack -G DEB: the package's fields and files, installed with dpkg
+#                         into a scratch root and used from there (the example too).
 #   gallery BUILD SOURCE  tools/gallery still draws every picture, and the README's gallery
 #                         table is the one the script describes.
 # CMAKE and CPACK name the tools (default: from PATH). Exit 77 means skipped.
@@ -14,6 +15,7 @@ set -uo pipefail
 mode=${1:?mode}
 build=$(cd "${2:?build directory}" && pwd)
 source_dir=${3:-}
+[[ -n $source_dir ]] && source_dir=$(cd "$source_dir" && pwd)
 cmake=${CMAKE:-cmake}
 cpack=${CPACK:-cpack}
 
@@ -26,10 +28,57 @@ fail() {
     failures=$((failures + 1))
 }
 
-# The files an installation holds, relative to its prefix.
+# The files an installation holds, relative to its prefix (the CMake
+# package's per-configuration file as kavrenTargets-CONFIG.cmake).
 expected_files() {
     printf '%s\n' bin/kavren share/bash-completion/completions/kavren share/doc/kavren/LICENSE-font.txt \
-        share/doc/kavren/copyright share/man/man1/kavren.1 | sort
+        share/doc/kavren/copyright share/man/man1/kavren.1 include/kavren/kavren.h lib/libkavren.a \
+        lib/cmake/kavren/kavrenConfig.cmake lib/cmake/kavren/kavrenConfigVersion.cmake \
+        lib/cmake/kavren/kavrenTargets.cmake lib/cmake/kavren/kavrenTargets-CONFIG.cmake \
+        lib/pkgconfig/kavren.pc | sort
+}
+
+any_config() {
+    sed 's|kavrenTargets-[a-z]*\.cmake$|kavrenTargets-CONFIG.cmake|' | sort
+}
+
+# examples/ built against the library under the prefix as a user would:
+# through find_package, and through pkg-config with the example's Makefile.
+# Each program writes its label to a file and to standard output.
+check_library() {
+    local prefix=$1 work=$scratch/example
+    [[ -n $source_dir ]] || { fail "library: no source directory"; return; }
+    mkdir -p "$work/pc"
+    if ! "$cmake" -S "$source_dir/examples" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" \
+        >"$work/cmake.log" 2>&1 || ! "$cmake" --build "$work/cmake" >>"$work/cmake.log" 2>&1; then
+        cat "$work/cmake.log" >&2
+        fail "examples/ does not build with find_package(kavren)"
+    else
+        check_example "$work/cmake/label" "find_package"
+    fi
+    if ! command -v pkg-config >/dev/null; then
+        echo "no pkg-config: the pkg-config build is not checked"
+    elif ! PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name kavren.pc | head -1)") \
+        make -C "$work/pc" -f "$source_dir/examples/Makefile" VPATH="$source_dir/examples" >"$work/pc.log" 2>&1; then
+        cat "$work/pc.log" >&2
+        fail "examples/ does not build with pkg-config kavren"
+    else
+        check_example "$work/pc/label" "pkg-config"
+    fi
+}
+
+check_example() {
+    local program=$1 how=$2 out=$scratch/example/label.png
+    rm -f "$out"
+    "$program" "$out" || { fail "the example built with $how fails"; return; }
+    [[ $(head -c 8 "$out" | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] || fail "the $how example wrote no PNG"
+    cmp -s "$out" <("$program" -) || fail "the $how example writes other bytes to standard output"
+    if command -v zbarimg >/dev/null; then
+        [[ $(zbarimg -q --raw "$out" 2>/dev/null) == 5901234123457 ]] || fail "the $how example's label does not read"
+    fi
+    local err
+    err=$("$program" "$out" 11 12 2>&1)
+    [[ $? -eq 6 && $err == "Error: Invalid barcode text." ]] || fail "the $how example's failure: '$err'"
 }
 
 # Runs an installed kavren as a user would: another directory, a bare environment.
@@ -140,10 +189,11 @@ check_tree() {
         return
     fi
     local installed
-    installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | sort)
+    installed=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | any_config)
     [[ $installed == "$(expected_files)" ]] ||
         fail "installed files differ from the expected ones:"$'\n'"$(diff <(expected_files) <(echo "$installed"))"
     check_program "$prefix/bin/kavren"
+    check_library "$prefix"
     check_man_page "$prefix/share/man" "$prefix/bin/kavren"
     check_completion "$prefix/share/bash-completion/completions/kavren"
     [[ -n $source_dir ]] && check_documents README.md "$(cat "$source_dir/README.md")" "$prefix/bin/kavren"
@@ -172,7 +222,7 @@ check_deb() {
     [[ $(dpkg-deb -f "$deb" Maintainer) == *"<"*@*">" ]] || fail "package maintainer"
     [[ -n $(dpkg-deb -f "$deb" Description) ]] || fail "package description"
     local contents
-    contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)
+    contents=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | any_config)
     [[ $contents == "$(expected_files)" ]] ||
         fail "package files differ from the expected ones:"$'\n'"$(diff <(expected_files) <(echo "$contents"))"
 
@@ -189,6 +239,7 @@ check_deb() {
     fi
     local program=$root/usr/bin/kavren
     check_program "$program"
+    check_library "$root/usr"
     check_man_page "$root/usr/share/man" "$program"
     check_completion "$root/usr/share/bash-completion/completions/kavren"
 
