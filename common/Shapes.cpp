@@ -2,13 +2,26 @@
 
 ImagePoint ToImage(const Layout& layout, double along, double across)
 {
-    const Rect& a = layout.area;
-    const double width = static_cast<double>(a.right) - a.left;
-    const double height = static_cast<double>(a.bottom) - a.top;
+    const double left = layout.area.left;
+    const double top = layout.area.top;
+    const bool vertical = layout.orientation == 90 || layout.orientation == 270;
+    const double width = vertical ? layout.thickness : layout.length;
+    const double height = vertical ? layout.length : layout.thickness;
     switch (layout.orientation) {
-    case 90: return {a.left + across, a.top + height - along};
-    case 180: return {a.left + width - along, a.top + height - across};
-    case 270: return {a.left + width - across, a.top + along};
-    default: return {a.left + along, a.top + across};
+    case 90: return {left + across, top + height - along};
+    case 180: return {left + width - along, top + height - across};
+    case 270: return {left + width - across, top + along};
+    default: return {left + along, top + across};
+    }
+}
+
+double TextAngle(std::int32_t orientation)
+{
+    constexpr double TextPi = 3.1415926;
+    switch (orientation) {
+    case 90:
+    case 180:
+    case 270: return orientation * TextPi / 180.0;
+    default: return 0.0;
     }
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 // One filled rectangle of the bar colour (a bar, a guard bar, a postal bar, a
-// bearer bar). At pixel sizes every value is a whole number of pixels.
+// bearer bar). In a Pixels layout every value is a whole number of pixels.
 struct BarBox {
     double along = 0.0;  // start in the reading direction
     double across = 0.0; // start across it
@@ -35,9 +35,11 @@ struct TextRun {
 };
 
 // Everything one image shows. The frame is the drawing area: `length` along
-// the reading direction, `thickness` across it; bars never leave it.
+// the reading direction, `thickness` across it; bars never leave it. In the
+// image the frame is length x thickness at 0 and 180 degrees and thickness x
+// length at 90 and 270, with its top-left corner at the area's.
 struct Layout {
-    Rect area;                    // the drawing area in image pixels
+    Rect area;                    // the drawing area in image pixels; all 0 in a layout of exact lengths
     std::int32_t orientation = 0; // 0, 90, 180 or 270 degrees, counter-clockwise
     double length = 0.0;          // the frame's extent along the reading direction
     double thickness = 0.0;       // and across it
@@ -55,8 +57,13 @@ struct ImagePoint {
 };
 
 // The frame point (along, across) in image coordinates, with W and H the
-// area's width and height: at 0 degrees (left + along, top + across), at 90
-// (left + across, top + H - along), at 180 (left + W - along, top + H - across),
-// at 270 (left + W - across, top + along). Any other orientation is laid out
-// like 0.
+// frame's width and height in the image (see Layout): at 0 degrees
+// (left + along, top + across), at 90 (left + across, top + H - along), at 180
+// (left + W - along, top + H - across), at 270 (left + W - across, top + along).
+// Any other orientation is laid out like 0.
 ImagePoint ToImage(const Layout& layout, double along, double across);
+
+// The angle text is drawn at, in radians counter-clockwise; 0 for an unknown
+// orientation. Pi is taken as 3.1415926 so rotated text lands on the same
+// pixels everywhere.
+double TextAngle(std::int32_t orientation);

@@ -1,6 +1,7 @@
 #include "engine/BarcodeSym.h"
 
 #include "image/ImageWriter.h"
+#include "image/RasterRenderer.h"
 
 #include <algorithm>
 #include <array>
@@ -37,7 +38,8 @@ constexpr std::array<std::uint8_t, 12> ElementModules = {
     0, // 11 postal gap
 };
 
-std::int64_t ElementLength(std::uint8_t code, std::int64_t moduleWidth, std::int64_t wide)
+// In whole pixels (int64) or exact lengths (double).
+template <typename Length> Length ElementLength(std::uint8_t code, Length moduleWidth, Length wide)
 {
     if (code == WIDE_SPACE || code == WIDE_BAR)
         return wide;
@@ -45,25 +47,6 @@ std::int64_t ElementLength(std::uint8_t code, std::int64_t moduleWidth, std::int
         return ElementModules[code] * moduleWidth;
     return 0;
 }
-
-// Unit steps for one orientation: along the reading direction (dx, dy) and
-// across it, away from the edge the bars grow from (cx, cy).
-struct Axes {
-    int dx, dy, cx, cy;
-};
-
-Axes AxesFor(std::int32_t orientation)
-{
-    switch (orientation) {
-    case 90: return {0, -1, 1, 0};
-    case 180: return {-1, 0, 0, -1};
-    case 270: return {0, 1, -1, 0};
-    default: return {1, 0, 0, 1};
-    }
-}
-
-// Text angles use this value of pi so that rotated text lands on the same pixels everywhere.
-constexpr double TextPi = 3.1415926;
 
 } // namespace
 
@@ -150,7 +133,7 @@ std::int32_t CBarcodeSym::GetWideWidth(int moduleWidth) const
 
 std::int32_t CBarcodeSym::GetElementLength(std::uint8_t code, int moduleWidth) const
 {
-    return Clamp32(ElementLength(code, moduleWidth, GetWideWidth(moduleWidth)));
+    return Clamp32(ElementLength<std::int64_t>(code, moduleWidth, GetWideWidth(moduleWidth)));
 }
 
 bool CBarcodeSym::IsBarElement(std::uint8_t code)
@@ -160,12 +143,7 @@ bool CBarcodeSym::IsBarElement(std::uint8_t code)
 
 double CBarcodeSym::GetTextAngle() const
 {
-    switch (m_Orientation) {
-    case 90:
-    case 180:
-    case 270: return m_Orientation * TextPi / 180.0;
-    default: return 0.0;
-    }
+    return TextAngle(m_Orientation);
 }
 
 std::int32_t CBarcodeSym::GetQuietZoneWidth(int moduleWidth) const
@@ -186,7 +164,7 @@ std::int32_t CBarcodeSym::GetSymbolLength(int moduleWidth) const
     if (total >= Int32Max)
         return Int32Max;
     for (const std::uint8_t code : m_Pattern) {
-        total += ElementLength(code, moduleWidth, wide);
+        total += ElementLength<std::int64_t>(code, moduleWidth, wide);
         if (total >= Int32Max)
             return Int32Max;
     }
@@ -254,9 +232,85 @@ std::int32_t CBarcodeSym::FindModuleWidth(const Size* area) const
     return static_cast<std::int32_t>(good);
 }
 
-// ---- Drawing ---------------------------------------------------------------
+// ---- Layout ----------------------------------------------------------------
 
-int CBarcodeSym::Draw(CImageWriter& writer, const Rect* area)
+bool CBarcodeSym::IsKnownOrientation(std::int32_t orientation)
+{
+    return orientation == 0 || orientation == 90 || orientation == 180 || orientation == 270;
+}
+
+double CBarcodeSym::GetExactSymbolLength(double moduleWidth) const
+{
+    const LayoutMetrics g = GetExactMetrics(moduleWidth, 0.0);
+    double total = 2.0 * g.quietZone;
+    for (const std::uint8_t code : m_Pattern)
+        total += ElementLength(code, g.module, g.wide);
+    return total;
+}
+
+LayoutMetrics CBarcodeSym::GetPixelMetrics() const
+{
+    LayoutMetrics g;
+    const std::int32_t m = m_ModuleWidth;
+    g.module = m;
+    g.wide = GetWideWidth(m);
+    // The one bar width reduction rule: a percentage of the module, truncated
+    // toward zero to whole pixels.
+    g.reduction = std::trunc(m_BarReduction / 100.0 * static_cast<double>(m));
+    g.quietZone = GetQuietZoneWidth(m);
+    g.textBand = m_TextHeight;
+    g.freeSpace = std::max(GetFreeSpace(m, m_AreaWidth, m_AreaHeight), 0);
+    return g;
+}
+
+LayoutMetrics CBarcodeSym::GetExactMetrics(double moduleWidth, double textBand) const
+{
+    LayoutMetrics g;
+    g.wholePixels = false;
+    g.module = moduleWidth;
+    g.wide = std::max(static_cast<double>(m_WideToNarrow) * moduleWidth, 0.0);
+    g.reduction = m_BarReduction / 100.0 * moduleWidth;
+    g.quietZone = m_QuietZones ? static_cast<double>(QuietZoneModules) * moduleWidth : 0.0;
+    g.textBand = textBand;
+    return g;
+}
+
+namespace {
+
+// The frame point of an image point: ToImage backwards.
+struct FramePoint {
+    double along, across;
+};
+
+FramePoint FromImage(const Layout& layout, double x, double y)
+{
+    const double dx = x - layout.area.left;
+    const double dy = y - layout.area.top;
+    switch (layout.orientation) {
+    case 90: return {layout.length - dy, dx};
+    case 180: return {layout.length - dx, layout.thickness - dy};
+    case 270: return {dy, layout.thickness - dx};
+    default: return {dx, dy};
+    }
+}
+
+} // namespace
+
+Layout CBarcodeSym::GetDrawFrame() const
+{
+    Layout frame;
+    frame.area = m_DrawArea;
+    frame.orientation = m_Orientation;
+    frame.length = ReadsVertically() ? m_AreaHeight : m_AreaWidth;
+    frame.thickness = ReadsVertically() ? m_AreaWidth : m_AreaHeight;
+    frame.paintBackground = false;
+    frame.background = m_BackColor;
+    frame.barColour = m_BarColor;
+    frame.textColour = m_TextColor;
+    return frame;
+}
+
+int CBarcodeSym::BuildLayout(const Rect* area, const TextMeasure& measure, Layout& out)
 {
     if (area == nullptr)
         return 1;
@@ -265,19 +319,151 @@ int CBarcodeSym::Draw(CImageWriter& writer, const Rect* area)
     m_AreaHeight = Clamp32(static_cast<std::int64_t>(area->bottom) - area->top);
     const Size size{m_AreaWidth, m_AreaHeight};
     m_ModuleWidth = FindModuleWidth(&size);
-    m_TextHeight = m_ShowText ? writer.MeasureTextHeight(m_FontHeight) : 0;
+    m_TextHeight = m_ShowText && measure ? measure(m_FontHeight) : 0;
     if (!FitsCurrentArea())
         return 5;
     if (!m_Valid)
         return 6;
-    constexpr Colour RgbMask = 0xffffff; // the top byte of a colour carries nothing
-    if (!m_KeepBackground && (m_BackColor & RgbMask) != (writer.GetBackground() & RgbMask))
-        writer.FillRect(area->left, area->top, m_AreaWidth, m_AreaHeight, m_BackColor);
+    out = GetDrawFrame();
+    out.paintBackground = !m_KeepBackground;
     int x = 0;
     int y = 0;
     GetBarsOrigin(area, &x, &y);
-    DrawBars(writer, x, y);
+    LayoutMetrics g = GetPixelMetrics();
+    const FramePoint origin = FromImage(out, x, y);
+    g.originAlong = origin.along;
+    g.originAcross = origin.across;
+    LayoutBars(g, out);
+    LayoutText(g, out);
     return 0;
+}
+
+int CBarcodeSym::BuildExactLayout(double moduleWidth, double thickness, double textBand, Layout& out) const
+{
+    const double band = m_ShowText ? textBand : 0.0;
+    const double length = GetExactSymbolLength(moduleWidth);
+    if (!(moduleWidth > 0.0) || !(band >= 0.0) || !(thickness > band) || !std::isfinite(thickness) ||
+        !std::isfinite(length))
+        return 5;
+    if (!m_Valid)
+        return 6;
+    out = Layout{};
+    out.orientation = m_Orientation;
+    out.length = length;
+    out.thickness = thickness;
+    out.paintBackground = !m_KeepBackground;
+    out.background = m_BackColor;
+    out.barColour = m_BarColor;
+    out.textColour = m_TextColor;
+    LayoutMetrics g = GetExactMetrics(moduleWidth, band);
+    // As GetBarsOrigin: no free space to align in; an unknown orientation
+    // leaves the origin at the corner.
+    g.originAlong = IsKnownOrientation(m_Orientation) ? g.quietZone : 0.0;
+    LayoutBars(g, out);
+    LayoutText(g, out);
+    return 0;
+}
+
+void CBarcodeSym::AddBar(Layout& out, BarBox bar)
+{
+    if (!IsKnownOrientation(out.orientation) || bar.length <= 0.0 || bar.height <= 0.0)
+        return;
+    const double along0 = std::max(bar.along, 0.0);
+    const double along1 = std::min(bar.along + bar.length, out.length);
+    const double across0 = std::max(bar.across, 0.0);
+    const double across1 = std::min(bar.across + bar.height, out.thickness);
+    if (along1 > along0 && across1 > across0)
+        out.bars.push_back({along0, across0, along1 - along0, across1 - across0});
+}
+
+void CBarcodeSym::LayoutBars(const LayoutMetrics& g, Layout& out) const
+{
+    const double th = g.textBand;
+    const double cross = out.thickness;
+    // Start points across the symbol: normal bars leave the whole text band
+    // free, guard bars (with guards shown) only half of it.
+    double guardCut = 0.0;
+    double barShift = 0.0;
+    double guardShift = 0.0;
+    if (m_ShowText) {
+        guardCut = m_ShowGuards ? g.Half(th) : th;
+        if (!m_TextBelow) {
+            barShift = th;
+            guardShift = guardCut;
+        }
+    }
+    // Bars lose the reduction on their trailing side and the spaces gain it,
+    // so the symbol keeps its length.
+    double along = g.originAlong;
+    for (const std::uint8_t code : m_Pattern) {
+        if (along >= out.length)
+            break; // nothing past the far edge can be seen
+        const double length = ElementLength(code, g.module, g.wide);
+        if (length == 0.0)
+            continue;
+        if (code == GUARD)
+            AddBar(out, {along, g.originAcross + guardShift, g.module - g.reduction, cross - guardCut});
+        else if (IsBarElement(code))
+            AddBar(out, {along, g.originAcross + barShift, length - g.reduction, cross - th});
+        along += length;
+    }
+}
+
+void CBarcodeSym::LayoutText(const LayoutMetrics& g, Layout& out) const
+{
+    if (m_ShowText)
+        LayoutPlainText(g, m_DisplayText.c_str(), out);
+}
+
+void CBarcodeSym::LayoutPlainText(const LayoutMetrics& g, const char* text, Layout& out) const
+{
+    // The text's descender line lies on the area's edge (text after the bars)
+    // or on the bars' edge (text before them).
+    const double band = m_TextBelow ? out.thickness : g.textBand;
+    TextRun run;
+    run.text = text;
+    run.along = g.originAlong;
+    run.across = g.originAcross + band;
+    run.fontHeight = m_FontHeight;
+    if (m_TextAlign >= 1 && m_TextAlign <= 3) {
+        // The box that covers the bars: the frame less the quiet zones and
+        // the free space before the symbol.
+        const double margin = g.quietZone + g.Half(g.freeSpace);
+        run.mode = m_TextAlign;
+        run.span = out.length - 2.0 * margin;
+    }
+    out.texts.push_back(std::move(run));
+}
+
+void CBarcodeSym::LayoutTextRun(const LayoutMetrics& g, double across, const char* text, int count,
+                                double offset, double span, int mode, bool inset, Layout& out) const
+{
+    if (text == nullptr || count <= 0)
+        return;
+    if (inset && !m_EanTextFlush) {
+        offset += g.module;
+        span -= 2.0 * g.module;
+    }
+    TextRun run;
+    run.text.assign(text, strnlen(text, static_cast<std::size_t>(count)));
+    run.along = g.originAlong + offset;
+    run.across = across;
+    run.span = span;
+    run.mode = mode;
+    run.fontHeight = m_FontHeight;
+    out.texts.push_back(std::move(run));
+}
+
+// ---- Drawing into a raster, through the layout ------------------------------
+
+int CBarcodeSym::Draw(CImageWriter& writer, const Rect* area)
+{
+    Layout layout;
+    const int status = BuildLayout(
+        area, [&writer](std::int32_t fontHeight) { return writer.MeasureTextHeight(fontHeight); }, layout);
+    if (status == 0)
+        DrawLayout(writer, layout);
+    return status;
 }
 
 std::int32_t CBarcodeSym::GetBarsOrigin(const Rect* area, int* x, int* y)
@@ -313,140 +499,66 @@ std::int32_t CBarcodeSym::GetBarsOrigin(const Rect* area, int* x, int* y)
 
 namespace {
 
-// Fills one bar, a rectangle `thickness` long in the reading direction and
-// `length` across it from (x, y), clipped to the drawing area.
-void FillClippedBar(CImageWriter& writer, std::int32_t orientation, const Rect& area, Colour colour,
-                    std::int64_t x, std::int64_t y, std::int64_t thickness, std::int64_t length)
+// The metrics of the last Draw with the origin at an image point.
+LayoutMetrics MetricsAt(LayoutMetrics g, const Layout& frame, int x, int y)
 {
-    if (thickness <= 0 || length <= 0)
-        return;
-    std::int64_t left = x;
-    std::int64_t top = y;
-    std::int64_t width = thickness;
-    std::int64_t height = length;
-    switch (orientation) {
-    case 0: break;
-    case 90:
-        top = y - thickness;
-        width = length;
-        height = thickness;
-        break;
-    case 180:
-        left = x - thickness;
-        top = y - length;
-        break;
-    case 270:
-        left = x - length;
-        width = length;
-        height = thickness;
-        break;
-    default: return;
-    }
-    const std::int64_t x0 = std::max<std::int64_t>(left, area.left);
-    const std::int64_t x1 = std::min<std::int64_t>(left + width, area.right);
-    const std::int64_t y0 = std::max<std::int64_t>(top, area.top);
-    const std::int64_t y1 = std::min<std::int64_t>(top + height, area.bottom);
-    if (x1 > x0 && y1 > y0)
-        writer.FillRect(Clamp32(x0), Clamp32(y0), Clamp32(x1 - x0), Clamp32(y1 - y0), colour);
+    const FramePoint origin = FromImage(frame, x, y);
+    g.originAlong = origin.along;
+    g.originAcross = origin.across;
+    return g;
 }
 
 } // namespace
 
 void CBarcodeSym::FillBar(CImageWriter& writer, int x, int y, int thickness, int length)
 {
-    FillClippedBar(writer, m_Orientation, m_DrawArea, m_BarColor, x, y, thickness, length);
+    Layout layout = GetDrawFrame();
+    const FramePoint start = FromImage(layout, x, y);
+    AddBar(layout, {start.along, start.across, static_cast<double>(thickness), static_cast<double>(length)});
+    DrawLayout(writer, layout);
 }
 
 void CBarcodeSym::DrawBars(CImageWriter& writer, int x, int y)
 {
-    const Axes axes = AxesFor(m_Orientation);
-    const std::int64_t m = m_ModuleWidth;
-    const std::int64_t cross = ReadsVertically() ? m_AreaWidth : m_AreaHeight;
-    const std::int64_t th = m_TextHeight;
-    // Start points across the symbol: normal bars leave the whole text band
-    // free, guard bars (with guards shown) only half of it.
-    std::int64_t guardCut = 0;
-    std::int64_t barShift = 0;
-    std::int64_t guardShift = 0;
-    if (m_ShowText) {
-        guardCut = m_ShowGuards ? th / 2 : th;
-        if (!m_TextBelow) {
-            barShift = th;
-            guardShift = guardCut;
-        }
-    }
-    // Bars lose the reduction on their trailing side and the spaces gain it,
-    // so the symbol keeps its length.
-    const auto reduction =
-        static_cast<std::int64_t>(std::trunc(m_BarReduction / 100.0 * static_cast<double>(m)));
-    const std::int64_t wide = GetWideWidth(m_ModuleWidth);
-    // Distance from the origin to the area's far edge along the reading direction.
-    std::int64_t room = 0;
-    switch (m_Orientation) {
-    case 90: room = static_cast<std::int64_t>(y) - m_DrawArea.top; break;
-    case 180: room = static_cast<std::int64_t>(x) - m_DrawArea.left; break;
-    case 270: room = static_cast<std::int64_t>(m_DrawArea.bottom) - y; break;
-    default: room = static_cast<std::int64_t>(m_DrawArea.right) - x; break;
-    }
-    std::int64_t along = 0;
-    for (const std::uint8_t code : m_Pattern) {
-        if (along >= room)
-            break; // nothing past the far edge can be seen
-        const std::int64_t length = ElementLength(code, m, wide);
-        if (length == 0)
-            continue;
-        const std::int64_t startX = x + axes.dx * along;
-        const std::int64_t startY = y + axes.dy * along;
-        if (code == GUARD) {
-            FillClippedBar(writer, m_Orientation, m_DrawArea, m_BarColor, startX + axes.cx * guardShift,
-                           startY + axes.cy * guardShift, m - reduction, cross - guardCut);
-        } else if (IsBarElement(code)) {
-            FillClippedBar(writer, m_Orientation, m_DrawArea, m_BarColor, startX + axes.cx * barShift,
-                           startY + axes.cy * barShift, length - reduction, cross - th);
-        }
-        along += length;
-    }
-    DrawText(writer, x, y, m_TextHeight);
+    Layout layout = GetDrawFrame();
+    const LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
+    LayoutBars(g, layout);
+    LayoutText(g, layout);
+    DrawLayout(writer, layout);
 }
 
 void CBarcodeSym::DrawText(CImageWriter& writer, int x, int y, int textHeight)
 {
-    if (m_ShowText)
-        DrawPlainText(writer, x, y, textHeight, m_DisplayText.c_str());
+    Layout layout = GetDrawFrame();
+    LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
+    g.textBand = textHeight;
+    LayoutText(g, layout);
+    DrawLayout(writer, layout);
 }
 
 void CBarcodeSym::DrawPlainText(CImageWriter& writer, int x, int y, int textHeight, const char* text)
 {
-    const std::int64_t freeSpace = std::max(GetFreeSpace(m_ModuleWidth, m_AreaWidth, m_AreaHeight), 0);
-    const std::int64_t margin = GetQuietZoneWidth(m_ModuleWidth) + freeSpace / 2;
-    const bool vertical = ReadsVertically();
-    // The text's descender line lies on the area's edge (text after the bars)
-    // or on the bars' edge (text before them).
-    const std::int64_t band = m_TextBelow ? (vertical ? m_AreaWidth : m_AreaHeight) : textHeight;
-    const std::int64_t span = vertical ? m_AreaHeight : m_AreaWidth;
-    const Axes axes = AxesFor(m_Orientation);
-    const std::int64_t originX = x + axes.cx * band;
-    const std::int64_t originY = y + axes.cy * band;
-    int mode = 0;
-    std::int64_t textSpan = 0;
-    if (m_TextAlign >= 1 && m_TextAlign <= 3) {
-        mode = m_TextAlign;
-        textSpan = span - 2 * margin;
-    }
-    writer.DrawString(text, m_FontHeight, mode, Clamp32(originX), Clamp32(originY), Clamp32(textSpan),
-                      GetTextAngle(), m_TextColor);
+    Layout layout = GetDrawFrame();
+    LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
+    g.textBand = textHeight;
+    LayoutPlainText(g, text, layout);
+    DrawLayout(writer, layout);
 }
 
 void CBarcodeSym::DrawTextRun(CImageWriter& writer, const char* text, int count, int x, int y, int offset,
                               int span, int mode, bool inset)
 {
-    std::int64_t along = offset;
-    std::int64_t runSpan = span;
-    if (inset && !m_EanTextFlush) {
-        along += m_ModuleWidth;
-        runSpan -= 2 * static_cast<std::int64_t>(m_ModuleWidth);
-    }
-    const Axes axes = AxesFor(m_Orientation);
-    writer.DrawStringN(text, count, m_FontHeight, mode, Clamp32(x + axes.dx * along),
-                       Clamp32(y + axes.dy * along), Clamp32(runSpan), GetTextAngle(), m_TextColor);
+    Layout layout = GetDrawFrame();
+    const LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
+    LayoutTextRun(g, g.originAcross, text, count, offset, span, mode, inset, layout);
+    DrawLayout(writer, layout);
+}
+
+void CBarcodeSym::DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight)
+{
+    Layout layout = GetDrawFrame();
+    LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
+    g.textBand = textHeight;
+    LayoutEanUpcText(g, layout);
+    DrawLayout(writer, layout);
 }

@@ -1,15 +1,18 @@
 // The abstract symbology: a barcode's settings, its texts and its module
-// pattern, the calling order the symbologies rely on, and the layout and
-// drawing engine that turns any pattern into pixels.
+// pattern, the calling order the symbologies rely on, and the layout engine
+// that turns any pattern into shapes (common/Shapes.h) for the renderers.
 //
 // A symbology fills in Validate, LoadData, BuildDisplayText and Encode (data to
-// module pattern); it never touches pixels. The base draws whatever the last
+// module pattern); it never touches pixels. The base lays out whatever the last
 // Encode left. Failures are statuses and bools, never exceptions.
 #pragma once
 
+#include "common/Shapes.h"
 #include "engine/BarcodeSettings.h"
 
+#include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,26 @@ extern const char* const ControlCharNames[32];
 // characters become their ControlCharNames entry or are dropped.
 void BytesToText(const std::string& bytes, std::string& out, bool convertNonPrinting);
 
+// Height of the text band for a font height in points; the raster writer's
+// MeasureTextHeight in the program.
+using TextMeasure = std::function<std::int32_t(std::int32_t fontHeight)>;
+
+// The measures one layout is built from, in the layout's unit: whole pixels as
+// Draw draws, or exact lengths at a module width that is not rounded.
+struct LayoutMetrics {
+    bool wholePixels = true;   // halves are truncated to whole pixels
+    double module = 1.0;       // m
+    double wide = 3.0;         // W
+    double reduction = 0.0;    // taken from each bar's trailing side and given to the next space
+    double quietZone = 0.0;    // on each side
+    double textBand = 0.0;     // th
+    double freeSpace = 0.0;    // the frame's length beyond the symbol's, never negative
+    double originAlong = 0.0;  // start of the first module in the frame
+    double originAcross = 0.0; // the edge the bars grow from
+
+    double Half(double value) const { return wholePixels ? std::trunc(value / 2.0) : value / 2.0; }
+};
+
 class CBarcodeSym : public CBarcodeSettings {
   public:
     explicit CBarcodeSym(const CBarcodeSettings& settings);
@@ -50,8 +73,24 @@ class CBarcodeSym : public CBarcodeSettings {
 
     // Prepare, then build m_Pattern from m_DataBytes. False when invalid.
     virtual bool Encode() = 0;
-    // 0 drawn, 1 no area, 5 does not fit, 6 invalid data text.
+    // 0 drawn, 1 no area, 5 does not fit, 6 invalid data text. BuildLayout,
+    // then DrawLayout into the writer's raster.
     virtual int Draw(CImageWriter& writer, const Rect* area);
+    // What Draw draws, as shapes: sets the members Draw sets, returns Draw's
+    // status, and on 0 lays the bars and texts out in the area's frame. The
+    // text band is measure(m_FontHeight) when the text is shown.
+    int BuildLayout(const Rect* area, const TextMeasure& measure, Layout& out);
+    // The same shapes at an exact module width of any positive size, nothing
+    // rounded (all lengths in one unit, e.g. pixels of the output's
+    // resolution, fractions kept): the frame is as long as the symbol with
+    // its quiet zones (as in x-dimension mode) and `thickness` across,
+    // textBand of it reserved for the text when shown. 0, 5 when the module
+    // width is not positive or the thickness does not exceed the band, 6
+    // invalid data text. Changes no member.
+    int BuildExactLayout(double moduleWidth, double thickness, double textBand, Layout& out) const;
+    // GetSymbolLength at an exact module width: the wide element is
+    // m_WideToNarrow x m, not rounded.
+    virtual double GetExactSymbolLength(double moduleWidth) const;
     // Pixels along the reading direction, both quiet zones included;
     // INT32_MAX when it cannot be computed (m = -1, or too long for int32).
     virtual std::int32_t GetSymbolLength(int moduleWidth) const;
@@ -60,8 +99,9 @@ class CBarcodeSym : public CBarcodeSettings {
     bool FitsCurrentArea() const;
     // Largest module width that fits, -1 when none.
     virtual std::int32_t FindModuleWidth(const Size* area) const;
-    virtual void DrawBars(CImageWriter& writer, int x, int y);
-    virtual void DrawText(CImageWriter& writer, int x, int y, int textHeight);
+    // Bars and then text with the first module at (x, y), in the area of the last Draw.
+    void DrawBars(CImageWriter& writer, int x, int y);
+    void DrawText(CImageWriter& writer, int x, int y, int textHeight);
     // Origin of the first module; returns its offset along the reading direction.
     virtual std::int32_t GetBarsOrigin(const Rect* area, int* x, int* y);
     virtual void LoadData();
@@ -87,6 +127,29 @@ class CBarcodeSym : public CBarcodeSettings {
                      int mode, bool inset);
     // The EAN/UPC digit-group text layout (defined with the EAN/UPC family).
     void DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight);
+
+    // ---- The layout, in the frame of `out` (Shapes.h) ----
+    // The metrics of the whole-pixel layout of the last Draw (m_ModuleWidth,
+    // m_AreaWidth, m_AreaHeight, m_TextHeight), origin at the frame's corner.
+    LayoutMetrics GetPixelMetrics() const;
+    // The metrics at an exact module width, a text band and no free space.
+    LayoutMetrics GetExactMetrics(double moduleWidth, double textBand) const;
+    // An empty layout of the area of the last Draw, background left alone.
+    Layout GetDrawFrame() const;
+    // The bars of m_Pattern; PostNet and Planet lay out their own.
+    virtual void LayoutBars(const LayoutMetrics& g, Layout& out) const;
+    // The human-readable text; EAN and UPC lay out digit groups.
+    virtual void LayoutText(const LayoutMetrics& g, Layout& out) const;
+    void LayoutPlainText(const LayoutMetrics& g, const char* text, Layout& out) const;
+    // One run of count characters (fewer when text ends before) whose pen
+    // starts `offset` past the first module, on the text line `across`.
+    void LayoutTextRun(const LayoutMetrics& g, double across, const char* text, int count, double offset,
+                       double span, int mode, bool inset, Layout& out) const;
+    void LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const;
+    // Adds a bar clipped to the frame; nothing when it is empty there, or when
+    // the orientation is none of the four.
+    static void AddBar(Layout& out, BarBox bar);
+    static bool IsKnownOrientation(std::int32_t orientation);
 
     // Wide element W = RoundHalfAway(m_WideToNarrow x m), never negative.
     std::int32_t GetWideWidth(int moduleWidth) const;

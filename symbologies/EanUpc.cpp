@@ -1,7 +1,5 @@
 #include "symbologies/EanUpc.h"
 
-#include "image/ImageWriter.h"
-
 #include <cstring>
 
 namespace {
@@ -82,14 +80,14 @@ bool IsDigitsOfLength(const std::string& data, std::size_t length, std::size_t a
     return CBarcodeSym::IsAllDigits(data.c_str()) && (data.size() == length || data.size() == altLength);
 }
 
-void CBarcodeSymEanUpc::DrawText(CImageWriter& writer, int x, int y, int textHeight)
+void CBarcodeSymEanUpc::LayoutText(const LayoutMetrics& g, Layout& out) const
 {
     if (!m_ShowText)
         return;
     if (m_ShowGuards || (m_TextAlign >= 4 && m_TextAlign <= 6))
-        DrawEanUpcText(writer, x, y, textHeight);
+        LayoutEanUpcText(g, out);
     else
-        DrawPlainText(writer, x, y, textHeight, m_DisplayText.c_str());
+        LayoutPlainText(g, m_DisplayText.c_str(), out);
 }
 
 namespace {
@@ -136,37 +134,28 @@ int Position(int index, int length)
 
 } // namespace
 
-void CBarcodeSym::DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight)
+void CBarcodeSym::LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const
 {
     const int mode = (m_TextAlign >= 4 && m_TextAlign <= 6 && m_QuietZones) ? m_TextAlign : 6;
     const EanTextRuns* runs = nullptr;
     for (const EanTextRuns& r : EanTextLayouts)
         if (r.type == m_Type && r.mode == mode)
             runs = &r;
-    if (runs == nullptr)
+    if (runs == nullptr || !IsKnownOrientation(out.orientation))
         return;
 
-    // The text origin of the plain layout: across the bars to the text band's descender line.
-    const bool across = m_Orientation == 0 || m_Orientation == 180;
-    const int band = m_TextBelow ? (across ? m_AreaHeight : m_AreaWidth) : textHeight;
-    switch (m_Orientation) {
-    case 0: y += band; break;
-    case 90: x += band; break;
-    case 180: y -= band; break;
-    case 270: x -= band; break;
-    default: return;
-    }
-
+    // The text line of the plain layout: across the bars to the text band's descender line.
+    const double across = g.originAcross + (m_TextBelow ? out.thickness : g.textBand);
     const char* text = m_DisplayText.c_str();
     const int n = static_cast<int>(std::strlen(text));
-    const int m = m_ModuleWidth;
-    // One run of characters first..last (clipped to the text) drawn over a span.
-    const auto run = [&](int first, int last, int offset, int span, int textMode, bool inset) {
+    const double m = g.module;
+    // One run of characters first..last (clipped to the text) laid over a span.
+    const auto run = [&](int first, int last, double offset, double span, int textMode, bool inset) {
         first = Position(first, n);
         last = Position(last, n);
         if (first < 0 || last >= n || last < first)
             return;
-        DrawTextRun(writer, text + first, last - first + 1, x, y, offset, span, textMode, inset);
+        LayoutTextRun(g, across, text + first, last - first + 1, offset, span, textMode, inset, out);
     };
 
     if (runs->firstOutside) // ends one module before the first bar

@@ -45,7 +45,8 @@ bool IsDigitsOfLength(const std::string& data, std::size_t length, std::size_t a
 class CBarcodeSymEanUpc : public CBarcodeSym {
   public:
     using CBarcodeSym::CBarcodeSym;
-    void DrawText(CImageWriter& writer, int x, int y, int textHeight) override;
+    // Digit groups with guards shown or in text modes 4 to 6, else the plain text.
+    void LayoutText(const LayoutMetrics& g, Layout& out) const override;
 
   protected:
     // EAN-8 and UPC-A: `dataDigits` digits and their check digit (weights 3, 1,

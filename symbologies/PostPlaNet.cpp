@@ -26,11 +26,6 @@ namespace {
 
 constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-int ClampInt(std::int64_t value)
-{
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), kInt32Max));
-}
-
 } // namespace
 
 int DigitSumCheckDigit(const char* text)
@@ -155,41 +150,32 @@ std::int32_t CBarcodeSymPostPlaNet::GetBarsOrigin(const Rect* area, int* x, int*
     return CBarcodeSym::GetBarsOrigin(area, x, y);
 }
 
-void CBarcodeSymPostPlaNet::DrawBars(CImageWriter& writer, int x, int y)
+double CBarcodeSymPostPlaNet::GetExactSymbolLength(double moduleWidth) const
 {
-    const std::int64_t along = ReadsVertically() ? m_AreaHeight : m_AreaWidth;
-    const std::int64_t cross = ReadsVertically() ? m_AreaWidth : m_AreaHeight;
-    const std::int64_t textBand = m_ShowText ? m_TextHeight : 0;
-    const std::int64_t tall = cross - textBand;
-    const std::int64_t m = m_ModuleWidth;
+    return static_cast<double>(SymbolModules()) * moduleWidth;
+}
+
+void CBarcodeSymPostPlaNet::LayoutBars(const LayoutMetrics& g, Layout& out) const
+{
+    const double cross = out.thickness;
+    const double tall = cross - (m_ShowText ? g.textBand : 0.0);
+    const double m = g.module;
     // Bars shrink on their trailing side, as in every symbology; a widened bar
     // is never wider than the area.
-    const auto reduction =
-        static_cast<std::int64_t>(std::trunc(m_BarReduction / 100.0 * static_cast<double>(m)));
-    const std::int64_t thickness = std::min(m - reduction, along);
-
-    if (tall >= 1 && m >= 1 && thickness >= 1) {
-        const std::int64_t shortBar = ShortBarHeight(tall);
-        // Every bar stands on the bar band's edge away from the origin side:
-        // next to the text below, or on the area's far edge.
-        const std::int64_t baseline = m_TextBelow ? tall : cross;
-        std::int64_t offset = 0;
-        for (const std::uint8_t code : m_Pattern) {
-            if (code == POSTAL_TALL || code == POSTAL_SHORT) {
-                const std::int64_t length = code == POSTAL_TALL ? tall : shortBar;
-                const std::int64_t across = baseline - length;
-                std::int64_t bx = x;
-                std::int64_t by = y;
-                switch (m_Orientation) {
-                case 90: bx += across, by -= offset; break;
-                case 180: bx -= offset, by -= across; break;
-                case 270: bx -= across, by += offset; break;
-                default: bx += offset, by += across; break;
-                }
-                FillBar(writer, ClampInt(bx), ClampInt(by), ClampInt(thickness), ClampInt(length));
-            }
-            offset += m;
+    const double thickness = std::min(m - g.reduction, out.length);
+    if (tall <= 0.0 || m <= 0.0 || thickness <= 0.0)
+        return;
+    const double shortBar =
+        g.wholePixels ? static_cast<double>(ShortBarHeight(static_cast<std::int64_t>(tall))) : 0.4 * tall;
+    // Every bar stands on the bar band's edge away from the origin side:
+    // next to the text below, or on the area's far edge.
+    const double baseline = m_TextBelow ? tall : cross;
+    double along = g.originAlong;
+    for (const std::uint8_t code : m_Pattern) {
+        if (code == POSTAL_TALL || code == POSTAL_SHORT) {
+            const double height = code == POSTAL_TALL ? tall : shortBar;
+            AddBar(out, {along, g.originAcross + baseline - height, thickness, height});
         }
+        along += m;
     }
-    DrawText(writer, x, y, m_TextHeight);
 }

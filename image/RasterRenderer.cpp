@@ -1,0 +1,64 @@
+#include "image/RasterRenderer.h"
+
+#include "image/ImageWriter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+constexpr double Int32Max = std::numeric_limits<std::int32_t>::max();
+constexpr double Int32Min = std::numeric_limits<std::int32_t>::min();
+
+// A position to the nearest pixel edge, kept inside the int32 range.
+std::int64_t ToPixel(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return static_cast<std::int64_t>(std::clamp(std::round(value), 4 * Int32Min, 4 * Int32Max));
+}
+
+std::int32_t Clamp32(std::int64_t value)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
+void FillBar(CImageWriter& writer, const Layout& layout, const BarBox& bar)
+{
+    const ImagePoint a = ToImage(layout, bar.along, bar.across);
+    const ImagePoint b = ToImage(layout, bar.along + bar.length, bar.across + bar.height);
+    const Rect& area = layout.area;
+    const std::int64_t x0 = std::max<std::int64_t>(ToPixel(std::min(a.x, b.x)), area.left);
+    const std::int64_t x1 = std::min<std::int64_t>(ToPixel(std::max(a.x, b.x)), area.right);
+    const std::int64_t y0 = std::max<std::int64_t>(ToPixel(std::min(a.y, b.y)), area.top);
+    const std::int64_t y1 = std::min<std::int64_t>(ToPixel(std::max(a.y, b.y)), area.bottom);
+    if (x1 > x0 && y1 > y0)
+        writer.FillRect(Clamp32(x0), Clamp32(y0), Clamp32(x1 - x0), Clamp32(y1 - y0), layout.barColour);
+}
+
+void DrawRun(CImageWriter& writer, const Layout& layout, const TextRun& run, double angle)
+{
+    const ImagePoint origin = ToImage(layout, run.along, run.across);
+    const auto count = static_cast<int>(std::min<std::size_t>(run.text.size(), Int32Max));
+    writer.DrawStringN(run.text.c_str(), count, run.fontHeight, run.mode, Clamp32(ToPixel(origin.x)),
+                       Clamp32(ToPixel(origin.y)), Clamp32(ToPixel(run.span)), angle, layout.textColour);
+}
+
+} // namespace
+
+void DrawLayout(CImageWriter& writer, const Layout& layout)
+{
+    constexpr Colour RgbMask = 0xffffff; // the top byte of a colour carries nothing
+    const Rect& area = layout.area;
+    if (layout.paintBackground && (layout.background & RgbMask) != (writer.GetBackground() & RgbMask))
+        writer.FillRect(area.left, area.top, Clamp32(std::int64_t{area.right} - area.left),
+                        Clamp32(std::int64_t{area.bottom} - area.top), layout.background);
+    for (const BarBox& bar : layout.bars)
+        FillBar(writer, layout, bar);
+    const double angle = TextAngle(layout.orientation);
+    for (const TextRun& run : layout.texts)
+        DrawRun(writer, layout, run, angle);
+}
