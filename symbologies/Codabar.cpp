@@ -1,5 +1,5 @@
 #include "symbologies/Codabar.h"
-#include "symbologies/TwoWidth.h"
+#include "symbologies/CharTable.h"
 
 #include <array>
 #include <string_view>
@@ -45,14 +45,8 @@ char CBarcodeSymCodabar::ToUpperStartStop(char character)
 
 bool CBarcodeSymCodabar::LookupChar(char character, int& value)
 {
-    for (std::size_t v = 0; v < CodabarChars.size(); ++v) {
-        if (CodabarChars[v].character == character) {
-            value = static_cast<int>(v);
-            return true;
-        }
-    }
-    value = -1;
-    return false;
+    value = FindCharRow(CodabarChars, character);
+    return value >= 0;
 }
 
 bool CBarcodeSymCodabar::Validate()

@@ -1,5 +1,5 @@
 #include "symbologies/Code11.h"
-#include "symbologies/TwoWidth.h"
+#include "symbologies/CharTable.h"
 
 #include <array>
 
@@ -36,26 +36,13 @@ CBarcodeSymCode11::CBarcodeSymCode11(const CBarcodeSettings& settings) : CBarcod
 
 bool CBarcodeSymCode11::LookupChar(char character, int& value)
 {
-    for (std::size_t v = 0; v < Code11Chars.size(); ++v) {
-        if (Code11Chars[v].character == character) {
-            value = static_cast<int>(v);
-            return true;
-        }
-    }
-    value = -1;
-    return false;
+    value = FindCharRow(Code11Chars, character);
+    return value >= 0;
 }
 
 bool CBarcodeSymCode11::Validate()
 {
-    if (!HasData())
-        return false;
-    int value = -1;
-    for (char c : m_Data) {
-        if (!LookupChar(c, value))
-            return false;
-    }
-    return true;
+    return IsTableText(Code11Chars, m_Data);
 }
 
 void CBarcodeSymCode11::LoadData()

@@ -1,5 +1,8 @@
 #include "symbologies/Code128.h"
 
+#include "symbologies/CharTable.h"
+#include "symbologies/Digits.h"
+
 // ISO/IEC 15417, Table 1: bar, space, bar, space, bar, space widths of values 0..106.
 const std::array<std::array<std::uint8_t, 6>, 107> Code128Widths = {{
     {2, 1, 2, 2, 2, 2}, {2, 2, 2, 1, 2, 2}, {2, 2, 2, 2, 2, 1}, {1, 2, 1, 2, 2, 3}, // 0..3
@@ -81,7 +84,7 @@ bool CBarcodeSymCode128::Validate()
     case 0:
     case SetB: return AllBytes(m_Data, FitsSetB);
     case SetA: return AllBytes(m_Data, FitsSetA);
-    case SetC: return IsAllDigits(m_Data.c_str());
+    case SetC: return IsDigitText(m_Data);
     default: return false; // no such code set: nothing could be drawn
     }
 }
@@ -266,15 +269,8 @@ int CBarcodeSymCode128::CalcCheckValue(const ValueList& values)
 
 void CBarcodeSymCode128::AppendChar(std::uint8_t value, bool& colour)
 {
-    // Element codes of 1..4 modules: {bar, space} per width.
-    static constexpr std::array<std::array<std::uint8_t, 2>, 4> Elements = {
-        {{BAR1, SPACE1}, {BAR2, SPACE2}, {BAR3, SPACE3}, {BAR4, SPACE4}}};
-    if (value >= Code128Widths.size())
-        return;
-    for (std::uint8_t width : Code128Widths[value]) {
-        m_Pattern.push_back(Elements[width - 1][colour ? 0 : 1]);
-        colour = !colour;
-    }
+    if (value < Code128Widths.size())
+        AppendModuleWidths(m_Pattern, Code128Widths[value], colour);
 }
 
 bool CBarcodeSymCode128::BuildPattern(const ValueList& values)

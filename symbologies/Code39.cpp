@@ -1,5 +1,5 @@
 #include "symbologies/Code39.h"
-#include "symbologies/TwoWidth.h"
+#include "symbologies/CharTable.h"
 
 #include <array>
 
@@ -48,14 +48,9 @@ CBarcodeSymCode39::CBarcodeSymCode39(const CBarcodeSettings& settings) : CBarcod
 
 bool CBarcodeSymCode39::LookupChar(char character, std::uint8_t& value)
 {
-    for (std::uint8_t v = 0; v < StartStopValue; ++v) {
-        if (Code39Chars[v].character == character) {
-            value = v;
-            return true;
-        }
-    }
-    value = NoValue;
-    return false;
+    const int row = FindCharRow(Code39Chars, character, StartStopValue);
+    value = row < 0 ? NoValue : static_cast<std::uint8_t>(row);
+    return row >= 0;
 }
 
 bool CBarcodeSymCode39::TextToValues(const std::string& characters, std::vector<std::uint8_t>& values)
@@ -79,14 +74,7 @@ int CBarcodeSymCode39::CalcCheckValue(const std::vector<std::uint8_t>& values)
 
 bool CBarcodeSymCode39::Validate()
 {
-    if (!HasData())
-        return false;
-    std::uint8_t value = NoValue;
-    for (char c : m_Data) {
-        if (!LookupChar(c, value))
-            return false;
-    }
-    return true;
+    return IsTableText(Code39Chars, m_Data, StartStopValue);
 }
 
 void CBarcodeSymCode39::AppendChar(std::uint8_t value)

@@ -80,20 +80,6 @@ bool IsValidFullAsciiText(const std::string& text)
     return !bytes.empty();
 }
 
-CBarcodeSymCode39Ext::CBarcodeSymCode39Ext(const CBarcodeSettings& settings) : CBarcodeSymCode39(settings)
-{
-}
-
-bool CBarcodeSymCode39Ext::Validate()
-{
-    return HasData() && IsValidFullAsciiText(m_Data);
-}
-
-void CBarcodeSymCode39Ext::LoadData()
-{
-    DecodeTildeEscapes(m_Data.c_str(), m_DataBytes, 0, 127);
-}
-
 bool CBarcodeSymCode39Ext::Encode()
 {
     if (!Prepare())
@@ -106,11 +92,4 @@ bool CBarcodeSymCode39Ext::Encode()
             characters += Code39FullAscii[byte];
     }
     return EncodeCharacters(characters);
-}
-
-void CBarcodeSymCode39Ext::BuildDisplayText()
-{
-    std::string dataPart;
-    BytesToText(m_DataBytes, dataPart, m_ConvertNonPrinting);
-    ComposeDisplayText(dataPart);
 }

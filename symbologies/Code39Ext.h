@@ -21,11 +21,25 @@ void DecodeTildeEscapes(const char* text, std::string& bytes, std::uint8_t lowes
 // escapes, since a symbol without data scans as nothing or as its check character.
 bool IsValidFullAsciiText(const std::string& text);
 
-class CBarcodeSymCode39Ext : public CBarcodeSymCode39 {
+// The full-ASCII step both extended symbologies take on top of their base
+// (Code 39 or Code 93): the data text rule, the escapes to bytes 0..127, and
+// the display text from the bytes around the base's check characters. The
+// subclass turns the bytes into its base's characters in Encode.
+template <typename Base> class CFullAsciiSym : public Base {
   public:
-    explicit CBarcodeSymCode39Ext(const CBarcodeSettings& settings);
+    using Base::Base;
+    bool Validate() override { return IsValidFullAsciiText(this->m_Data); }
+    void LoadData() override { DecodeTildeEscapes(this->m_Data.c_str(), this->m_DataBytes, 0, 127); }
+    void BuildDisplayText() override
+    {
+        std::string dataPart;
+        BytesToText(this->m_DataBytes, dataPart, this->m_ConvertNonPrinting);
+        this->ComposeDisplayText(dataPart);
+    }
+};
+
+class CBarcodeSymCode39Ext : public CFullAsciiSym<CBarcodeSymCode39> {
+  public:
+    using CFullAsciiSym::CFullAsciiSym;
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 };

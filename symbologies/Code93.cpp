@@ -1,5 +1,7 @@
 #include "symbologies/Code93.h"
 
+#include "symbologies/CharTable.h"
+
 #include <array>
 
 namespace {
@@ -36,9 +38,6 @@ constexpr std::array<Code93Char, 49> Code93Chars = {{
     {0, {1, 1, 1, 1, 4, 1}},
 }};
 
-constexpr std::array<std::uint8_t, 5> BarOfWidth = {0, BAR1, BAR2, BAR3, BAR4};
-constexpr std::array<std::uint8_t, 5> SpaceOfWidth = {0, SPACE1, SPACE2, SPACE3, SPACE4};
-
 } // namespace
 
 CBarcodeSymCode93::CBarcodeSymCode93(const CBarcodeSettings& settings) : CBarcodeSym(settings)
@@ -47,14 +46,8 @@ CBarcodeSymCode93::CBarcodeSymCode93(const CBarcodeSettings& settings) : CBarcod
 
 bool CBarcodeSymCode93::LookupChar(char character, int& value)
 {
-    for (int v = 0; v < ShiftDollar; ++v) {
-        if (Code93Chars[static_cast<std::size_t>(v)].character == character) {
-            value = v;
-            return true;
-        }
-    }
-    value = -1;
-    return false;
+    value = FindCharRow(Code93Chars, character, ShiftDollar);
+    return value >= 0;
 }
 
 int CBarcodeSymCode93::CalcCheckValue(const std::vector<std::uint8_t>& values, bool checkC)
@@ -71,23 +64,13 @@ int CBarcodeSymCode93::CalcCheckValue(const std::vector<std::uint8_t>& values, b
 
 bool CBarcodeSymCode93::Validate()
 {
-    if (!HasData())
-        return false;
-    int value = -1;
-    for (char c : m_Data) {
-        if (!LookupChar(c, value))
-            return false;
-    }
-    return true;
+    return IsTableText(Code93Chars, m_Data, ShiftDollar);
 }
 
 void CBarcodeSymCode93::AppendChar(std::uint8_t value)
 {
     bool bar = true;
-    for (std::uint8_t width : Code93Chars[value].widths) {
-        m_Pattern.push_back(bar ? BarOfWidth[width] : SpaceOfWidth[width]);
-        bar = !bar;
-    }
+    AppendModuleWidths(m_Pattern, Code93Chars[value].widths, bar);
 }
 
 bool CBarcodeSymCode93::BuildPattern(const std::vector<std::uint8_t>& values)

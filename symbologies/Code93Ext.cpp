@@ -1,7 +1,5 @@
 #include "symbologies/Code93Ext.h"
 
-#include "symbologies/Code39Ext.h"
-
 #include <string_view>
 
 namespace {
@@ -40,20 +38,6 @@ const std::array<CBarcodeSymCode93Ext::FullAsciiRow, 128>& CBarcodeSymCode93Ext:
     return table;
 }
 
-CBarcodeSymCode93Ext::CBarcodeSymCode93Ext(const CBarcodeSettings& settings) : CBarcodeSymCode93(settings)
-{
-}
-
-bool CBarcodeSymCode93Ext::Validate()
-{
-    return HasData() && IsValidFullAsciiText(m_Data);
-}
-
-void CBarcodeSymCode93Ext::LoadData()
-{
-    DecodeTildeEscapes(m_Data.c_str(), m_DataBytes, 0, 127);
-}
-
 bool CBarcodeSymCode93Ext::Encode()
 {
     if (!Prepare())
@@ -71,11 +55,4 @@ bool CBarcodeSymCode93Ext::Encode()
     }
     EncodeValues(dataValues);
     return true;
-}
-
-void CBarcodeSymCode93Ext::BuildDisplayText()
-{
-    std::string dataPart;
-    BytesToText(m_DataBytes, dataPart, m_ConvertNonPrinting);
-    ComposeDisplayText(dataPart);
 }

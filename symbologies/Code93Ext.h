@@ -3,12 +3,13 @@
 // text is read as for Code 39 Extended (~hh escapes).
 #pragma once
 
+#include "symbologies/Code39Ext.h"
 #include "symbologies/Code93.h"
 
 #include <array>
 #include <cstdint>
 
-class CBarcodeSymCode93Ext : public CBarcodeSymCode93 {
+class CBarcodeSymCode93Ext : public CFullAsciiSym<CBarcodeSymCode93> {
   public:
     // The Code 93 values of one byte: `second` is 0 when one character suffices.
     struct FullAsciiRow {
@@ -17,11 +18,8 @@ class CBarcodeSymCode93Ext : public CBarcodeSymCode93 {
         std::uint8_t second;
     };
 
-    explicit CBarcodeSymCode93Ext(const CBarcodeSettings& settings);
+    using CFullAsciiSym::CFullAsciiSym;
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     static const std::array<FullAsciiRow, 128>& Code93FullAscii();
 };

@@ -25,7 +25,7 @@ CBarcodeSymEAN13::CBarcodeSymEAN13(const CBarcodeSettings& settings) : CBarcodeS
 
 bool CBarcodeSymEAN13::Validate()
 {
-    return HasData() && IsDigitsOfLength(m_Data, 12, 13);
+    return IsDigitText(m_Data, 12, 13);
 }
 
 // A 13th digit is replaced by the computed check digit, never compared.

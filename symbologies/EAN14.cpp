@@ -16,8 +16,7 @@ CBarcodeSymEAN14::CBarcodeSymEAN14(const CBarcodeSettings& settings) : CBarcodeS
 
 bool CBarcodeSymEAN14::Validate()
 {
-    return HasData() && IsAllDigits(m_Data.c_str()) &&
-           (m_Data.size() == DigitsBeforeCheck || m_Data.size() == DigitsBeforeCheck + 1);
+    return IsDigitText(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1);
 }
 
 void CBarcodeSymEAN14::LoadData()

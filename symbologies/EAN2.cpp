@@ -19,7 +19,7 @@ CBarcodeSymEAN2::CBarcodeSymEAN2(const CBarcodeSettings& settings) : CBarcodeSym
 
 bool CBarcodeSymEAN2::Validate()
 {
-    return HasData() && IsDigitsOfLength(m_Data, 2, 2);
+    return IsDigitText(m_Data, 2, 2);
 }
 
 bool CBarcodeSymEAN2::Encode()

@@ -18,7 +18,7 @@ CBarcodeSymEAN5::CBarcodeSymEAN5(const CBarcodeSettings& settings) : CBarcodeSym
 
 bool CBarcodeSymEAN5::Validate()
 {
-    return HasData() && IsDigitsOfLength(m_Data, 5, 5);
+    return IsDigitText(m_Data, 5, 5);
 }
 
 bool CBarcodeSymEAN5::Encode()

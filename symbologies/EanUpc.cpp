@@ -1,6 +1,9 @@
 #include "symbologies/EanUpc.h"
 
+#include "symbologies/CharTable.h"
+
 #include <cstring>
+#include <ranges>
 
 namespace {
 
@@ -19,10 +22,6 @@ static constexpr std::array<std::array<std::uint8_t, 4>, 10> EanDigitWidths = {{
     {3, 1, 1, 2}, // 9
 }};
 
-// Element codes of a bar / a space of 1..4 modules.
-static constexpr std::array<std::uint8_t, 5> BarCode = {0, BAR1, BAR2, BAR3, BAR4};
-static constexpr std::array<std::uint8_t, 5> SpaceCode = {0, SPACE1, SPACE2, SPACE3, SPACE4};
-
 int WeightedCheckDigit(const char* text, int count, int evenWeight, int oddWeight)
 {
     if (text == nullptr || text[0] == '\0')
@@ -32,12 +31,6 @@ int WeightedCheckDigit(const char* text, int count, int evenWeight, int oddWeigh
     for (int i = 0; i < count && text[i] != '\0'; ++i)
         sum = (sum + (text[i] - '0') * (i % 2 == 0 ? evenWeight : oddWeight)) % 10;
     return ((10 - sum % 10) % 10 + 10) % 10;
-}
-
-void AppendWidth(std::vector<std::uint8_t>& pattern, int width, bool& colour)
-{
-    pattern.push_back(colour ? BarCode[width] : SpaceCode[width]);
-    colour = !colour;
 }
 
 } // namespace
@@ -62,22 +55,11 @@ bool EncodeEanParityDigit(std::vector<std::uint8_t>& pattern, int digit, bool od
     if (digit < 0 || digit > 9)
         return false;
     const auto& widths = EanDigitWidths[static_cast<std::size_t>(digit)];
-    if (oddParity) {
-        for (const std::uint8_t w : widths)
-            AppendWidth(pattern, w, colour);
-    } else {
-        for (auto it = widths.rbegin(); it != widths.rend(); ++it)
-            AppendWidth(pattern, *it, colour);
-    }
+    if (oddParity)
+        AppendModuleWidths(pattern, widths, colour);
+    else
+        AppendModuleWidths(pattern, std::ranges::reverse_view(widths), colour);
     return true;
-}
-
-bool IsDigitsOfLength(const std::string& data, std::size_t length, std::size_t altLength)
-{
-    // An embedded NUL would hide the rest of the text from IsAllDigits.
-    if (std::strlen(data.c_str()) != data.size())
-        return false;
-    return CBarcodeSym::IsAllDigits(data.c_str()) && (data.size() == length || data.size() == altLength);
 }
 
 void CBarcodeSymEanUpc::LayoutText(const LayoutMetrics& g, Layout& out) const
@@ -169,25 +151,43 @@ void CBarcodeSym::LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const
         run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false);
 }
 
-void CBarcodeSymEanUpc::LoadDigitsAndCheck(std::size_t dataDigits)
+CBarcodeSymEanUpcHalves::CBarcodeSymEanUpcHalves(const CBarcodeSettings& settings, std::size_t halfDigits)
+    : CBarcodeSymEanUpc(settings), m_DataDigits(2 * halfDigits - 1)
 {
-    const int count = static_cast<int>(dataDigits);
-    m_DataBytes.assign(m_Data, 0, dataDigits);
-    m_DataBytes.push_back(static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), count)));
 }
 
-void CBarcodeSymEanUpc::BuildDigitsText(std::size_t dataDigits)
+bool CBarcodeSymEanUpcHalves::Validate()
 {
-    const int count = static_cast<int>(dataDigits);
-    m_DisplayText.assign(m_Data, 0, dataDigits);
+    return IsDigitText(m_Data, m_DataDigits, m_DataDigits + 1);
+}
+
+char CBarcodeSymEanUpcHalves::CheckChar() const
+{
+    return static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), static_cast<int>(m_DataDigits)));
+}
+
+void CBarcodeSymEanUpcHalves::LoadData()
+{
+    if (!Validate())
+        return;
+    m_DataBytes.assign(m_Data, 0, m_DataDigits);
+    m_DataBytes.push_back(CheckChar());
+}
+
+void CBarcodeSymEanUpcHalves::BuildDisplayText()
+{
+    if (!Validate())
+        return;
+    m_DisplayText.assign(m_Data, 0, m_DataDigits);
     if (m_ShowCheckDigit)
-        m_DisplayText.push_back(static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), count)));
+        m_DisplayText.push_back(CheckChar());
 }
 
-bool CBarcodeSymEanUpc::EncodeHalves(std::size_t halfDigits)
+bool CBarcodeSymEanUpcHalves::Encode()
 {
     if (!Prepare())
         return false;
+    const std::size_t halfDigits = (m_DataDigits + 1) / 2;
     bool colour = false;
     AppendElements(m_Pattern, EanNormalGuard);
     for (std::size_t i = 0; i < 2 * halfDigits; ++i) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/BarcodeSym.h"
+#include "symbologies/Digits.h"
 
 #include <array>
 #include <cstddef>
@@ -37,9 +38,6 @@ void AppendElements(std::vector<std::uint8_t>& pattern, const std::array<std::ui
     pattern.insert(pattern.end(), elements.begin(), elements.end());
 }
 
-// True when `data` is made only of the digits 0..9 and has one of the two lengths.
-bool IsDigitsOfLength(const std::string& data, std::size_t length, std::size_t altLength);
-
 // The four symbologies whose human-readable digits are laid out in groups
 // under the bars (and, in text modes 4 and 5, beside them).
 class CBarcodeSymEanUpc : public CBarcodeSym {
@@ -47,11 +45,21 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     using CBarcodeSym::CBarcodeSym;
     // Digit groups with guards shown or in text modes 4 to 6, else the plain text.
     void LayoutText(const LayoutMetrics& g, Layout& out) const override;
+};
 
-  protected:
-    // EAN-8 and UPC-A: `dataDigits` digits and their check digit (weights 3, 1,
-    // ... from the first), set A on the left half and set C on the right.
-    void LoadDigitsAndCheck(std::size_t dataDigits);
-    void BuildDigitsText(std::size_t dataDigits);
-    bool EncodeHalves(std::size_t halfDigits);
+// EAN-8 and UPC-A, one body: two halves of `halfDigits` digits, the last one
+// the check digit (weights 3, 1, ... from the first), set A on the left half
+// and set C on the right. A typed check digit is replaced by the computed one,
+// never compared.
+class CBarcodeSymEanUpcHalves : public CBarcodeSymEanUpc {
+  public:
+    CBarcodeSymEanUpcHalves(const CBarcodeSettings& settings, std::size_t halfDigits);
+    bool Encode() override;
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
+
+  private:
+    char CheckChar() const;
+    const std::size_t m_DataDigits; // digits before the check digit
 };

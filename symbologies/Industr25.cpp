@@ -4,20 +4,13 @@
 
 #include <string>
 
-bool IsDigitData(const CBarcodeSym& sym)
-{
-    // IsAllDigits stops at a NUL byte; one inside the text is not a digit.
-    return sym.HasData() && CBarcodeSym::IsAllDigits(sym.m_Data.c_str()) &&
-           sym.m_Data.find('\0') == std::string::npos;
-}
-
 CBarcodeSymIndustr25::CBarcodeSymIndustr25(const CBarcodeSettings& settings) : CBarcodeSym(settings)
 {
 }
 
 bool CBarcodeSymIndustr25::Validate()
 {
-    return IsDigitData(*this);
+    return IsDigitText(m_Data);
 }
 
 // The family's modulo-10 check gives the last data digit weight 3. Weights run

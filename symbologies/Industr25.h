@@ -1,8 +1,9 @@
 // Industrial 2 of 5, and what the 2 of 5 family shares: the digit widths and
-// the digits-only rule (also used by MSI and the postal codes).
+// the digits-only rule of symbologies/Digits.h.
 #pragma once
 
 #include "engine/BarcodeSym.h"
+#include "symbologies/Digits.h"
 
 #include <array>
 #include <cstdint>
@@ -21,9 +22,6 @@ inline constexpr std::array<std::array<std::uint8_t, 5>, 10> TwoOfFiveWidths = {
     {WIDE_BAR, BAR1, BAR1, WIDE_BAR, BAR1}, // 8
     {BAR1, WIDE_BAR, BAR1, WIDE_BAR, BAR1}, // 9
 }};
-
-// The data text is present and holds only the digits '0'..'9'.
-bool IsDigitData(const CBarcodeSym& sym);
 
 class CBarcodeSymIndustr25 : public CBarcodeSym {
   public:

@@ -11,7 +11,7 @@ CBarcodeSymInterl25::CBarcodeSymInterl25(const CBarcodeSettings& settings) : CBa
 
 bool CBarcodeSymInterl25::Validate()
 {
-    return IsDigitData(*this);
+    return IsDigitText(m_Data);
 }
 
 std::string CBarcodeSymInterl25::PadToEven(const std::string& data) const

@@ -1,6 +1,6 @@
 #include "symbologies/MSI.h"
 
-#include "symbologies/Industr25.h"
+#include "symbologies/Digits.h"
 
 #include <array>
 #include <cstdint>
@@ -25,7 +25,7 @@ CBarcodeSymMSI::CBarcodeSymMSI(const CBarcodeSettings& settings) : CBarcodeSym(s
 
 bool CBarcodeSymMSI::Validate()
 {
-    return IsDigitData(*this);
+    return IsDigitText(m_Data);
 }
 
 // The digits in odd positions from the right form a number N whose double's

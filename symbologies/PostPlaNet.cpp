@@ -1,6 +1,6 @@
 #include "symbologies/PostPlaNet.h"
 
-#include "symbologies/Industr25.h"
+#include "symbologies/Digits.h"
 
 #include <algorithm>
 #include <array>
@@ -47,7 +47,7 @@ CBarcodeSymPostPlaNet::CBarcodeSymPostPlaNet(const CBarcodeSettings& settings, b
 
 bool CBarcodeSymPostPlaNet::Validate()
 {
-    return IsDigitData(*this);
+    return IsDigitText(m_Data);
 }
 
 void CBarcodeSymPostPlaNet::LoadData()

@@ -17,8 +17,7 @@ CBarcodeSymSSCC18::CBarcodeSymSSCC18(const CBarcodeSettings& settings) : CBarcod
 
 bool CBarcodeSymSSCC18::Validate()
 {
-    return HasData() && IsAllDigits(m_Data.c_str()) &&
-           (m_Data.size() == AiLength + SerialLength || m_Data.size() == AiLength + SerialLength + 1);
+    return IsDigitText(m_Data, AiLength + SerialLength, AiLength + SerialLength + 1);
 }
 
 void CBarcodeSymSSCC18::LoadData()

@@ -1,14 +1,10 @@
 // UPC-A (ISO/IEC 15420): number system digit, ten data digits and a check
-// digit, set A on the left and set C on the right.
+// digit, six digits in each half.
 #pragma once
 
 #include "symbologies/EanUpc.h"
 
-class CBarcodeSymUPCA : public CBarcodeSymEanUpc {
+class CBarcodeSymUPCA : public CBarcodeSymEanUpcHalves {
   public:
-    explicit CBarcodeSymUPCA(const CBarcodeSettings& settings);
-    bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
+    explicit CBarcodeSymUPCA(const CBarcodeSettings& settings) : CBarcodeSymEanUpcHalves(settings, 6) {}
 };

@@ -46,7 +46,7 @@ bool CBarcodeSymUPCE::CompressUpcA(const std::string& upcA, std::string& sixDigi
 
 bool CBarcodeSymUPCE::Validate()
 {
-    if (!HasData() || !IsDigitsOfLength(m_Data, 11, 12))
+    if (!IsDigitText(m_Data, 11, 12))
         return false;
     m_NumberSystem = static_cast<std::int8_t>(m_Data[0] - '0');
     if (m_NumberSystem != 0 && m_NumberSystem != 1)

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,19 +74,6 @@ const std::string Usage = ClassicUsage + "      --version     Print the version 
 std::string Failure(const std::string& message)
 {
     return Banner + message + "\n";
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 Args With(Args args, const std::string& path)
@@ -443,12 +428,12 @@ TEST(Driver, EveryFailureHasTheTwoLineFormAndWritesNothing)
     };
     // clang-format on
     for (const Case& c : cases) {
-        WriteFile(path, "keep me");
+        kt::WriteFile(path, "keep me");
         const kt::RunResult r = kt::RunKavren(With(c.args, path));
         EXPECT_EQ(r.status, c.code) << Describe(c.args);
         EXPECT_EQ(r.err, Failure(c.message)) << Describe(c.args);
         EXPECT_EQ(r.out, "") << Describe(c.args);
-        EXPECT_EQ(ReadFile(path), "keep me") << Describe(c.args);
+        EXPECT_EQ(kt::ReadFile(path), "keep me") << Describe(c.args);
     }
 }
 
@@ -484,18 +469,18 @@ kt::RunResult RunWithSmallFileLimit(const std::string& path)
 TEST(Driver, FailedWriteKeepsThePreviousFile)
 {
     const std::string path = kt::ScratchPath("partial.png");
-    WriteFile(path, "old");
+    kt::WriteFile(path, "old");
     const kt::RunResult r = RunWithSmallFileLimit(path);
     EXPECT_EQ(r.status, 13);
     EXPECT_EQ(r.out, Failure("Error: Cant close output file."));
-    EXPECT_EQ(ReadFile(path), "old");
+    EXPECT_EQ(kt::ReadFile(path), "old");
 }
 
 TEST(Driver, FailedWriteBehindALinkKeepsTheTargetAndTheLink)
 {
     const std::string target = kt::ScratchPath("target.png");
     const std::string link = kt::ScratchPath("link.png");
-    WriteFile(target, "old");
+    kt::WriteFile(target, "old");
     std::remove(link.c_str());
     ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
     const kt::RunResult r = RunWithSmallFileLimit(link);
@@ -503,7 +488,7 @@ TEST(Driver, FailedWriteBehindALinkKeepsTheTargetAndTheLink)
     struct stat st {};
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_EQ(kt::ReadFile(target), "old");
 }
 
 // ---------------------------------------------------------------- success
@@ -511,7 +496,7 @@ TEST(Driver, FailedWriteBehindALinkKeepsTheTargetAndTheLink)
 TEST(Driver, SuccessPrintsNothingAndReplacesTheFile)
 {
     const std::string path = kt::ScratchPath("replace.png");
-    WriteFile(path, std::string(100000, 'x')); // longer than the PNG: must be cut
+    kt::WriteFile(path, std::string(100000, 'x')); // longer than the PNG: must be cut
     const kt::RunResult r = kt::RunKavren({"-d", "HELLO", path});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
@@ -519,7 +504,7 @@ TEST(Driver, SuccessPrintsNothingAndReplacesTheFile)
     kt::Raster image;
     ASSERT_TRUE(kt::ReadPng(path, image));
     EXPECT_EQ(kt::Zbar(path), std::vector<std::string>{"CODE-128:HELLO"});
-    EXPECT_EQ(ReadFile(path).find("xxxx"), std::string::npos);
+    EXPECT_EQ(kt::ReadFile(path).find("xxxx"), std::string::npos);
 }
 
 TEST(Driver, OptionsAfterTheFileNameAreNotRead)

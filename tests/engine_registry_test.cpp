@@ -5,6 +5,7 @@
 #include "symbologies/Interl25.h"
 #include "symbologies/PostPlaNet.h"
 #include "symbologies/Symbologies.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,36 @@ TEST(EngineRegistry, EveryNumberMakesItsClass)
         s.m_Type = type;
         EXPECT_FALSE(CreateBarcodeSym(s)) << type;
         EXPECT_EQ(FindSymbology(type), nullptr) << type;
+    }
+}
+
+// Every symbology draws its sample text; the same text with a NUL byte in
+// the middle, or at the end, is invalid for every one of them: the whole text
+// counts, never only the part before the NUL.
+TEST(EngineRegistry, ANulByteMakesAnyTextInvalid)
+{
+    for (const kt::SymbologySample& sample : kt::SymbologySamples()) {
+        const std::string valid = sample.Valid();
+        const struct {
+            std::string data;
+            bool valid;
+        } cases[] = {
+            {valid, true},
+            {std::string(sample.before) + '\0' + sample.after, false}, // NUL in place of a digit
+            {valid + '\0', false},                                     // a NUL past a valid text
+            {valid.substr(0, valid.size() - 1) + '\0', false},         // NUL as the last character
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << FindSymbology(sample.type)->name << " " << testing::PrintToString(c.data));
+            CBarcodeSettings s;
+            s.m_Type = sample.type;
+            s.m_Data = c.data;
+            const std::unique_ptr<CBarcodeSym> sym = CreateBarcodeSym(s);
+            ASSERT_TRUE(sym);
+            EXPECT_EQ(sym->m_Valid, c.valid);
+            EXPECT_EQ(sym->m_Pattern.empty(), !c.valid);
+        }
     }
 }
 

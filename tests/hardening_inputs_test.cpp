@@ -4,13 +4,12 @@
 // end with the right code and a clear message, or with a picture that reads
 // back; never a signal, a giant allocation, or a file made or cut by a run
 // that failed.
+#include "symbologies/Symbologies.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -54,19 +53,6 @@ void ExpectNoGiantAllocation()
     if (child > PeakRssKb(RUSAGE_SELF)) {
         EXPECT_LT(child, kPeakRssLimitKb) << "a run needed a giant allocation";
     }
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
 }
 
 // A finished run ended as expected: status 0 with a PNG that reads back and
@@ -177,9 +163,9 @@ TEST(HardeningOptions, WideToNarrowBelowTwoGivesNoUnreadableBarcode)
 TEST(HardeningData, EmptyTextIsInvalidForEverySymbology)
 {
     const std::string out = kt::ScratchPath("empty.png");
-    for (int type = 0; type <= 21; ++type) {
-        SCOPED_TRACE("-t " + std::to_string(type));
-        ExpectOutcome(kt::RunKavren({"-t", std::to_string(type), "-d", "", out}), 6, out);
+    for (const SymbologyRow& row : Symbologies()) {
+        SCOPED_TRACE(row.name);
+        ExpectOutcome(kt::RunKavren({"-t", std::to_string(row.type), "-d", "", out}), 6, out);
     }
 }
 
@@ -191,11 +177,12 @@ TEST(HardeningData, LongestArgumentEndsCleanlyForEverySymbology)
     const std::vector<std::string> texts = {std::string(kLongestArgument, '1'),
                                             std::string(kLongestArgument, 'A'),
                                             std::string(kLongestArgument, '~')};
-    for (int type = 0; type <= 21; ++type) {
+    for (const SymbologyRow& row : Symbologies()) {
+        const std::string type = std::to_string(row.type);
         for (const auto& text : texts) {
             for (const char* width : {"", "500"}) {
-                SCOPED_TRACE("-t " + std::to_string(type) + " -d " + text.substr(0, 3) + "... -x " + width);
-                std::vector<std::string> args = {"-t", std::to_string(type), "-d", text};
+                SCOPED_TRACE("-t " + type + " -d " + text.substr(0, 3) + "... -x " + width);
+                std::vector<std::string> args = {"-t", type, "-d", text};
                 if (*width)
                     args.insert(args.end(), {"-x", width});
                 const auto r = kt::RunKavren(With(args, out));
@@ -207,45 +194,14 @@ TEST(HardeningData, LongestArgumentEndsCleanlyForEverySymbology)
     }
 }
 
-// Data around one byte, valid for the symbology when the byte is a digit.
-struct ByteFrame {
-    const char* before;
-    const char* after;
-    const char* accepted; // bytes besides the digits that must give a picture
-};
-const ByteFrame kFrames[22] = {
-    {"1234", "", ""},                                      // 0 Interleaved 2 of 5
-    {"1234", "", ""},                                      // 1 Industrial 2 of 5
-    {"AB", "C", "ABCXYZ -.$/+%"},                          // 2 Code 39
-    {"ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"},     // 3 Code 39 Extended
-    {"12", "3", "-"},                                      // 4 Code 11
-    {"A12", "3B", "-$:/.+"},                               // 5 Codabar
-    {"1234", "", ""},                                      // 6 MSI
-    {"ab", "12", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}~"},   // 7 Code 128
-    {"1", "", ""},                                         // 8 EAN-2
-    {"1234", "", ""},                                      // 9 EAN-5
-    {"123456", "", ""},                                    // 10 EAN-8
-    {"40063813339", "", ""},                               // 11 EAN-13
-    {"123456789012", "", ""},                              // 12 EAN-14
-    {"0360002914", "", ""},                                // 13 UPC-A
-    {"0421000052", "", ""},                                // 14 UPC-E
-    {"<AI10>A", "1", "abcXYZ !\"#&'()*,:;=?@[\\]^_`{|}~"}, // 15 UCC/EAN-128
-    {"001234567890123456", "", ""},                        // 16 SSCC-18
-    {"1234", "", ""},                                      // 17 PostNet
-    {"1234567890", "", ""},                                // 18 Planet
-    {"AB", "C", "ABCXYZ -.$/+%"},                          // 19 Code 93
-    {"ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"},     // 20 Code 93 Extended
-    {"123456789012", "", ""},                              // 21 ITF-14
-};
-
-class HardeningEveryByte : public testing::TestWithParam<int> {};
+class HardeningEveryByte : public testing::TestWithParam<kt::SymbologySample> {};
 
 // Bytes 1..255 in the middle of the data: a picture (always for digits and
 // the symbology's own characters) or "invalid text"; nothing else.
 TEST_P(HardeningEveryByte, GivesAPictureOrInvalidText)
 {
-    const int type = GetParam();
-    const ByteFrame& frame = kFrames[type];
+    const kt::SymbologySample& frame = GetParam();
+    const int type = frame.type;
     const std::string accepted = std::string("0123456789") + frame.accepted;
     const std::string out = kt::ScratchPath("byte" + std::to_string(type) + ".png");
     for (int byte = 1; byte <= 255; ++byte) {
@@ -259,7 +215,10 @@ TEST_P(HardeningEveryByte, GivesAPictureOrInvalidText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSymbologies, HardeningEveryByte, testing::Range(0, 22));
+INSTANTIATE_TEST_SUITE_P(AllSymbologies, HardeningEveryByte, testing::ValuesIn(kt::SymbologySamples()),
+                         [](const testing::TestParamInfo<kt::SymbologySample>& info) {
+                             return std::to_string(info.param.type);
+                         });
 
 struct PathCase {
     std::string path;
@@ -270,7 +229,7 @@ struct PathCase {
 TEST(HardeningOutput, UnwritablePathsFailWithCode12AndCreateNothing)
 {
     const std::string plain = kt::ScratchPath("plain-file");
-    WriteFile(plain, "x");
+    kt::WriteFile(plain, "x");
     const std::vector<PathCase> cases = {
         {kt::ScratchPath(""), 12, "the scratch directory itself"},
         {kt::ScratchPath("missing-dir/o.png"), 12, "directory does not exist"},
@@ -289,7 +248,7 @@ TEST(HardeningOutput, UnwritablePathsFailWithCode12AndCreateNothing)
     EXPECT_TRUE(std::filesystem::is_directory(kt::ScratchPath("")));
     EXPECT_FALSE(kt::FileExists(kt::ScratchPath("missing-dir")));
     EXPECT_FALSE(kt::FileExists("/proc/kavren-hardening.png"));
-    EXPECT_EQ(ReadFile(plain), "x");
+    EXPECT_EQ(kt::ReadFile(plain), "x");
 }
 
 TEST(HardeningOutput, ReadOnlyFileIsNotOverwritten)
@@ -297,11 +256,11 @@ TEST(HardeningOutput, ReadOnlyFileIsNotOverwritten)
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes read-only files; the /proc and directory cases cover opening failures";
     const std::string path = kt::ScratchPath("read-only.png");
-    WriteFile(path, "keep");
+    kt::WriteFile(path, "keep");
     chmod(path.c_str(), 0444);
     const auto r = kt::RunKavren({"-d", "ABC", path});
     EXPECT_EQ(r.status, 12) << r.err;
-    EXPECT_EQ(ReadFile(path), "keep");
+    EXPECT_EQ(kt::ReadFile(path), "keep");
 }
 
 // Writing fails after the file was opened: status 13, no half-written
@@ -318,12 +277,12 @@ TEST(HardeningOutput, WriteFailureKeepsThePreviousFile)
 
     // A file size limit of one block; SIGXFSZ ignored so that write reports EFBIG.
     const std::string path = kt::ScratchPath("limited.png");
-    WriteFile(path, "old content");
+    kt::WriteFile(path, "old content");
     const auto limited =
         kt::RunCommand("sh -c 'trap \"\" XFSZ; ulimit -f 1; exec \"$0\" -d ABC -x 800 -y 600 \"$1\"' " +
                        std::string(KAVREN_BINARY) + " " + path);
     EXPECT_EQ(limited.status, 13);
-    EXPECT_EQ(ReadFile(path), "old content") << "the previous file was cut or replaced";
+    EXPECT_EQ(kt::ReadFile(path), "old content") << "the previous file was cut or replaced";
 }
 
 // A run that fails before the file is opened leaves an existing file as it
@@ -341,10 +300,10 @@ TEST(HardeningOutput, ExistingFileIsTouchedOnlyBySuccess)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        WriteFile(path, "precious");
+        kt::WriteFile(path, "precious");
         const auto r = kt::RunKavren(With(c.args, path));
         EXPECT_EQ(r.status, c.status) << r.err;
-        EXPECT_EQ(ReadFile(path), "precious");
+        EXPECT_EQ(kt::ReadFile(path), "precious");
     }
     ASSERT_EQ(kt::RunKavren({"-d", "ABC", path}).status, 0);
     kt::Raster raster;

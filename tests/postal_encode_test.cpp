@@ -2,6 +2,7 @@
 // geometry that measures, fits and sizes a postal symbol.
 #include "engine/Barcode.h"
 #include "symbologies/PostPlaNet.h"
+#include "symbologies/Symbologies.h"
 #include "tests/numeric_support.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ std::string Bars(const std::vector<std::uint8_t>& pattern)
 }
 
 struct Case {
-    int type; // 17 PostNet, 18 Planet
+    int type;
     const char* data;
     bool calc, show, valid;
     const char* bytes;
@@ -44,18 +45,18 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {17, "12345", true, true, true, "123455", "123455"}, // digit sum 15 -> 5; 63 elements
-    {17, "12345", true, false, true, "123455", "12345"}, // hidden, still encoded
-    {17, "12345", false, true, true, "12345", "12345"},
-    {17, "0", true, true, true, "00", "00"},
-    {17, "19", true, true, true, "190", "190"}, // 10 -> 0, never 10
-    {17, "1234567890123456789", true, true, true, "12345678901234567890",
+    {TYPE_POSTNET, "12345", true, true, true, "123455", "123455"}, // digit sum 15 -> 5; 63 elements
+    {TYPE_POSTNET, "12345", true, false, true, "123455", "12345"}, // hidden, still encoded
+    {TYPE_POSTNET, "12345", false, true, true, "12345", "12345"},
+    {TYPE_POSTNET, "0", true, true, true, "00", "00"},
+    {TYPE_POSTNET, "19", true, true, true, "190", "190"}, // 10 -> 0, never 10
+    {TYPE_POSTNET, "1234567890123456789", true, true, true, "12345678901234567890",
      "12345678901234567890"}, // any length; digit sum 90
-    {18, "12345", true, true, true, "123455", "123455"},
-    {18, "4", false, true, true, "4", "4"},
-    {17, "", true, true, false, "", ""},
-    {17, "12-34", true, true, false, "", ""},
-    {18, "ABC", true, true, false, "", ""},
+    {TYPE_PLANET, "12345", true, true, true, "123455", "123455"},
+    {TYPE_PLANET, "4", false, true, true, "4", "4"},
+    {TYPE_POSTNET, "", true, true, false, "", ""},
+    {TYPE_POSTNET, "12-34", true, true, false, "", ""},
+    {TYPE_PLANET, "ABC", true, true, false, "", ""},
 };
 
 } // namespace
@@ -92,7 +93,7 @@ TEST(PostalEncode, DigitSumCheckDigit)
 // that fits along the reading direction.
 TEST(PostalGeometry, LengthAndModuleWidth)
 {
-    auto sym = Make(17, "12345");
+    auto sym = Make(TYPE_POSTNET, "12345");
     EXPECT_EQ(sym->GetSymbolLength(1), 83);
     EXPECT_EQ(sym->GetSymbolLength(3), 249);
     EXPECT_EQ(sym->GetSymbolLength(0), 0);
@@ -118,7 +119,7 @@ TEST(PostalGeometry, LengthAndModuleWidth)
 // that its short bars (40 %, rounded) are at least 1 pixel and still shorter.
 TEST(PostalGeometry, FitAndShortBars)
 {
-    auto sym = Make(17, "12345");
+    auto sym = Make(TYPE_POSTNET, "12345");
     sym->m_TextHeight = 16;
     EXPECT_TRUE(sym->FitsInto(1, 83, 18));
     EXPECT_FALSE(sym->FitsInto(1, 83, 17));

@@ -1,6 +1,7 @@
 // Encoding of the 2 of 5 family: validation, check digits, padding, display
 // texts and module patterns of Industrial 2 of 5, Interleaved 2 of 5 and ITF-14.
 #include "engine/Barcode.h"
+#include "symbologies/Symbologies.h"
 #include "tests/numeric_support.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ std::unique_ptr<CBarcodeSym> Make(int type, const std::string& data, bool calc =
 }
 
 struct Case {
-    int type; // 0 Interleaved, 1 Industrial, 21 ITF-14
+    int type;
     const char* data;
     bool calc, show, valid;
     const char* bytes;
@@ -29,27 +30,29 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {1, "123", true, true, true, "1236", "1236"}, // 3x1 + 2 + 3x3 = 14 -> 6
-    {1, "123", true, false, true, "1236", "123"}, // hidden check digit still encoded
-    {1, "123", false, true, true, "123", "123"},  // none without calculation
-    {1, "95", true, true, true, "956", "956"},    // last data digit weighs 3: 9 + 3x5 -> 6
-    {1, "1234", true, true, true, "12348", "12348"},
-    {0, "12345", true, true, true, "123457", "123457"},  // already even with the check digit
-    {0, "12345", false, true, true, "012345", "012345"}, // leading zero, shown too
-    {0, "1234", true, true, true, "012348", "012348"},
-    {0, "1234", true, false, true, "012348", "01234"},
-    {0, "7", true, true, true, "79", "79"},
-    {21, "1540014128876", true, true, true, "15400141288763", "1  54  00141  28876  3"},
-    {21, "15400141288760", true, true, true, "15400141288763", "1  54  00141  28876  3"}, // 14th replaced
-    {21, "1540014128876", false, false, true, "15400141288763", "1  54  00141  28876"},   // always encoded
-    {21, "154001412887", true, true, false, "", ""},                                      // 12 digits
-    {21, "154001412887634", true, true, false, "", ""},                                   // 15 digits
-    {21, "154001412887a", true, true, false, "", ""},
-    {0, "", true, true, false, "", ""},
-    {0, "-1", true, true, false, "", ""},
-    {0, " 12", true, true, false, "", ""},
-    {1, "1.5", true, true, false, "", ""},
-    {1, "\xB9", true, true, false, "", ""},
+    {TYPE_INDUSTR25, "123", true, true, true, "1236", "1236"}, // 3x1 + 2 + 3x3 = 14 -> 6
+    {TYPE_INDUSTR25, "123", true, false, true, "1236", "123"}, // hidden check digit still encoded
+    {TYPE_INDUSTR25, "123", false, true, true, "123", "123"},  // none without calculation
+    {TYPE_INDUSTR25, "95", true, true, true, "956", "956"},    // last data digit weighs 3: 9 + 3x5 -> 6
+    {TYPE_INDUSTR25, "1234", true, true, true, "12348", "12348"},
+    {TYPE_INTERL25, "12345", true, true, true, "123457", "123457"},  // already even with the check digit
+    {TYPE_INTERL25, "12345", false, true, true, "012345", "012345"}, // leading zero, shown too
+    {TYPE_INTERL25, "1234", true, true, true, "012348", "012348"},
+    {TYPE_INTERL25, "1234", true, false, true, "012348", "01234"},
+    {TYPE_INTERL25, "7", true, true, true, "79", "79"},
+    {TYPE_ITF14, "1540014128876", true, true, true, "15400141288763", "1  54  00141  28876  3"},
+    {TYPE_ITF14, "15400141288760", true, true, true, "15400141288763",
+     "1  54  00141  28876  3"}, // 14th replaced
+    {TYPE_ITF14, "1540014128876", false, false, true, "15400141288763",
+     "1  54  00141  28876"},                                    // always encoded
+    {TYPE_ITF14, "154001412887", true, true, false, "", ""},    // 12 digits
+    {TYPE_ITF14, "154001412887634", true, true, false, "", ""}, // 15 digits
+    {TYPE_ITF14, "154001412887a", true, true, false, "", ""},
+    {TYPE_INTERL25, "", true, true, false, "", ""},
+    {TYPE_INTERL25, "-1", true, true, false, "", ""},
+    {TYPE_INTERL25, " 12", true, true, false, "", ""},
+    {TYPE_INDUSTR25, "1.5", true, true, false, "", ""},
+    {TYPE_INDUSTR25, "\xB9", true, true, false, "", ""},
 };
 
 } // namespace
@@ -75,11 +78,11 @@ TEST(TwoOfFiveEncode, TableOfWorkedExamples)
 TEST(TwoOfFiveEncode, PatternsSpelledOut)
 {
     // Start nnnn; bars of 1 (wnnnw) between spaces of 2 (nwnnw); stop wnn.
-    EXPECT_EQ(kt::Widths(Make(0, "12", false)->m_Pattern), "nnnnwnnwnnnnwwwnn");
+    EXPECT_EQ(kt::Widths(Make(TYPE_INTERL25, "12", false)->m_Pattern), "nnnnwnnwnnnnwwwnn");
     // Padded to 05: bars of 0 (nnwwn), spaces of 5 (wnwnn).
-    EXPECT_EQ(kt::Widths(Make(0, "5", false)->m_Pattern), "nnnnnwnnwwwnnnwnn");
+    EXPECT_EQ(kt::Widths(Make(TYPE_INTERL25, "5", false)->m_Pattern), "nnnnnwnnwwwnnnwnn");
     // Start wnwnnn; five bars of 1 (wnnnw) each with a narrow space; stop wnnnw.
-    EXPECT_EQ(kt::Widths(Make(1, "1", false)->m_Pattern), "wnwnnnwnnnnnnnwnwnnnw");
+    EXPECT_EQ(kt::Widths(Make(TYPE_INDUSTR25, "1", false)->m_Pattern), "wnwnnnwnnnnnnnwnwnnnw");
 }
 
 // Faults on invalid data: a NUL inside the text is no digit, and a display
@@ -87,9 +90,9 @@ TEST(TwoOfFiveEncode, PatternsSpelledOut)
 // changes) neither throws nor changes what the last good encoding left.
 TEST(TwoOfFiveEncode, InvalidDataIsHandledSafely)
 {
-    for (int type : {0, 1, 21})
+    for (int type : {TYPE_INTERL25, TYPE_INDUSTR25, TYPE_ITF14})
         EXPECT_FALSE(Make(type, std::string("12345") + '\0' + "6789012")->m_Valid) << type;
-    auto itf = Make(21, "1540014128876");
+    auto itf = Make(TYPE_ITF14, "1540014128876");
     itf->m_Data = "123";
     itf->m_ShowCheckDigit = false;
     EXPECT_NO_THROW(itf->BuildDisplayText());

@@ -1,5 +1,8 @@
 #include "tests/support/TestSupport.h"
 
+#include "symbologies/Symbologies.h"
+
+#include <gtest/gtest.h>
 #include <png.h>
 
 #include <algorithm>
@@ -130,6 +133,62 @@ std::string ScratchPath(const std::string& name)
 bool FileExists(const std::string& path)
 {
     return std::filesystem::exists(path);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+namespace {
+
+const SymbologySample Samples[] = {
+    {TYPE_INTERL25, "1234", "", ""},
+    {TYPE_INDUSTR25, "1234", "", ""},
+    {TYPE_CODE39, "AB", "C", "ABCXYZ -.$/+%"},
+    {TYPE_CODE39EXT, "ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"},
+    {TYPE_CODE11, "12", "3", "-"},
+    {TYPE_CODABAR, "A12", "3B", "-$:/.+"},
+    {TYPE_MSI, "1234", "", ""},
+    {TYPE_CODE128, "ab", "12", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}~"},
+    {TYPE_EAN2, "1", "", ""},
+    {TYPE_EAN5, "1234", "", ""},
+    {TYPE_EAN8, "123456", "", ""},
+    {TYPE_EAN13, "40063813339", "", ""},
+    {TYPE_EAN14, "123456789012", "", ""},
+    {TYPE_UPCA, "0360002914", "", ""},
+    {TYPE_UPCE, "0421000052", "", ""},
+    {TYPE_UCCEAN128, "<AI10>A", "1", "abcXYZ !\"#&'()*,:;=?@[\\]^_`{|}~"},
+    {TYPE_SSCC18, "001234567890123456", "", ""},
+    {TYPE_POSTNET, "1234", "", ""},
+    {TYPE_PLANET, "1234567890", "", ""},
+    {TYPE_CODE93, "AB", "C", "ABCXYZ -.$/+%"},
+    {TYPE_CODE93EXT, "ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"},
+    {TYPE_ITF14, "123456789012", "", ""},
+};
+
+} // namespace
+
+std::vector<SymbologySample> SymbologySamples()
+{
+    std::vector<SymbologySample> samples;
+    for (const SymbologyRow& row : Symbologies()) {
+        const auto* sample = std::find_if(std::begin(Samples), std::end(Samples),
+                                          [&](const SymbologySample& s) { return s.type == row.type; });
+        if (sample == std::end(Samples))
+            ADD_FAILURE() << "no test sample for symbology " << row.type << " (" << row.name << ")";
+        else
+            samples.push_back(*sample);
+    }
+    return samples;
 }
 
 std::uint32_t Raster::At(int x, int y) const

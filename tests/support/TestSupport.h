@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kt {
@@ -23,6 +24,24 @@ RunResult RunCommand(const std::string& commandLine);
 // A path for a scratch file named `name` in a directory private to this test process.
 std::string ScratchPath(const std::string& name);
 bool FileExists(const std::string& path);
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// Creates or truncates the file and writes the bytes.
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// Data for one symbology: `before + c + after` is valid for it when c is a
+// digit or one of `accepted`, so tests can put any byte in the middle of a
+// text that is otherwise valid.
+struct SymbologySample {
+    std::int32_t type;
+    const char* before;
+    const char* after;
+    const char* accepted; // bytes besides the digits that must give a picture
+    std::string Valid() const { return std::string(before) + '1' + after; }
+};
+// The sample of every row of the symbology table, in table order (a test
+// fails when a row has none).
+std::vector<SymbologySample> SymbologySamples();
 
 // An 8-bit RGB picture read back from a PNG.
 struct Raster {
