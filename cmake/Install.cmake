@@ -36,9 +36,15 @@ install(FILES ${CMAKE_BINARY_DIR}/generated/kavren.pc DESTINATION ${CMAKE_INSTAL
 set(KAVREN_FONT_LICENSE ${CMAKE_SOURCE_DIR}/assets/LiberationSans-LICENSE.txt)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KAVREN_FONT_LICENSE})
 file(READ ${KAVREN_FONT_LICENSE} fontLicense)
+# So does the GS1 AI table it carries, made from the GS1 Barcode Syntax Dictionary.
+set(KAVREN_GS1_LICENSE ${CMAKE_SOURCE_DIR}/assets/gs1/LICENSE)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KAVREN_GS1_LICENSE})
+file(READ ${KAVREN_GS1_LICENSE} gs1License)
 file(WRITE ${CMAKE_BINARY_DIR}/generated/copyright.new
      "kavren ${PROJECT_VERSION}\nCopyright (c) 2026 the kavren developers\n\n"
-     "The program carries a text font; its copyright and licence follow.\n\n${fontLicense}")
+     "The program carries a text font; its copyright and licence follow.\n\n${fontLicense}\n\n"
+     "The program carries a table generated from the GS1 Barcode Syntax Dictionary,\n"
+     "Copyright (c) GS1 AISBL and contributors; its licence follows.\n\n${gs1License}")
 configure_file(${CMAKE_BINARY_DIR}/generated/copyright.new ${CMAKE_BINARY_DIR}/generated/copyright COPYONLY)
 install(FILES ${KAVREN_FONT_LICENSE} DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME LICENSE-font.txt)
 install(FILES ${CMAKE_BINARY_DIR}/generated/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

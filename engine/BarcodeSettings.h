@@ -35,6 +35,7 @@ class CBarcodeSettings {
     float m_WideToNarrow = 3.0F;       // wide element in narrow modules
     bool m_ConvertNonPrinting = true;  // control characters shown by name
     std::int32_t m_BarReduction = 0;   // percent of a module
+    bool m_Gs1Check = false;           // GS1 data checked against the GS1 syntax, not corrected
 
     bool operator==(const CBarcodeSettings&) const = default;
 };

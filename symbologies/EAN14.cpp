@@ -1,6 +1,7 @@
 #include "symbologies/EAN14.h"
 
 #include "symbologies/EanUpc.h"
+#include "symbologies/Gs1Syntax.h"
 
 namespace {
 
@@ -16,7 +17,12 @@ CBarcodeSymEAN14::CBarcodeSymEAN14(const CBarcodeSettings& settings) : CBarcodeS
 
 bool CBarcodeSymEAN14::Validate()
 {
-    return IsDigitText(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1);
+    m_ErrorDetail.clear();
+    const bool valid = IsDigitText(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1);
+    // Checked, a typed check digit is an error instead of being replaced.
+    if (valid && m_Gs1Check && m_Data.size() > DigitsBeforeCheck)
+        m_ErrorDetail = Gs1CheckTypedDigit("01", m_Data);
+    return valid && m_ErrorDetail.empty();
 }
 
 void CBarcodeSymEAN14::LoadData()

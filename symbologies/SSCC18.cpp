@@ -1,6 +1,7 @@
 #include "symbologies/SSCC18.h"
 
 #include "symbologies/EanUpc.h"
+#include "symbologies/Gs1Syntax.h"
 
 namespace {
 
@@ -17,7 +18,16 @@ CBarcodeSymSSCC18::CBarcodeSymSSCC18(const CBarcodeSettings& settings) : CBarcod
 
 bool CBarcodeSymSSCC18::Validate()
 {
-    return IsDigitText(m_Data, AiLength + SerialLength, AiLength + SerialLength + 1);
+    m_ErrorDetail.clear();
+    const bool valid = IsDigitText(m_Data, AiLength + SerialLength, AiLength + SerialLength + 1);
+    if (!valid || !m_Gs1Check)
+        return valid;
+    // Checked, a typed identifier or check digit is an error instead of being replaced.
+    if (m_Data.compare(0, AiLength, "00") != 0)
+        m_ErrorDetail = "AI (00): the SSCC identifier is 00, not " + m_Data.substr(0, AiLength);
+    else if (m_Data.size() > AiLength + SerialLength)
+        m_ErrorDetail = Gs1CheckTypedDigit("00", std::string_view(m_Data).substr(AiLength));
+    return m_ErrorDetail.empty();
 }
 
 void CBarcodeSymSSCC18::LoadData()

@@ -1,5 +1,7 @@
 #include "symbologies/UCCEAN128.h"
 
+#include "symbologies/Gs1Syntax.h"
+
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -55,7 +57,8 @@ bool CBarcodeSymUCCEAN128::IsVariableLengthAI(int prefix)
     return true;
 }
 
-void CBarcodeSymUCCEAN128::WalkMarkers(const std::string& data, std::string& bytes, std::string& text)
+void CBarcodeSymUCCEAN128::WalkMarkers(const std::string& data, std::string& bytes, std::string& text,
+                                       std::vector<Gs1Mark>* marks)
 {
     const char fnc1 = static_cast<char>(Code128ByteFnc1);
     bytes.clear();
@@ -69,6 +72,8 @@ void CBarcodeSymUCCEAN128::WalkMarkers(const std::string& data, std::string& byt
             // One FNC1 is enough where the user already put one.
             if (separatorDue && (bytes.empty() || bytes.back() != fnc1))
                 bytes += fnc1;
+            if (marks != nullptr)
+                marks->push_back({bytes.size(), digits});
             bytes += ai;
             text += '(';
             text += ai;
@@ -89,12 +94,23 @@ void CBarcodeSymUCCEAN128::WalkMarkers(const std::string& data, std::string& byt
 
 bool CBarcodeSymUCCEAN128::Validate()
 {
+    m_ErrorDetail.clear();
     if (!HasData())
         return false;
     for (char c : m_Data)
         if (!IsCode128Byte(static_cast<unsigned char>(c)))
             return false;
-    return true;
+    return !m_Gs1Check || PassesGs1Check();
+}
+
+bool CBarcodeSymUCCEAN128::PassesGs1Check()
+{
+    std::string bytes;
+    std::string text;
+    std::vector<Gs1Mark> marks;
+    WalkMarkers(m_Data, bytes, text, &marks);
+    m_ErrorDetail = Gs1CheckElementStrings(bytes, static_cast<char>(Code128ByteFnc1), marks);
+    return m_ErrorDetail.empty();
 }
 
 void CBarcodeSymUCCEAN128::LoadData()

@@ -5,6 +5,9 @@
 #include "symbologies/Code128.h"
 
 #include <string>
+#include <vector>
+
+struct Gs1Mark;
 
 class CBarcodeSymUCCEAN128 : public CBarcodeSymCode128 {
   public:
@@ -18,6 +21,13 @@ class CBarcodeSymUCCEAN128 : public CBarcodeSymCode128 {
     // Whether data of the identifier whose first two digits are `prefix` (0..99)
     // needs an FNC1 after it when another field follows; true for -1 (no identifier).
     static bool IsVariableLengthAI(int prefix);
-    // Resolves the markers of `data`: the bytes to encode and the human-readable text.
-    static void WalkMarkers(const std::string& data, std::string& bytes, std::string& text);
+    // Resolves the markers of `data`: the bytes to encode and the human-readable text,
+    // and where each marked identifier starts in the bytes.
+    static void WalkMarkers(const std::string& data, std::string& bytes, std::string& text,
+                            std::vector<Gs1Mark>* marks = nullptr);
+
+  protected:
+    // With m_Gs1Check, whether the element strings the data encodes pass the GS1
+    // syntax check; m_ErrorDetail names the failed rule.
+    bool PassesGs1Check();
 };
