@@ -119,12 +119,13 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     sym.m_WideToNarrow = o.wideToNarrow;
     sym.m_BarReduction = o.barReduction;
     sym.m_EanTextFlush = o.eanTextFlush;
+    sym.m_Gs1Check = o.gs1Check;
     sym.SetData(data);
 }
 
 // Build, size, draw, then encode into the sink; CantCloseFile when the
-// encoding failed.
-Status RenderPng(const Options& options, const char* data, const ByteSink& sink)
+// encoding failed. `detail`: what a failed data check said.
+Status RenderPng(const Options& options, const char* data, const ByteSink& sink, std::string& detail)
 {
     // The image is fixed when its side along the reading direction is given;
     // otherwise that side follows from the x-dimension.
@@ -154,8 +155,11 @@ Status RenderPng(const Options& options, const char* data, const ByteSink& sink)
     CMyPngWriter writer(width, height, nullptr, kDpi, kDpi, kRasterWhite, kDefaultCompression);
     if (!writer.Init())
         return Status::CantInitPng;
-    if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
+    if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0) {
+        if (static_cast<Status>(drawn) == Status::InvalidText)
+            detail = manager.GetSymbology()->m_ErrorDetail;
         return static_cast<Status>(drawn);
+    }
     if (options.timestamp)
         writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
     return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
@@ -219,8 +223,10 @@ Result Render(const Options& options, std::string_view data, const ByteSink& sin
         // The symbologies read their data as C text, as the command line hands it over.
         if (data.find('\0') != std::string_view::npos)
             return Outcome(Status::InvalidText, "the data holds a NUL byte");
-        if (const Status status = RenderPng(options, std::string(data).c_str(), sink); status != Status::Ok)
-            return Outcome(status);
+        std::string detail;
+        if (const Status status = RenderPng(options, std::string(data).c_str(), sink, detail);
+            status != Status::Ok)
+            return Outcome(status, std::move(detail));
         errno = callerErrno; // the libraries below may have left theirs
         return Outcome(Status::Ok);
     } catch (const std::bad_alloc&) {

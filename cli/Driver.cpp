@@ -57,6 +57,10 @@ ParseResult ReadOptions(int argc, char* argv[], RunOptions& options)
         if (id == VersionOption)
             return ParseResult::Version;
         const OptionSpec* option = FindOption(id);
+        if (option && option->kind == ValueKind::Flag) {
+            ApplyOption(*option, nullptr, options);
+            continue;
+        }
         if (!option || option->kind == ValueKind::None || !g_optArg)
             return ParseResult::Error;
         ApplyOption(*option, g_optArg, options);

@@ -43,6 +43,7 @@ std::vector<std::string> CompletionLines()
     std::vector<std::string> shorts;
     std::vector<std::string> longs;
     std::vector<std::string> actions;
+    std::vector<std::string> flags;
     std::string valueLetters;
     for (const OptionSpec& o : OptionTable()) {
         if (o.HasLetter())
@@ -52,16 +53,22 @@ std::vector<std::string> CompletionLines()
             if (o.HasLetter())
                 actions.push_back(Short(o));
             actions.push_back(longs.back());
-        } else if (o.HasLetter()) {
+        } else if (o.kind == ValueKind::Flag) {
+            if (o.HasLetter())
+                flags.push_back(Short(o));
+            flags.push_back(longs.back());
+        } else if (o.HasLetter() && TakesValue(o.kind)) {
             valueLetters += o.Letter();
         }
     }
     std::vector<std::string> lines = {
-        "# Options that take a value have their letter here; actions end the command line.",
+        "# Options that take a value have their letter here; actions end the command line;",
+        "# flags take no value.",
         "_kavren_shorts='" + Join(shorts) + "'",
         "_kavren_longs='" + Join(longs) + "'",
         "_kavren_value_letters='" + valueLetters + "'",
         "_kavren_actions='" + Join(actions) + "'",
+        "_kavren_flags='" + Join(flags) + "'",
         "_kavren_values()",
         "{",
         "    case \"$1\" in",
@@ -83,7 +90,9 @@ std::vector<std::string> ManHeadings()
 {
     std::vector<std::string> lines;
     for (const OptionSpec& o : OptionTable()) {
-        const std::string name = std::string("\\-\\-") + o.longName;
+        std::string name = "\\-\\-";
+        for (const char* c = o.longName; *c; ++c)
+            name += *c == '-' ? std::string("\\-") : std::string(1, *c); // a minus sign, as groff wants it
         lines.push_back(o.HasLetter() ? ".BR \\-" + std::string(1, o.Letter()) + " \", \" " + name
                                       : ".B " + name);
     }
@@ -97,7 +106,7 @@ std::vector<std::string> DictLines()
         if (o.HasLetter())
             lines.push_back("\"" + Short(o) + "\"");
     for (const OptionSpec& o : OptionTable())
-        lines.push_back("\"--" + std::string(o.longName) + (o.kind == ValueKind::None ? "\"" : "=\""));
+        lines.push_back("\"--" + std::string(o.longName) + (TakesValue(o.kind) ? "=\"" : "\""));
     return lines;
 }
 
@@ -108,6 +117,8 @@ std::vector<std::string> CorpusLines()
         const std::string letter = o.HasLetter() ? std::string(1, o.Letter()) : "-";
         if (o.kind == ValueKind::None)
             lines.push_back("action\t" + letter + "\t" + o.longName);
+        else if (o.kind == ValueKind::Flag)
+            lines.push_back("flag\t" + letter + "\t" + o.longName);
         else
             lines.push_back("value\t" + letter + "\t" + o.longName + "\t" + o.sample);
     }

@@ -86,6 +86,9 @@ constexpr std::array Table{
     // Options with a long name only: their help lines follow today's usage text.
     OptionSpec{VersionOption, "version", None, {}, {}, nullptr, nullptr,
                "Print the version and exit."},
+    OptionSpec{Gs1CheckOption, "gs1-check", Flag, {}, &RunOptions::gs1Check, nullptr, nullptr,
+               "Check GS1 data (types 12, 15, 16) against the GS1 syntax\n"
+               "instead of correcting it; a failure names the rule."},
 };
 // clang-format on
 
@@ -112,7 +115,8 @@ constexpr bool FieldFitsKind(const OptionSpec& o)
         case None: return std::is_void_v<T>;
         case Integer: return std::is_same_v<T, std::int32_t> || std::is_enum_v<T>;
         case Real: return std::is_floating_point_v<T>;
-        case Switch: return std::is_same_v<T, bool>;
+        case Switch:
+        case Flag: return std::is_same_v<T, bool>;
         case Colour: return std::is_same_v<T, kavren::Rgb>;
         case Text: return std::is_same_v<T, std::string>;
         }
@@ -124,7 +128,7 @@ constexpr bool TableIsSound()
 {
     for (std::size_t i = 0; i < Table.size(); ++i) {
         const OptionSpec& o = Table[i];
-        if (!FieldFitsKind(o) || !o.longName || (o.kind == None) != (o.sample == nullptr))
+        if (!FieldFitsKind(o) || !o.longName || TakesValue(o.kind) != (o.sample != nullptr))
             return false;
         if (o.HasLetter() && (o.id == '?' || o.id == ':' || o.id <= ' ' || o.id > '~'))
             return false;
@@ -141,7 +145,7 @@ constexpr std::size_t ShortStringLength()
     std::size_t length = 0;
     for (const OptionSpec& o : Table)
         if (o.HasLetter())
-            length += o.kind == None ? 1 : 2;
+            length += TakesValue(o.kind) ? 2 : 1;
     return length;
 }
 
@@ -154,7 +158,7 @@ constexpr auto MakeShortString()
         if (!o.HasLetter())
             continue;
         s[at++] = o.Letter();
-        if (o.kind != None)
+        if (TakesValue(o.kind))
             s[at++] = ':';
     }
     return s;
@@ -165,7 +169,7 @@ constexpr auto MakeLongOptions()
 {
     std::array<LongOption, Table.size() + 1> longs{};
     for (std::size_t i = 0; i < Table.size(); ++i)
-        longs[i] = {Table[i].longName, Table[i].kind == None ? 0 : 1, nullptr, Table[i].id};
+        longs[i] = {Table[i].longName, TakesValue(Table[i].kind) ? 1 : 0, nullptr, Table[i].id};
     longs[Table.size()] = {nullptr, 0, nullptr, 0};
     return longs;
 }
@@ -317,6 +321,7 @@ void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options
     case Switch: Store(option.field, options, ReadInteger(text) != 0); break;
     case Colour: Store(option.field, options, kavren::Rgb::FromHex(ParseHexColor(text))); break;
     case Text: Store(option.field, options, text); break;
+    case Flag: Store(option.field, options, true); break;
     }
 }
 

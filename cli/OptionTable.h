@@ -22,7 +22,14 @@ enum class ValueKind {
     Switch,  // an integer; any value but 0 is on
     Colour,  // RRGGBB hexadecimal digits
     Text,    // taken unchanged
+    Flag,    // no value: the option alone turns its bool field on
 };
+
+// Whether the option reads a value text (every kind but actions and flags).
+constexpr bool TakesValue(ValueKind kind)
+{
+    return kind != ValueKind::None && kind != ValueKind::Flag;
+}
 
 // The values an Integer or Real option accepts: low to high, and with a step
 // above 1 only low plus whole multiples of it.
@@ -48,6 +55,7 @@ enum OptionId : int {
     HelpOption = 'h',
     FirstLongOnlyOption = 256,
     VersionOption = FirstLongOnlyOption,
+    Gs1CheckOption,
 };
 
 struct OptionSpec {
@@ -57,8 +65,9 @@ struct OptionSpec {
     ValueRange range;   // Integer and Real only
     OptionField field;  // what an accepted value sets; none for actions
     const char* values; // the values the completion offers, blank-separated; null: taken from the range
-    const char* sample; // a valid value other than the default (the fuzzer's seeds); null for actions
-    const char* help;   // usage lines after the option column, '\n' between lines; null: not listed
+    const char*
+        sample;       // a valid value other than the default (the fuzzer's seeds); null for actions and flags
+    const char* help; // usage lines after the option column, '\n' between lines; null: not listed
 
     constexpr bool HasLetter() const { return id < FirstLongOnlyOption; }
     constexpr char Letter() const { return HasLetter() ? static_cast<char>(id) : '\0'; }

@@ -118,6 +118,10 @@ ParsedLine WalkOptions(const std::vector<std::string>& args)
             line.end = OptionsEnd::Action;
             return line;
         }
+        if (option->kind == ValueKind::Flag) { // no value; a "=value" part is ignored
+            ++index;
+            continue;
+        }
         const char letter = option->Letter();
         if (isLong && eq != std::string::npos) {
             line.options.push_back({letter, index, eq + 1});

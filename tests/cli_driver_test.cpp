@@ -69,7 +69,10 @@ Options:
 )";
 
 // ...followed by the lines of the options added since, in the same layout.
-const std::string Usage = ClassicUsage + "      --version     Print the version and exit.\n";
+const std::string Usage = ClassicUsage +
+                          "      --version     Print the version and exit.\n"
+                          "      --gs1-check   Check GS1 data (types 12, 15, 16) against the GS1 syntax\n"
+                          "                    instead of correcting it; a failure names the rule.\n";
 
 std::string Failure(const std::string& message)
 {

@@ -208,7 +208,7 @@ TEST(OptionLists, CheckCatchesDrift)
         const char* why;
     };
     const Drift drifts[] = {
-        {completion, " --fh --version'", " --fh'", "a long name missing from the completion"},
+        {completion, " --fh --version", " --fh", "a long name missing from the completion"},
         {completion, "-a | --c128) echo 0 1 2 3 ;;", "-a | --c128) echo 0 1 2 3 4 ;;",
          "other values offered"},
         {manPage, ".B \\-\\-version\n", ".B \\-\\-vers\n", "a long name misspelt in the man page"},

@@ -5,6 +5,7 @@
 #include "symbologies/Gs1Syntax.h"
 #include "symbologies/SSCC18.h"
 #include "symbologies/UCCEAN128.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,32 @@ TEST(Gs1Check, TableHoldsEveryDictionaryAi)
     }
     EXPECT_EQ(Gs1AiEntries().size(), entries);
     EXPECT_GT(ais, 400U);
+}
+
+// From the command line: status 6, the two usual lines and the rule, no file;
+// a passing text is drawn and reads back as its element strings.
+TEST(Gs1Check, CommandLine)
+{
+    const std::string path = kt::ScratchPath("gs1-check.png");
+    const kt::RunResult failed = kt::RunKavren({"--gs1-check", "-t", "15", "-d", "<AI17>261332", path});
+    EXPECT_EQ(failed.status, 6);
+    EXPECT_EQ(failed.err, "kavren Version 1.5 (c) 2026 the kavren developers\n"
+                          "Error: Invalid barcode text.\n"
+                          "AI (17): 261332 is not a date\n");
+    EXPECT_FALSE(kt::FileExists(path));
+
+    const kt::RunResult sscc = kt::RunKavren({"-t", "16", "--gs1-check", "-d", "00106141411234567890", path});
+    EXPECT_EQ(sscc.status, 6);
+    EXPECT_TRUE(sscc.err.ends_with("\nAI (00): check digit is 7, not 0\n"));
+
+    // Without the option: two lines only, as before.
+    const kt::RunResult plain = kt::RunKavren({"-t", "16", "-d", "0012", path});
+    EXPECT_EQ(plain.err, "kavren Version 1.5 (c) 2026 the kavren developers\nError: Invalid barcode text.\n");
+
+    const kt::RunResult drawn =
+        kt::RunKavren({"--gs1-check", "-t", "15", "-d", "<AI01>09506000134352<AI10>ABC<AI21>7", path});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_EQ(kt::ZXingTexts(path), std::vector<std::string>{"Code128 \"010950600013435210ABC<GS>217\""});
 }
 
 } // namespace

@@ -136,6 +136,10 @@ struct Options {
     float wideToNarrow = 2.5F;     // wide element in narrow modules, kMinWideToNarrow and above
     std::int32_t barReduction = 0; // percent of a module taken from each bar, ±kMaxBarReduction
     std::int32_t fontHeight = 14;  // points at 96 dpi, 1 and above
+    // GS1 data (UCC/EAN-128, SSCC-18, EAN-14) checked against the GS1 syntax
+    // instead of corrected: a failure is Status::InvalidText with the rule in
+    // Result::detail, e.g. "AI (17): 261332 is not a date".
+    bool gs1Check = false;
 
     Format format = Format::Png;
     // The time written into the PNG (tIME and "Creation Time"), seconds since
