@@ -3,7 +3,6 @@
 #include "symbologies/CharTable.h"
 
 #include <cstring>
-#include <ranges>
 
 namespace {
 
@@ -58,7 +57,8 @@ bool EncodeEanParityDigit(std::vector<std::uint8_t>& pattern, int digit, bool od
     if (oddParity)
         AppendModuleWidths(pattern, widths, colour);
     else
-        AppendModuleWidths(pattern, std::ranges::reverse_view(widths), colour);
+        // Even parity is the odd pattern read backwards (ISO/IEC 15420, Table 1: set B).
+        AppendModuleWidths(pattern, std::array{widths[3], widths[2], widths[1], widths[0]}, colour);
     return true;
 }
 
