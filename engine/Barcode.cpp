@@ -3,6 +3,7 @@
 #include "symbologies/Symbologies.h"
 
 #include <climits>
+#include <limits>
 #include <new>
 
 std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
@@ -19,21 +20,28 @@ std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
     return sym;
 }
 
+double SizeToPixels(double size, double resolution, SizeUnit unit)
+{
+    switch (unit) {
+    case SizeUnit::Mils: return size * 0.001 * resolution;
+    case SizeUnit::Inches: return resolution * size;
+    case SizeUnit::Millimetres: return size / 25.4 * resolution;
+    case SizeUnit::Pixels: return size;
+    }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
 std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, SizeUnit unit, bool horizontal,
                           std::int32_t* pixels)
 {
     if (pixels == nullptr)
         return 1;
-    const double res = horizontal ? resH : resV;
-    double value = 0.0;
-    switch (unit) {
-    case SizeUnit::Mils: value = size * 0.001 * res; break;
-    case SizeUnit::Inches: value = res * size; break;
-    case SizeUnit::Millimetres: value = size / 25.4 * res; break;
-    case SizeUnit::Pixels: value = size; break;
-    default: *pixels = -1; return 1;
+    if (unit != SizeUnit::Mils && unit != SizeUnit::Inches && unit != SizeUnit::Millimetres &&
+        unit != SizeUnit::Pixels) {
+        *pixels = -1;
+        return 1;
     }
-    *pixels = RoundHalfAway(value);
+    *pixels = RoundHalfAway(SizeToPixels(size, horizontal ? resH : resV, unit));
     return 0;
 }
 

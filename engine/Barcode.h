@@ -14,6 +14,10 @@
 // returned even when its data is invalid.
 std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings);
 
+// Size in the given unit to pixels at that resolution (dots per inch), not
+// rounded: the module width of an exact layout. NaN for an unknown unit.
+double SizeToPixels(double size, double resolution, SizeUnit unit);
+
 // Size in the given unit to whole pixels (RoundHalfAway); 1 and -1 for an
 // unknown unit, else 0.
 std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, SizeUnit unit, bool horizontal,

@@ -366,14 +366,23 @@ int CBarcodeSym::BuildExactLayout(double moduleWidth, double thickness, double t
 
 void CBarcodeSym::AddBar(Layout& out, BarBox bar)
 {
-    if (!IsKnownOrientation(out.orientation) || bar.length <= 0.0 || bar.height <= 0.0)
+    if (!IsKnownOrientation(out.orientation))
         return;
-    const double along0 = std::max(bar.along, 0.0);
-    const double along1 = std::min(bar.along + bar.length, out.length);
-    const double across0 = std::max(bar.across, 0.0);
-    const double across1 = std::min(bar.across + bar.height, out.thickness);
-    if (along1 > along0 && across1 > across0)
-        out.bars.push_back({along0, across0, along1 - along0, across1 - across0});
+    // Cut only what sticks out, so a bar inside keeps its exact width.
+    if (bar.along < 0.0) {
+        bar.length += bar.along;
+        bar.along = 0.0;
+    }
+    if (bar.along + bar.length > out.length)
+        bar.length = out.length - bar.along;
+    if (bar.across < 0.0) {
+        bar.height += bar.across;
+        bar.across = 0.0;
+    }
+    if (bar.across + bar.height > out.thickness)
+        bar.height = out.thickness - bar.across;
+    if (bar.length > 0.0 && bar.height > 0.0)
+        out.bars.push_back(bar);
 }
 
 void CBarcodeSym::LayoutBars(const LayoutMetrics& g, Layout& out) const

@@ -417,6 +417,39 @@ TEST(EngineShapes, UnknownOrientationHasTextOnly)
     EXPECT_EQ(layout.texts[0].across, 60.0);
 }
 
+TEST(EngineShapes, PhysicalModuleWidthsAtAResolution)
+{
+    struct Case {
+        double size;
+        SizeUnit unit;
+        double dpi;
+        double pixels;
+    };
+    const Case cases[] = {
+        {0.33, SizeUnit::Millimetres, 300, 0.33 / 25.4 * 300}, // 3.8976...: no pixel grid
+        {10, SizeUnit::Mils, 203, 2.03},
+        {0.01, SizeUnit::Inches, 600, 6},
+        {2.5, SizeUnit::Pixels, 300, 2.5}, // pixels ignore the resolution
+    };
+    for (const Case& c : cases) {
+        const double x = SizeToPixels(c.size, c.dpi, c.unit);
+        EXPECT_NEAR(x, c.pixels, 1e-12) << c.size;
+        // The rounded size of the pixel path is the same size, rounded.
+        std::int32_t rounded = 0;
+        ASSERT_EQ(XDimToPixels(c.size, static_cast<int>(c.dpi), 1, c.unit, true, &rounded), 0);
+        EXPECT_EQ(rounded, RoundHalfAway(x));
+        // An exact layout at that size: its narrowest bar is exactly one module.
+        auto sym = MakeType(7);
+        Layout layout;
+        ASSERT_EQ(sym->BuildExactLayout(x, 50 * x, 4 * x, layout), 0);
+        double narrowest = layout.length;
+        for (const BarBox& b : layout.bars)
+            narrowest = std::min(narrowest, b.length);
+        EXPECT_DOUBLE_EQ(narrowest, x) << c.size;
+    }
+    EXPECT_TRUE(std::isnan(SizeToPixels(1, 96, static_cast<SizeUnit>(9))));
+}
+
 TEST(EngineShapes, ExactLayoutStatuses)
 {
     auto sym = MakeType(7);
