@@ -1,5 +1,6 @@
 #include "cli/Driver.h"
 
+#include "cli/Batch.h"
 #include "cli/GetOpt.h"
 #include "cli/OptionTable.h"
 #include "cli/OutputFile.h"
@@ -32,21 +33,11 @@ void PrintLine(FILE* stream, const char* text)
     std::fflush(stream);
 }
 
-// The banner, the status's message and, when the library said more, the detail.
-int PrintFailure(int code, const std::string& detail = {})
-{
-    PrintLine(stderr, Banner);
-    PrintLine(stderr, ErrorMessage(code));
-    if (!detail.empty())
-        PrintLine(stderr, detail.c_str());
-    return code;
-}
-
 enum class ParseResult { Run, Help, Version, Error };
 
 // Reads options up to the end of the options; an action (help, version) or
 // an error ends the reading at once.
-ParseResult ReadOptions(int argc, char* argv[], RunOptions& options)
+ParseResult ReadOptions(int argc, char* argv[], RunOptions& options, BatchSettings& batch)
 {
     for (;;) {
         const int id = GetOpt(argc, argv, KavrenOptionString, KavrenLongOptions(), nullptr);
@@ -63,37 +54,23 @@ ParseResult ReadOptions(int argc, char* argv[], RunOptions& options)
         }
         if (!option || option->kind == ValueKind::None || !g_optArg)
             return ParseResult::Error;
-        ApplyOption(*option, g_optArg, options);
+        if (!ApplyBatchOption(*option, g_optArg, batch))
+            ApplyOption(*option, g_optArg, options);
     }
 }
 
-// Renders straight into the output, which is opened only when the barcode
-// is drawn and its first bytes come: a failed render touches no file.
 int MakeBarcode(const RunOptions& options, const char* path)
 {
-    std::optional<COutputFile> output;
-    const kavren::Result result =
-        kavren::Render(options, options.data, [&](const std::uint8_t* data, std::size_t size) {
-            if (!output)
-                output.emplace(path);
-            FILE* file = output->Get();
-            return file && std::fwrite(data, 1, size, file) == size;
-        });
-    if (output && !output->Get())
-        return PrintFailure(CantOpenFile);
-    if (!result)
-        return PrintFailure(static_cast<int>(result.status), result.detail); // a partial file is discarded
-    // A full disk may show only when the stream is flushed.
-    if (!output || std::fflush(output->Get()) != 0 || std::ferror(output->Get()) || !output->Commit())
-        return PrintFailure(CantCloseFile);
-    return Ok;
+    const Written written = WriteBarcode(options, options.data, path);
+    return written.status == Ok ? Ok : PrintFailure(written.status, written.detail);
 }
 
 int Run(int argc, char* argv[])
 {
     ResetGetOpt();
     RunOptions options;
-    switch (ReadOptions(argc, argv, options)) {
+    BatchSettings batch;
+    switch (ReadOptions(argc, argv, options, batch)) {
     case ParseResult::Help: return PrintUsage(stdout, 0);
     case ParseResult::Version: PrintLine(stdout, Banner); return Ok;
     case ParseResult::Error: return PrintUsage(stderr, 1);
@@ -101,10 +78,43 @@ int Run(int argc, char* argv[])
     }
     if (g_optIndex >= argc || !argv[g_optIndex])
         return PrintFailure(NoFileName);
+    if (batch.file)
+        return RunBatch(options, batch, argv[g_optIndex]);
     return MakeBarcode(options, argv[g_optIndex]);
 }
 
 } // namespace
+
+// Renders straight into the output, which is opened only when the barcode
+// is drawn and its first bytes come: a failed render touches no file.
+Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path)
+{
+    std::optional<COutputFile> output;
+    const kavren::Result result =
+        kavren::Render(options, data, [&](const std::uint8_t* bytes, std::size_t size) {
+            if (!output)
+                output.emplace(path);
+            FILE* file = output->Get();
+            return file && std::fwrite(bytes, 1, size, file) == size;
+        });
+    if (output && !output->Get())
+        return {CantOpenFile, {}};
+    if (!result)
+        return {static_cast<int>(result.status), result.detail}; // a partial file is discarded
+    // A full disk may show only when the stream is flushed.
+    if (!output || std::fflush(output->Get()) != 0 || std::ferror(output->Get()) || !output->Commit())
+        return {CantCloseFile, {}};
+    return {Ok, {}};
+}
+
+int PrintFailure(int code, const std::string& detail)
+{
+    PrintLine(stderr, Banner);
+    PrintLine(stderr, ErrorMessage(code));
+    if (!detail.empty())
+        PrintLine(stderr, detail.c_str());
+    return code;
+}
 
 const char* ErrorMessage(int code)
 {

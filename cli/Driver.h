@@ -5,8 +5,23 @@
 #include "cli/OptionTable.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 const char* ErrorMessage(int code);
+// Writes the banner, the status's message and, when there is one, the
+// detail to standard error; returns code.
+int PrintFailure(int code, const std::string& detail = {});
+
+// What writing one barcode came to: the exit status and, when the library
+// said more, the detail.
+struct Written {
+    int status = 0;
+    std::string detail;
+};
+// Renders the data with the options into the output named path (see
+// cli/OutputFile.h): the file is complete or left as it was. Prints nothing.
+Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path);
 // Writes the banner and usage text to the stream and returns status.
 int PrintUsage(FILE* stream, int status);
 

@@ -1,5 +1,7 @@
 #include "cli/OptionTable.h"
 
+#include "cli/RemoveOnSignal.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -89,6 +91,14 @@ constexpr std::array Table{
     OptionSpec{Gs1CheckOption, "gs1-check", Flag, {}, &RunOptions::gs1Check, nullptr, nullptr,
                "Check GS1 data (types 12, 15, 16) against the GS1 syntax\n"
                "instead of correcting it; a failure names the rule."},
+    // Read by the run itself (cli/Batch.h): no field of the library's options.
+    OptionSpec{BatchOption, "batch", Text, {}, {}, nullptr, "labels.txt",
+               "One barcode for each line of the file ('-': standard input).\n"
+               "A line NAME<TAB>DATA names its file; otherwise a run of #\n"
+               "in filename is the line number (else -N before the extension).\n"
+               "Example: --batch labels.txt label-####.png"},
+    OptionSpec{JobsOption, "jobs", Integer, {1, CRemoveOnSignal::MostPending}, {}, nullptr, "2",
+               "Barcodes of a batch made at once. Default: processor cores\nExample: --jobs 4"},
 };
 // clang-format on
 
@@ -107,9 +117,12 @@ template <typename Test> constexpr bool FieldIs(const OptionField& field, Test t
         field);
 }
 
-// A row's value kind and field type go together.
+// A row's value kind and field type go together; the run reads the values
+// of --batch and --jobs itself.
 constexpr bool FieldFitsKind(const OptionSpec& o)
 {
+    if (o.id == BatchOption || o.id == JobsOption)
+        return std::holds_alternative<std::monostate>(o.field) && o.kind != None;
     return FieldIs(o.field, [&]<typename T>(std::type_identity<T>) {
         switch (o.kind) {
         case None: return std::is_void_v<T>;
@@ -198,25 +211,6 @@ constexpr int HexDigitValue(char c)
     return -1;
 }
 
-// Leading white space, an optional sign, then decimal digits up to the first
-// other character; no digits read as 0. Saturates at the int32 range.
-std::int32_t ReadInteger(const char* text)
-{
-    const char* p = text;
-    while (IsSpace(*p))
-        ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    std::int64_t value = 0;
-    for (; IsDigit(*p); ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > INT32_MAX)
-            return negative ? INT32_MIN : INT32_MAX;
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
-}
-
 // A decimal number with optional fraction and exponent at the start of the
 // text; unreadable text reads as 0. Only decimal notation counts, so "0x10"
 // reads as 0 and "nan" or "inf" as 0. The decimal point is '.' whatever the
@@ -274,6 +268,25 @@ template <typename V> void Store(const OptionField& field, RunOptions& options, 
 }
 
 } // namespace
+
+// Leading white space, an optional sign, then decimal digits up to the first
+// other character; no digits read as 0. Saturates at the int32 range.
+std::int32_t ReadInteger(const char* text)
+{
+    const char* p = text;
+    while (IsSpace(*p))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    std::int64_t value = 0;
+    for (; IsDigit(*p); ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > INT32_MAX)
+            return negative ? INT32_MIN : INT32_MAX;
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
 
 const char* const KavrenOptionString = ShortString.data();
 

@@ -56,6 +56,8 @@ enum OptionId : int {
     FirstLongOnlyOption = 256,
     VersionOption = FirstLongOnlyOption,
     Gs1CheckOption,
+    BatchOption,
+    JobsOption,
 };
 
 struct OptionSpec {
@@ -63,7 +65,8 @@ struct OptionSpec {
     const char* longName;
     ValueKind kind;
     ValueRange range;   // Integer and Real only
-    OptionField field;  // what an accepted value sets; none for actions
+    OptionField field;  // what an accepted value sets; none for actions and for the
+                        // options the run reads itself (--batch, --jobs)
     const char* values; // the values the completion offers, blank-separated; null: taken from the range
     const char*
         sample;       // a valid value other than the default (the fuzzer's seeds); null for actions and flags
@@ -92,6 +95,10 @@ void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options
 std::vector<std::string> OptionHelpLines();
 // The values the completion offers for the option (empty when free).
 std::string CompletionValues(const OptionSpec& option);
+
+// An Integer option's value as the table reads it (sign and decimal digits,
+// saturating), for the options the run reads itself.
+std::int32_t ReadInteger(const char* text);
 
 std::uint32_t ParseHexColor(const char* text);
 std::uint32_t SwapRedBlue(std::uint32_t colour);

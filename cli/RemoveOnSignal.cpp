@@ -2,18 +2,38 @@
 
 #include <climits>
 #include <cstring>
+#include <mutex>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
 
-// The file the handler removes; written only while the signals are blocked.
-char g_PendingPath[PATH_MAX];
-volatile sig_atomic_t g_PendingArmed = 0;
+// The files the handler removes; written only while the signals are blocked
+// and the turn (g_Turn) is held.
+struct PendingFile {
+    char path[PATH_MAX];
+    volatile sig_atomic_t armed;
+};
+PendingFile g_Pending[CRemoveOnSignal::MostPending];
+
+// Taken while the signals are blocked; recursive, as a blocked section may
+// hold another (a failed creation discards its file).
+std::recursive_mutex g_Turn;
+// Armed files; the handlers are installed while there is one.
+std::size_t g_ArmedCount = 0;
+std::array<bool, CRemoveOnSignal::Signals.size()> g_Taken{};
+std::array<struct sigaction, CRemoveOnSignal::Signals.size()> g_Previous{};
+
+void RemoveArmed()
+{
+    for (PendingFile& file : g_Pending)
+        if (file.armed)
+            unlink(file.path);
+}
 
 extern "C" void RemovePendingAndDie(int signal)
 {
-    if (g_PendingArmed)
-        unlink(g_PendingPath);
+    RemoveArmed();
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
     sigemptyset(&standard.sa_mask);
@@ -36,48 +56,77 @@ bool IsDefault(const struct sigaction& action)
     return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler == SIG_DFL;
 }
 
+void TakeSignals()
+{
+    struct sigaction handler {};
+    handler.sa_handler = RemovePendingAndDie;
+    handler.sa_mask = FatalSignalSet(); // one removal at a time
+    const auto& signals = CRemoveOnSignal::Signals;
+    for (std::size_t i = 0; i < signals.size(); ++i) {
+        g_Taken[i] = sigaction(signals[i], nullptr, &g_Previous[i]) == 0 && IsDefault(g_Previous[i]) &&
+                     sigaction(signals[i], &handler, nullptr) == 0;
+    }
+}
+
+void GiveBackSignals()
+{
+    const auto& signals = CRemoveOnSignal::Signals;
+    for (std::size_t i = 0; i < signals.size(); ++i) {
+        if (g_Taken[i])
+            sigaction(signals[i], &g_Previous[i], nullptr);
+        g_Taken[i] = false;
+    }
+}
+
 } // namespace
 
 bool CRemoveOnSignal::Arm(const char* path)
 {
     Disarm();
     const std::size_t length = std::strlen(path);
-    if (length >= sizeof g_PendingPath)
+    if (length >= sizeof g_Pending[0].path)
         return false;
-    std::memcpy(g_PendingPath, path, length + 1);
-    g_PendingArmed = 1;
-    m_Armed = true;
-
-    struct sigaction handler {};
-    handler.sa_handler = RemovePendingAndDie;
-    handler.sa_mask = FatalSignalSet(); // one removal at a time
-    for (std::size_t i = 0; i < Signals.size(); ++i) {
-        m_Taken[i] = sigaction(Signals[i], nullptr, &m_Previous[i]) == 0 && IsDefault(m_Previous[i]) &&
-                     sigaction(Signals[i], &handler, nullptr) == 0;
+    std::lock_guard turn(g_Turn);
+    for (std::size_t slot = 0; slot < MostPending; ++slot) {
+        PendingFile& file = g_Pending[slot];
+        if (file.armed)
+            continue;
+        std::memcpy(file.path, path, length + 1);
+        file.armed = 1;
+        m_Slot = static_cast<int>(slot);
+        if (g_ArmedCount++ == 0)
+            TakeSignals();
+        return true;
     }
-    return true;
+    return false;
 }
 
 void CRemoveOnSignal::Disarm()
 {
-    if (!m_Armed)
+    if (m_Slot < 0)
         return;
-    for (std::size_t i = 0; i < Signals.size(); ++i) {
-        if (m_Taken[i])
-            sigaction(Signals[i], &m_Previous[i], nullptr);
-        m_Taken[i] = false;
-    }
-    g_PendingArmed = 0;
-    m_Armed = false;
+    std::lock_guard turn(g_Turn);
+    g_Pending[m_Slot].armed = 0;
+    m_Slot = -1;
+    if (--g_ArmedCount == 0)
+        GiveBackSignals();
+}
+
+void CRemoveOnSignal::RemoveAllPending()
+{
+    std::lock_guard turn(g_Turn);
+    RemoveArmed();
 }
 
 CBlockFatalSignals::CBlockFatalSignals()
 {
     const sigset_t set = FatalSignalSet();
-    sigprocmask(SIG_BLOCK, &set, &m_Saved);
+    pthread_sigmask(SIG_BLOCK, &set, &m_Saved);
+    g_Turn.lock();
 }
 
 CBlockFatalSignals::~CBlockFatalSignals()
 {
-    sigprocmask(SIG_SETMASK, &m_Saved, nullptr);
+    g_Turn.unlock();
+    pthread_sigmask(SIG_SETMASK, &m_Saved, nullptr);
 }

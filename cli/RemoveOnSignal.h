@@ -1,8 +1,9 @@
-// Removing a temporary file when a signal ends the process.
+// Removing temporary files when a signal ends the process.
 #pragma once
 
 #include <array>
 #include <csignal>
+#include <cstddef>
 
 // While armed, a signal that would end the process (hang-up, interrupt, quit,
 // terminate, file size limit) first removes the named file, then ends the
@@ -10,7 +11,8 @@
 // taken over: one the process ignores stays ignored, and one it handles
 // stays its own. Arm and Disarm are called with those signals blocked
 // (CBlockFatalSignals), so the file is never created or renamed unseen.
-// One file at a time; the handler is async-signal-safe.
+// Up to MostPending files at once (one per thread of a batch); the handler
+// is async-signal-safe.
 class CRemoveOnSignal {
   public:
     CRemoveOnSignal() = default;
@@ -18,19 +20,26 @@ class CRemoveOnSignal {
     CRemoveOnSignal(const CRemoveOnSignal&) = delete;
     CRemoveOnSignal& operator=(const CRemoveOnSignal&) = delete;
 
-    // False (and nothing armed) when the path is too long to keep.
+    // False (and nothing armed) when the path is too long to keep or
+    // MostPending files are armed already.
     bool Arm(const char* path);
     void Disarm();
 
+    // Removes every armed file now; called with the signals blocked, by a
+    // thread that takes the signals itself (sigwait) before ending the process.
+    static void RemoveAllPending();
+
     static constexpr std::array<int, 5> Signals{SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGXFSZ};
+    static constexpr std::size_t MostPending = 256;
 
   private:
-    bool m_Armed = false;
-    std::array<bool, Signals.size()> m_Taken{};
-    std::array<struct sigaction, Signals.size()> m_Previous{};
+    int m_Slot = -1; // the armed file's place in the pending list, -1 when none
 };
 
-// Blocks CRemoveOnSignal's signals while alive; they arrive when it goes.
+// Blocks CRemoveOnSignal's signals in this thread while alive; they arrive
+// when it goes. Threads creating, renaming and removing temporary files at
+// once also take turns here, so a thread that takes the signals itself and
+// holds one of these sees every file either armed or not yet created.
 class CBlockFatalSignals {
   public:
     CBlockFatalSignals();

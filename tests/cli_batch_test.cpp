@@ -1,0 +1,265 @@
+// Batch runs: file names from the pattern and from TAB lines, line numbers
+// that count empty lines, CRLF files, standard input, failures that do not
+// stop the batch, and images equal to single runs, with one and two jobs.
+#include "cli/Batch.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+struct PatternCase {
+    const char* pattern;
+    std::uint64_t line;
+    const char* name;
+};
+
+const PatternCase PatternCases[] = {
+    {"label-####.png", 7, "label-0007.png"},     // a run of # is the line number, padded to its length
+    {"label-#.png", 1234, "label-1234.png"},     // a longer number is written whole
+    {"a##b###.png", 5, "a05b005.png"},           // every run counts
+    {"label.png", 7, "label-7.png"},             // no #: -N before the extension
+    {"label.tar.gz", 3, "label.tar-3.gz"},       // before the last extension
+    {"label", 3, "label-3"},                     // no extension: -N at the end
+    {"out.d/label", 2, "out.d/label-2"},         // a dot in a folder is no extension
+    {"dir/.hidden", 2, "dir/.hidden-2"},         // a leading dot starts no extension
+    {"run#1/label.png", 4, "run#1/label-4.png"}, // # in a folder stays
+};
+
+TEST(BatchNames, FromPattern)
+{
+    for (const PatternCase& c : PatternCases)
+        EXPECT_EQ(PatternName(c.pattern, c.line), c.name) << c.pattern;
+}
+
+// A fresh, empty folder for one case.
+std::string Folder(const std::string& name)
+{
+    const std::string dir = kt::ScratchPath(name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> Entries(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file())
+            names.push_back(fs::relative(e.path(), dir).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The pixels of a single run with the same options and data.
+bool SameAsSingleRun(const std::string& path, const Args& options, const std::string& data)
+{
+    const std::string single = kt::ScratchPath("single.png");
+    Args args = options;
+    args.insert(args.end(), {"-d", data, single});
+    kt::Raster a;
+    kt::Raster b;
+    return kt::RunKavren(args).status == 0 && kt::ReadPng(path, a) && kt::ReadPng(single, b) &&
+           a.width == b.width && a.height == b.height && a.rgb == b.rgb;
+}
+
+class Batch : public testing::TestWithParam<const char*> {
+  protected:
+    kt::RunResult Run(Args args) const
+    {
+        args.insert(args.begin(), {"--jobs", GetParam()});
+        return kt::RunKavren(args);
+    }
+};
+
+// Names from the pattern and from TAB lines, an empty line that still counts,
+// CRLF line ends, and failures in the middle that the batch goes past.
+TEST_P(Batch, NamesFailuresAndLineNumbers)
+{
+    const std::string dir = Folder(std::string("mixed") + GetParam());
+    fs::create_directory(dir + "/sub");
+    WriteFile(dir + "/in.txt", "400638133393\r\n"             // 1: label-001.png
+                               "\n"                           // 2: skipped, still counted
+                               "12a\xff\r\n"                  // 3: invalid for EAN-13 (status 6)
+                               "own.png\t590123412345\r\n"    // 4: its own name
+                               "\r\n"                         // 5: empty once the CR goes
+                               "../out.png\t1\n"              // 6: refused: leaves the folder
+                               "/tmp/abs.png\t1\n"            // 7: refused: absolute
+                               "\t1\n"                        // 8: refused: no name
+                               "sub/deep.png\t978020137962\n" // 9: a folder below
+                               "123456789012");               // 10: no newline at the end
+    const kt::RunResult r = Run({"-t", "11", "--batch", dir + "/in.txt", dir + "/label-###.png"});
+    EXPECT_EQ(r.status, 6); // line 3's, the first failure
+    EXPECT_EQ(r.err, "line 3: Error: Invalid barcode text.\n"
+                     "line 6: Error: Cant open output file.\n"
+                     "line 6: ../out.png: the name must stay inside the output folder (no leading '/', no "
+                     "'..')\n"
+                     "line 7: Error: Cant open output file.\n"
+                     "line 7: /tmp/abs.png: the name must stay inside the output folder (no leading '/', "
+                     "no '..')\n"
+                     "line 8: Error: Output file name cant be empty.\n"
+                     "4 of 8 barcodes written\n");
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"in.txt", "label-001.png", "label-010.png", "own.png",
+                                                      "sub/deep.png"}));
+    EXPECT_FALSE(kt::FileExists(kt::ScratchPath("out.png")));
+    EXPECT_TRUE(SameAsSingleRun(dir + "/own.png", {"-t", "11"}, "590123412345"));
+    EXPECT_TRUE(SameAsSingleRun(dir + "/sub/deep.png", {"-t", "11"}, "978020137962"));
+    EXPECT_EQ(kt::Zbar(dir + "/label-010.png"), (std::vector<std::string>{"EAN-13:1234567890128"}));
+}
+
+// Every image equals the single run's, for options that change the drawing.
+TEST_P(Batch, ImagesEqualSingleRuns)
+{
+    const std::string dir = Folder(std::string("same") + GetParam());
+    std::string lines;
+    for (int i = 0; i < 12; ++i)
+        lines += std::to_string(100000 + i * 7919) + "\n";
+    WriteFile(dir + "/in.txt", lines);
+    const Args options = {"-o", "90", "-n", "3", "-b", "ffff00", "-p", "1"};
+    Args args = options;
+    args.insert(args.end(), {"-d", "ignored", "--batch", dir + "/in.txt", dir + "/c.png"});
+    const kt::RunResult r = Run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "12 of 12 barcodes written\n");
+    for (int i = 0; i < 12; ++i)
+        EXPECT_TRUE(SameAsSingleRun(dir + "/c-" + std::to_string(i + 1) + ".png", options,
+                                    std::to_string(100000 + i * 7919)))
+            << "line " << i + 1;
+}
+
+// Two lines naming one file leave the later line's image, as in order.
+TEST_P(Batch, LaterLineWinsTheName)
+{
+    const std::string dir = Folder(std::string("twice") + GetParam());
+    std::string lines;
+    for (int i = 1; i <= 20; ++i)
+        lines += "x.png\t" + std::to_string(i) + "\n";
+    WriteFile(dir + "/in.txt", lines);
+    ASSERT_EQ(Run({"--batch", dir + "/in.txt", dir + "/p.png"}).status, 0);
+    EXPECT_EQ(kt::Zbar(dir + "/x.png"), (std::vector<std::string>{"CODE-128:20"}));
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"in.txt", "x.png"}));
+}
+
+// Standard input as the batch file; a name without a folder goes to the
+// working folder.
+TEST_P(Batch, StandardInput)
+{
+    const std::string dir = Folder(std::string("stdin") + GetParam());
+    const kt::RunResult r = kt::RunCommand(
+        "cd '" + dir + "' && printf '11\\n\\n13\\r\\nown\\t14\\n' | '" KAVREN_BINARY "' --jobs " +
+        GetParam() + " --batch - n-##.png 2>&1; echo status=$?");
+    EXPECT_EQ(r.out, "3 of 3 barcodes written\nstatus=0\n");
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"n-01.png", "n-03.png", "own"}));
+}
+
+// A signal in the middle of a batch: the run ends by it, the images already
+// written are whole, and no temporary file of the images in progress stays.
+TEST_P(Batch, SignalLeavesNoTemporaryFiles)
+{
+    const std::string dir = Folder(std::string("signal") + GetParam());
+    std::string lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "Interrupted " + std::to_string(i) + "\n";
+    WriteFile(dir + "/in.txt", lines);
+    std::vector<std::string> store{
+        KAVREN_BINARY, "--jobs",        GetParam(),          "-x", "4000", "-y", "2000",
+        "--batch",     dir + "/in.txt", dir + "/big-###.png"};
+    std::vector<char*> argv;
+    for (auto& a : store)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    // Wait until a temporary file exists, then interrupt.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto temporary = [&] {
+        const std::vector<std::string> names = Entries(dir);
+        return std::any_of(names.begin(), names.end(),
+                           [](const std::string& n) { return n.starts_with(".kavren-"); });
+    };
+    while (!temporary() && std::chrono::steady_clock::now() < deadline && waitpid(pid, nullptr, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    for (const std::string& name : Entries(dir)) {
+        EXPECT_FALSE(name.starts_with(".kavren-")) << name;
+        kt::Raster picture;
+        EXPECT_TRUE(name == "in.txt" || kt::ReadPng(dir + "/" + name, picture)) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, Batch, testing::Values("1", "2"));
+
+struct RefusedCase {
+    Args args; // after --batch FILE
+    int status;
+    const char* err;
+};
+
+// Whole batches refused before any line.
+TEST(BatchRefused, BeforeAnyLine)
+{
+    const std::string dir = Folder("refused");
+    WriteFile(dir + "/in.txt", "1\n");
+    const std::string banner = "kavren Version 1.5 (c) 2026 the kavren developers\n";
+    const RefusedCase cases[] = {
+        // standard output cannot take many images
+        {{"-"},
+         1,
+         "Error: Invalid argument.\n--batch writes files: the output name cannot be '-' (standard output)\n"},
+        // a folder is no file name
+        {{dir + "/"}, 11, "Error: Output file name cant be empty.\n"},
+        // the pattern is still required
+        {{}, 11, "Error: Output file name cant be empty.\n"},
+    };
+    for (const RefusedCase& c : cases) {
+        Args args = {"--batch", dir + "/in.txt"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const kt::RunResult r = kt::RunKavren(args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.err, banner + c.err);
+    }
+    const kt::RunResult missing = kt::RunKavren({"--batch", dir + "/none.txt", dir + "/a.png"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("none.txt: No such file or directory"), std::string::npos) << missing.err;
+    EXPECT_EQ(Entries(dir), (std::vector<std::string>{"in.txt"}));
+}
+
+// An empty batch file writes nothing and succeeds.
+TEST(BatchRefused, EmptyFileSucceeds)
+{
+    const std::string dir = Folder("empty");
+    WriteFile(dir + "/in.txt", "\n\r\n\n");
+    const kt::RunResult r = kt::RunKavren({"--batch", dir + "/in.txt", dir + "/a.png"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "0 of 0 barcodes written\n");
+}
+
+} // namespace
