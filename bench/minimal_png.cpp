@@ -6,6 +6,8 @@
 // a few hundred pixels of a picture of millions.
 //
 //   bench_minimal_png BARS-FILE OUT.png
+//   bench_minimal_png BARS-FILE OUT COUNT   the same picture encoded COUNT times, into
+//                                           OUT-1 to OUT-COUNT (the batch benchmark's reference)
 //
 // BARS-FILE (written by bench_bars_from_png): "width height red green blue",
 // then one "left top width height" line per bar.
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -88,8 +91,9 @@ bool WritePng(FILE* file, long width, long height, png_bytepp rows)
 int main(int argc, char* argv[])
 {
     Picture picture;
-    if (argc != 3 || !ReadBars(argv[1], picture)) {
-        std::fprintf(stderr, "usage: bench_minimal_png BARS-FILE OUT.png\n");
+    const long count = argc == 4 ? std::atol(argv[3]) : 1;
+    if (argc < 3 || argc > 4 || count < 1 || !ReadBars(argv[1], picture)) {
+        std::fprintf(stderr, "usage: bench_minimal_png BARS-FILE OUT.png [COUNT]\n");
         return 2;
     }
     const long width = picture.width;
@@ -120,9 +124,14 @@ int main(int argc, char* argv[])
         }
     }
 
-    FILE* file = std::fopen(argv[2], "wb");
-    if (!file)
-        return 1;
-    const bool written = WritePng(file, width, height, rows.get());
-    return std::fclose(file) == 0 && written ? 0 : 1;
+    for (long i = 1; i <= count; ++i) {
+        const std::string path = argc == 4 ? std::string(argv[2]) + "-" + std::to_string(i) : argv[2];
+        FILE* file = std::fopen(path.c_str(), "wb");
+        if (!file)
+            return 1;
+        const bool written = WritePng(file, width, height, rows.get());
+        if (std::fclose(file) != 0 || !written)
+            return 1;
+    }
+    return 0;
 }

@@ -47,6 +47,24 @@ TEST(BatchNames, FromPattern)
         EXPECT_EQ(PatternName(c.pattern, c.line), c.name) << c.pattern;
 }
 
+// The batch rows' samples reach the batch settings, and a --jobs value out
+// of its range is ignored, as every option's is.
+TEST(BatchOptions, SamplesAndRange)
+{
+    BatchSettings batch;
+    for (const OptionSpec& row : OptionTable()) {
+        if (row.id == BatchOption || row.id == JobsOption) {
+            EXPECT_TRUE(ApplyBatchOption(row, row.sample, batch)) << row.longName;
+        }
+    }
+    EXPECT_EQ(batch.file, "labels.txt");
+    EXPECT_EQ(batch.jobs, 2);
+    for (const char* ignored : {"0", "-3", "257", "x"})
+        ApplyBatchOption(*FindOption(JobsOption), ignored, batch);
+    EXPECT_EQ(batch.jobs, 2);
+    EXPECT_FALSE(ApplyBatchOption(*FindOption('x'), "5", batch)); // the library's options are not its own
+}
+
 // A fresh, empty folder for one case.
 std::string Folder(const std::string& name)
 {

@@ -69,10 +69,16 @@ Options:
 )";
 
 // ...followed by the lines of the options added since, in the same layout.
-const std::string Usage = ClassicUsage +
-                          "      --version     Print the version and exit.\n"
-                          "      --gs1-check   Check GS1 data (types 12, 15, 16) against the GS1 syntax\n"
-                          "                    instead of correcting it; a failure names the rule.\n";
+const std::string Usage =
+    ClassicUsage + "      --version     Print the version and exit.\n"
+                   "      --gs1-check   Check GS1 data (types 12, 15, 16) against the GS1 syntax\n"
+                   "                    instead of correcting it; a failure names the rule.\n"
+                   "      --batch       One barcode for each line of the file ('-': standard input).\n"
+                   "                    A line NAME<TAB>DATA names its file; otherwise a run of #\n"
+                   "                    in filename is the line number (else -N before the extension).\n"
+                   "                    Example: --batch labels.txt label-####.png\n"
+                   "      --jobs        Barcodes of a batch made at once. Default: processor cores\n"
+                   "                    Example: --jobs 4\n";
 
 std::string Failure(const std::string& message)
 {
