@@ -4,8 +4,12 @@
 #include "kavren/kavren.h"
 
 #include "engine/Barcode.h"
+#include "image/EpsWriter.h"
+#include "image/GlyphPlacement.h"
 #include "image/MyPngWriter.h"
+#include "image/SvgWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -17,13 +21,15 @@
 namespace kavren {
 namespace {
 
-// The raster of a render: fixed 96 dpi (the font height is in points at that
-// resolution), drawn on white before the background colour is painted.
-constexpr int kDpi = 96;
+// The raster starts white and the background colour is painted over it;
+// transparent, it starts as the background colour at alpha 0 instead.
 constexpr Colour kRasterWhite = 0xffffff;
 constexpr int kDefaultCompression = -2;
 // The side of the image not given and not following from the x-dimension.
 constexpr std::int32_t kDefaultSide = 200;
+// Vector coordinates carry six decimals: an exact module of at least 1/100
+// pixel keeps four significant digits in every bar edge.
+constexpr double kMinExactModule = 0.01;
 
 // 9999-12-31 23:59:59 UTC: the PNG text time stamp has four year digits.
 constexpr std::int64_t kLastTimestamp = 253402300799;
@@ -36,6 +42,27 @@ Colour ToColour(Rgb rgb)
 bool ReadsHorizontally(Orientation orientation)
 {
     return orientation == Orientation::Deg0 || orientation == Orientation::Deg180;
+}
+
+SizeUnit ToSizeUnit(Unit unit)
+{
+    switch (unit) {
+    case Unit::Millimetres: return SizeUnit::Millimetres;
+    case Unit::Inches: return SizeUnit::Inches;
+    case Unit::Mils: return SizeUnit::Mils;
+    case Unit::Pixels: break;
+    }
+    return SizeUnit::Pixels;
+}
+
+std::int32_t Resolution(const Options& o)
+{
+    return o.dpi > 0 ? o.dpi : kDefaultDpi;
+}
+
+const char* FontPath(const Options& o)
+{
+    return o.font.empty() ? nullptr : o.font.c_str();
 }
 
 std::string Number(double value)
@@ -75,8 +102,14 @@ std::string FindInvalidOption(const Options& o)
         return "fontHeight must be 1 or more";
     if (o.timestamp && (*o.timestamp < 0 || *o.timestamp > kLastTimestamp))
         return "timestamp must be within the years 1970 to 9999";
-    if (o.format != Format::Png)
+    if (o.format < Format::Png || o.format > Format::Eps)
         return "format is none of the named formats";
+    if (o.unit < Unit::Pixels || o.unit > Unit::Mils)
+        return "unit is none of the named units";
+    if (o.dpi < 0 || o.dpi > kMaxDpi)
+        return "dpi must be within 1.." + Number(kMaxDpi) + ", or 0 for " + Number(kDefaultDpi);
+    if (o.font.find('\0') != std::string::npos)
+        return "font holds a NUL byte";
     return {};
 }
 
@@ -120,49 +153,135 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     sym.m_BarReduction = o.barReduction;
     sym.m_EanTextFlush = o.eanTextFlush;
     sym.m_Gs1Check = o.gs1Check;
+    sym.m_KeepBackground = o.transparent;
     sym.SetData(data);
 }
 
-// Build, size, draw, then encode into the sink; CantCloseFile when the
-// encoding failed. `detail`: what a failed data check said.
-Status RenderPng(const Options& options, const char* data, const ByteSink& sink, std::string& detail)
+// A side given in the options in whole pixels at the resolution (at least
+// one); 0 when not given.
+std::int32_t GivenSide(std::int32_t side, const Options& o)
 {
-    // The image is fixed when its side along the reading direction is given;
-    // otherwise that side follows from the x-dimension.
-    const bool horizontal = ReadsHorizontally(options.orientation);
-    const bool fixedSize = horizontal ? options.width > 0 : options.height > 0;
-    std::int32_t width = options.width > 0 ? options.width : kDefaultSide;
-    std::int32_t height = options.height > 0 ? options.height : kDefaultSide;
+    if (side <= 0)
+        return 0;
+    const std::int32_t dpi = Resolution(o);
+    std::int32_t pixels = 0;
+    XDimToPixels(side, dpi, dpi, ToSizeUnit(o.unit), true, &pixels);
+    return std::max(pixels, 1);
+}
 
-    CBarcode manager;
-    if (!manager.GetSymbology())
-        return Status::Fail;
-    ApplySettings(options, data, *manager.GetSymbology());
-    if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
-        return Status::CantSetType;
-
-    if (!fixedSize) {
+// The image in whole pixels, as the PNG draws it: fixed when its side along
+// the reading direction is given, else that side follows from the module
+// width, rounded to whole pixels as the engine rounds it.
+Status PixelArea(const Options& o, const CBarcode& manager, Rect& area)
+{
+    const bool horizontal = ReadsHorizontally(o.orientation);
+    std::int32_t width = GivenSide(o.width, o);
+    std::int32_t height = GivenSide(o.height, o);
+    if ((horizontal ? width : height) == 0) {
+        const std::int32_t dpi = Resolution(o);
+        std::int32_t module = 0;
         double length = 0.0;
-        if (manager.CalcSymbolLength(options.xDimension, 1, 1, SizeUnit::Pixels, &length) != 0)
+        if (XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), horizontal, &module) != 0 ||
+            manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
             return Status::InvalidArgument;
         // A length that no int32 holds cannot become an image side.
         if (!(length >= 0.0 && length <= static_cast<double>(INT32_MAX)))
             return Status::InvalidArgument;
         (horizontal ? width : height) = static_cast<std::int32_t>(length);
     }
-    const Rect area{0, width, 0, height};
+    area = Rect{0, width > 0 ? width : kDefaultSide, 0, height > 0 ? height : kDefaultSide};
+    return Status::Ok;
+}
 
-    CMyPngWriter writer(width, height, nullptr, kDpi, kDpi, kRasterWhite, kDefaultCompression);
+// Size, draw, then encode into the sink; CantCloseFile when the encoding failed.
+Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink)
+{
+    Rect area;
+    if (const Status status = PixelArea(options, manager, area); status != Status::Ok)
+        return status;
+    const std::int32_t dpi = Resolution(options);
+    const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
+    CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, canvas, kDefaultCompression);
+    writer.SetAlpha(options.transparent);
     if (!writer.Init())
         return Status::CantInitPng;
-    if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0) {
-        if (static_cast<Status>(drawn) == Status::InvalidText)
-            detail = manager.GetSymbology()->m_ErrorDetail;
+    if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
         return static_cast<Status>(drawn);
-    }
+    if (options.dpi > 0)
+        writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
     if (options.timestamp)
         writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
     return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
+}
+
+// The shapes of an SVG or EPS, in pixels at the resolution. At pixel sizes,
+// and whenever the image length is fixed, the very layout the PNG draws; at a
+// physical unit the exact module width, nothing rounded.
+Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout& layout)
+{
+    CBarcodeSym& sym = *manager.GetSymbology();
+    const std::int32_t dpi = Resolution(o);
+    const TextMeasure measure = [&](std::int32_t fontHeight) {
+        return MeasureTextBand(face.Get(), fontHeight, dpi, dpi);
+    };
+    const bool horizontal = ReadsHorizontally(o.orientation);
+    if (o.unit == Unit::Pixels || (horizontal ? o.width : o.height) > 0) {
+        Rect area;
+        if (const Status status = PixelArea(o, manager, area); status != Status::Ok)
+            return status;
+        return static_cast<Status>(sym.BuildLayout(&area, measure, layout));
+    }
+    const double module = SizeToPixels(o.xDimension, dpi, ToSizeUnit(o.unit));
+    double thickness = kDefaultSide;
+    if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
+        thickness = SizeToPixels(across, dpi, ToSizeUnit(o.unit));
+    if (!(module >= kMinExactModule && std::isfinite(thickness)))
+        return Status::InvalidArgument;
+    const double band = sym.m_ShowText ? measure(sym.m_FontHeight) : 0.0;
+    return static_cast<Status>(sym.BuildExactLayout(module, thickness, band, layout));
+}
+
+// Lay out, write the whole document, then hand it to the sink.
+Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& sink)
+{
+    // The font is loaded whether or not text is shown, as for the PNG: a
+    // font that cannot be loaded fails every format alike.
+    CFontFace face;
+    if (face.Open(FontPath(options)) != 0)
+        return Status::CantInitPng;
+    Layout layout;
+    if (const Status status = VectorLayout(options, manager, face, layout); status != Status::Ok)
+        return status;
+    VectorOptions vector;
+    vector.dpi = Resolution(options);
+    vector.unit = ToSizeUnit(options.unit);
+    vector.fontPath = FontPath(options);
+    vector.title = manager.GetSymbology()->m_DisplayText;
+    std::string document;
+    const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
+                                                       : WriteEps(layout, vector, document);
+    if (!written)
+        return Status::CantInitPng;
+    return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size())
+               ? Status::Ok
+               : Status::CantCloseFile;
+}
+
+// Build the symbol, then draw it in the format asked for. `detail`: what a
+// failed data check said.
+Status RenderBarcode(const Options& options, const char* data, const ByteSink& sink, std::string& detail)
+{
+    CBarcode manager;
+    if (!manager.GetSymbology())
+        return Status::Fail;
+    ApplySettings(options, data, *manager.GetSymbology());
+    if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
+        return Status::CantSetType;
+    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink)
+                                                        : RenderVector(options, manager, sink);
+    if (status == Status::InvalidText)
+        detail = manager.GetSymbology()->m_ErrorDetail;
+    return status;
 }
 
 // A result without bytes.
@@ -224,7 +343,7 @@ Result Render(const Options& options, std::string_view data, const ByteSink& sin
         if (data.find('\0') != std::string_view::npos)
             return Outcome(Status::InvalidText, "the data holds a NUL byte");
         std::string detail;
-        if (const Status status = RenderPng(options, std::string(data).c_str(), sink, detail);
+        if (const Status status = RenderBarcode(options, std::string(data).c_str(), sink, detail);
             status != Status::Ok)
             return Outcome(status, std::move(detail));
         errno = callerErrno; // the libraries below may have left theirs

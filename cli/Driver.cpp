@@ -7,6 +7,7 @@
 #include "cli/RunOptions.h"
 #include "kavren/kavren.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +26,9 @@ constexpr int Ok = static_cast<int>(Status::Ok);
 constexpr int NoFileName = static_cast<int>(Status::NoFileName);
 constexpr int CantOpenFile = static_cast<int>(Status::CantOpenFile);
 constexpr int CantCloseFile = static_cast<int>(Status::CantCloseFile);
+
+// No format yet: --format did not name one, so the file name decides.
+constexpr auto FormatFromFileName = static_cast<kavren::Format>(-1);
 
 void PrintLine(FILE* stream, const char* text)
 {
@@ -69,6 +73,7 @@ int Run(int argc, char* argv[])
 {
     ResetGetOpt();
     RunOptions options;
+    options.format = FormatFromFileName;
     BatchSettings batch;
     switch (ReadOptions(argc, argv, options, batch)) {
     case ParseResult::Help: return PrintUsage(stdout, 0);
@@ -89,6 +94,12 @@ int Run(int argc, char* argv[])
 // is drawn and its first bytes come: a failed render touches no file.
 Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path)
 {
+    // Without --format each file's name decides (a batch names many).
+    if (options.format == FormatFromFileName) {
+        RunOptions named = options;
+        named.format = FileNameFormat(path);
+        return WriteBarcode(named, data, path);
+    }
     std::optional<COutputFile> output;
     const kavren::Result result =
         kavren::Render(options, data, [&](const std::uint8_t* bytes, std::size_t size) {
@@ -114,6 +125,21 @@ int PrintFailure(int code, const std::string& detail)
     if (!detail.empty())
         PrintLine(stderr, detail.c_str());
     return code;
+}
+
+kavren::Format FileNameFormat(std::string_view path)
+{
+    const auto endsWith = [path](std::string_view extension) {
+        return path.size() >= extension.size() &&
+               std::equal(extension.begin(), extension.end(),
+                          path.end() - static_cast<std::ptrdiff_t>(extension.size()),
+                          [](char e, char p) { return e == (p >= 'A' && p <= 'Z' ? p - 'A' + 'a' : p); });
+    };
+    if (endsWith(".svg"))
+        return kavren::Format::Svg;
+    if (endsWith(".eps"))
+        return kavren::Format::Eps;
+    return kavren::Format::Png;
 }
 
 const char* ErrorMessage(int code)

@@ -1,4 +1,4 @@
-// The run driver: one command line in, one PNG image out, an exit status back.
+// The run driver: one command line in, one image (PNG, SVG or EPS) out, an exit status back.
 #pragma once
 
 #include "cli/GetOpt.h"
@@ -28,3 +28,7 @@ int PrintUsage(FILE* stream, int status);
 // The whole run; returns the process exit status. Reads only its arguments,
 // writes only the output file and the standard streams.
 int RunKavren(int argc, char* argv[]);
+
+// The format a file name asks for: SVG for a name ending in ".svg", EPS for
+// ".eps" (any letter case), PNG for every other name ("-" included).
+kavren::Format FileNameFormat(std::string_view path);

@@ -99,6 +99,21 @@ constexpr std::array Table{
                "Example: --batch labels.txt label-####.png"},
     OptionSpec{JobsOption, "jobs", Integer, {1, CRemoveOnSignal::MostPending}, {}, nullptr, "2",
                "Barcodes of a batch made at once. Default: processor cores\nExample: --jobs 4"},
+    // Without it the file name decides: .svg and .eps (any case), else PNG.
+    OptionSpec{FormatOption, "format", Word, {}, &RunOptions::format, "png svg eps", "svg",
+               "Output format, instead of the file name's extension.\n"
+               "Possible Values: png, svg, eps\nExample: --format svg"},
+    OptionSpec{DpiOption, "dpi", Integer, {1, kavren::kMaxDpi}, &RunOptions::dpi, nullptr, "300",
+               "Resolution in dots per inch (default 96); the PNG records it.\n"
+               "Possible Values: 1..100000\nExample: --dpi 600"},
+    OptionSpec{UnitOption, "unit", Word, {}, &RunOptions::unit, "px mm in mil", "mm",
+               "Unit of -n, -x and -y. Possible Values: px, mm, in, mil\n"
+               "Example: --unit mm -n 0.33"},
+    OptionSpec{TransparentOption, "transparent", Flag, {}, &RunOptions::transparent, nullptr, nullptr,
+               "Transparent background."},
+    OptionSpec{FontOption, "font", Text, {}, &RunOptions::font, nullptr, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+               "TrueType/OpenType font file for the text.\n"
+               "Example: --font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"},
 };
 // clang-format on
 
@@ -132,6 +147,7 @@ constexpr bool FieldFitsKind(const OptionSpec& o)
         case Flag: return std::is_same_v<T, bool>;
         case Colour: return std::is_same_v<T, kavren::Rgb>;
         case Text: return std::is_same_v<T, std::string>;
+        case Word: return std::is_enum_v<T>;
         }
         return false;
     });
@@ -142,6 +158,8 @@ constexpr bool TableIsSound()
     for (std::size_t i = 0; i < Table.size(); ++i) {
         const OptionSpec& o = Table[i];
         if (!FieldFitsKind(o) || !o.longName || TakesValue(o.kind) != (o.sample != nullptr))
+            return false;
+        if (o.kind == Word && o.values == nullptr)
             return false;
         if (o.HasLetter() && (o.id == '?' || o.id == ':' || o.id <= ' ' || o.id > '~'))
             return false;
@@ -200,6 +218,11 @@ constexpr bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+constexpr char ToLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 constexpr int HexDigitValue(char c)
 {
     if (IsDigit(c))
@@ -245,6 +268,23 @@ double ReadReal(const char* text)
     if (std::from_chars(start, p, value).ec != std::errc{})
         return 0.0;
     return value;
+}
+
+// The place of text among the blank-separated words, letter case aside; -1
+// when it is none of them.
+std::int32_t WordNumber(const char* words, const char* text)
+{
+    const std::string_view value(text);
+    std::int32_t number = 0;
+    for (std::string_view rest(words); !rest.empty(); ++number) {
+        const std::size_t blank = rest.find(' ');
+        const std::string_view word = rest.substr(0, blank);
+        if (word.size() == value.size() && std::equal(word.begin(), word.end(), value.begin(),
+                                                      [](char a, char b) { return a == ToLower(b); }))
+            return number;
+        rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    }
+    return -1;
 }
 
 // Stores the value in the row's field; the table's static check makes the
@@ -334,6 +374,10 @@ void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options
     case Switch: Store(option.field, options, ReadInteger(text) != 0); break;
     case Colour: Store(option.field, options, kavren::Rgb::FromHex(ParseHexColor(text))); break;
     case Text: Store(option.field, options, text); break;
+    case Word:
+        if (const std::int32_t n = WordNumber(option.values, text); n >= 0)
+            Store(option.field, options, n);
+        break;
     case Flag: Store(option.field, options, true); break;
     }
 }

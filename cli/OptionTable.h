@@ -23,6 +23,7 @@ enum class ValueKind {
     Colour,  // RRGGBB hexadecimal digits
     Text,    // taken unchanged
     Flag,    // no value: the option alone turns its bool field on
+    Word,    // one of the row's value words (any letter case), stored as its place in the list
 };
 
 // Whether the option reads a value text (every kind but actions and flags).
@@ -43,11 +44,12 @@ struct ValueRange {
 
 // The field of RunOptions an accepted value goes to. Integer options go to
 // numbers and to the named choices (an accepted number is one of its names).
-using OptionField = std::variant<std::monostate, std::int32_t RunOptions::*, double RunOptions::*,
-                                 float RunOptions::*, bool RunOptions::*, kavren::Rgb RunOptions::*,
-                                 std::string RunOptions::*, kavren::Symbology RunOptions::*,
-                                 kavren::Orientation RunOptions::*, kavren::BarcodeAlign RunOptions::*,
-                                 kavren::TextAlign RunOptions::*, kavren::Code128Set RunOptions::*>;
+using OptionField =
+    std::variant<std::monostate, std::int32_t RunOptions::*, double RunOptions::*, float RunOptions::*,
+                 bool RunOptions::*, kavren::Rgb RunOptions::*, std::string RunOptions::*,
+                 kavren::Symbology RunOptions::*, kavren::Orientation RunOptions::*,
+                 kavren::BarcodeAlign RunOptions::*, kavren::TextAlign RunOptions::*,
+                 kavren::Code128Set RunOptions::*, kavren::Format RunOptions::*, kavren::Unit RunOptions::*>;
 
 // What the parser returns for an option: its letter, or for an option with a
 // long name only an id above every character value.
@@ -58,6 +60,11 @@ enum OptionId : int {
     Gs1CheckOption,
     BatchOption,
     JobsOption,
+    FormatOption,
+    DpiOption,
+    UnitOption,
+    TransparentOption,
+    FontOption,
 };
 
 struct OptionSpec {
@@ -67,7 +74,8 @@ struct OptionSpec {
     ValueRange range;   // Integer and Real only
     OptionField field;  // what an accepted value sets; none for actions and for the
                         // options the run reads itself (--batch, --jobs)
-    const char* values; // the values the completion offers, blank-separated; null: taken from the range
+    const char* values; // the values the completion offers, blank-separated; null: taken from the range;
+                        // a Word option's words, in the order of its field's numbers
     const char*
         sample;       // a valid value other than the default (the fuzzer's seeds); null for actions and flags
     const char* help; // usage lines after the option column, '\n' between lines; null: not listed
@@ -87,7 +95,8 @@ extern const char* const KavrenOptionString;
 const LongOption* KavrenLongOptions();
 
 // Reads the value text as the row says and stores it when the row accepts
-// it; a value outside the range is ignored without a message.
+// it; a value outside the range (or no word of the list) is ignored without
+// a message. A Flag row takes no text (null).
 void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options);
 
 // The usage text's option lines in table order: the option column padded to

@@ -15,9 +15,6 @@
 
 namespace {
 
-// The drawing engine's value of pi for text angles.
-constexpr double kPi = 3.1415926;
-
 // A bar's box in image coordinates: the frame maps corner to corner.
 ImageBox ToImageBox(const Layout& layout, const BarBox& bar)
 {
@@ -94,14 +91,6 @@ std::size_t DrawnLength(const std::string& text)
     return strnlen(text.c_str(), text.size());
 }
 
-// The angle the raster text is drawn at, in radians counter-clockwise; other
-// orientations are laid out like 0 (ToImage), so their text too.
-double RunAngle(std::int32_t orientation)
-{
-    const bool known = orientation == 90 || orientation == 180 || orientation == 270;
-    return known ? orientation * kPi / 180.0 : 0.0;
-}
-
 } // namespace
 
 ImageBox FrameBox(const Layout& layout)
@@ -161,7 +150,7 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
     CFontFace face;
     if (face.Open(options.fontPath) != 0)
         return false;
-    const double angle = RunAngle(layout.orientation);
+    const double angle = TextAngle(layout.orientation);
     for (const TextRun& run : layout.texts) {
         // Placed from (0, 0) and moved to the run's exact start: every step of
         // the placement is relative to its start point.

@@ -70,15 +70,28 @@ Options:
 
 // ...followed by the lines of the options added since, in the same layout.
 const std::string Usage =
-    ClassicUsage + "      --version     Print the version and exit.\n"
-                   "      --gs1-check   Check GS1 data (types 12, 15, 16) against the GS1 syntax\n"
-                   "                    instead of correcting it; a failure names the rule.\n"
-                   "      --batch       One barcode for each line of the file ('-': standard input).\n"
-                   "                    A line NAME<TAB>DATA names its file; otherwise a run of #\n"
-                   "                    in filename is the line number (else -N before the extension).\n"
-                   "                    Example: --batch labels.txt label-####.png\n"
-                   "      --jobs        Barcodes of a batch made at once. Default: processor cores\n"
-                   "                    Example: --jobs 4\n";
+    ClassicUsage +
+    "      --version     Print the version and exit.\n"
+    "      --gs1-check   Check GS1 data (types 12, 15, 16) against the GS1 syntax\n"
+    "                    instead of correcting it; a failure names the rule.\n"
+    "      --batch       One barcode for each line of the file ('-': standard input).\n"
+    "                    A line NAME<TAB>DATA names its file; otherwise a run of #\n"
+    "                    in filename is the line number (else -N before the extension).\n"
+    "                    Example: --batch labels.txt label-####.png\n"
+    "      --jobs        Barcodes of a batch made at once. Default: processor cores\n"
+    "                    Example: --jobs 4\n" +
+    R"(      --format      Output format, instead of the file name's extension.
+                    Possible Values: png, svg, eps
+                    Example: --format svg
+      --dpi         Resolution in dots per inch (default 96); the PNG records it.
+                    Possible Values: 1..100000
+                    Example: --dpi 600
+      --unit        Unit of -n, -x and -y. Possible Values: px, mm, in, mil
+                    Example: --unit mm -n 0.33
+      --transparent Transparent background.
+      --font        TrueType/OpenType font file for the text.
+                    Example: --font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+)";
 
 std::string Failure(const std::string& message)
 {

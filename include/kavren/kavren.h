@@ -82,8 +82,14 @@ enum class Code128Set : std::int32_t { Auto = 0, A = 1, B = 2, C = 3 };
 
 // What Render writes into Result::bytes.
 enum class Format : std::int32_t {
-    Png = 0, // an 8-bit RGB PNG file
+    Png = 0, // an 8-bit RGB PNG file (RGBA when transparent)
+    Svg = 1, // a standalone SVG 1.1 document, text as glyph outlines
+    Eps = 2, // Encapsulated PostScript 3.0, text as glyph outlines
 };
+
+// The unit of xDimension, width and height; other than pixels they are
+// converted at the resolution (Options::dpi).
+enum class Unit : std::int32_t { Pixels = 0, Millimetres = 1, Inches = 2, Mils = 3 };
 
 struct Rgb {
     std::uint8_t red = 0;
@@ -103,19 +109,28 @@ struct Rgb {
 // ranges read the same constants).
 inline constexpr float kMinWideToNarrow = 2.0F;      // below 2 a reader cannot tell wide from narrow
 inline constexpr std::int32_t kMaxBarReduction = 99; // percent of a module, either way
+inline constexpr std::int32_t kDefaultDpi = 96;      // the resolution when none is given
+inline constexpr std::int32_t kMaxDpi = 100000;
 
 // One barcode. Plain value: copy it, change the data, render it anywhere.
 struct Options {
     Symbology symbology = Symbology::Code128;
     std::string data = "1234567"; // any bytes; what each symbology accepts is its own rule
 
-    // Image size in pixels; 0 is "not given". The side along the reading
+    // Image size in `unit`s; 0 is "not given". The side along the reading
     // direction (the width at 0 and 180 degrees), when given, fixes the image
     // and the widest whole-pixel module that fits is taken; when not given, it
-    // follows from xDimension. The side across it is 200 when not given.
+    // follows from xDimension. The side across it is 200 pixels when not given.
     std::int32_t width = 0;
     std::int32_t height = 0;
-    double xDimension = 2.0; // module width in pixels, above 0; rounded to whole pixels
+    // Module width in `unit`s, above 0. The PNG rounds it to whole pixels; SVG
+    // and EPS at a physical unit keep it exact.
+    double xDimension = 2.0;
+    Unit unit = Unit::Pixels;
+    // Dots per inch, 1..kMaxDpi; 0 is "not given": kDefaultDpi, and the PNG
+    // states no resolution (pHYs). Physical units convert at it, and the font
+    // height is in points at it, so text keeps its physical size.
+    std::int32_t dpi = 0;
 
     Orientation orientation = Orientation::Deg0;
     Rgb background{255, 255, 255};
@@ -135,13 +150,19 @@ struct Options {
     Code128Set code128Set = Code128Set::Auto;
     float wideToNarrow = 2.5F;     // wide element in narrow modules, kMinWideToNarrow and above
     std::int32_t barReduction = 0; // percent of a module taken from each bar, ±kMaxBarReduction
-    std::int32_t fontHeight = 14;  // points at 96 dpi, 1 and above
+    std::int32_t fontHeight = 14;  // points at the resolution, 1 and above
+    // A TrueType or OpenType file for the text; empty: the embedded font. A
+    // font that cannot be loaded fails the render with CantInitPng.
+    std::string font;
     // GS1 data (UCC/EAN-128, SSCC-18, EAN-14) checked against the GS1 syntax
     // instead of corrected: a failure is Status::InvalidText with the rule in
     // Result::detail, e.g. "AI (17): 261332 is not a date".
     bool gs1Check = false;
 
     Format format = Format::Png;
+    // No background: the PNG is RGBA with the background at alpha 0 (bars
+    // opaque, the text's anti-aliasing in alpha); SVG and EPS leave it out.
+    bool transparent = false;
     // The time written into the PNG (tIME and "Creation Time"), seconds since
     // 1970 UTC; the time of the render when not given. Give it to get the
     // same bytes from every render.
