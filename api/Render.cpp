@@ -25,7 +25,10 @@ namespace {
 // transparent, it starts as the background colour at alpha 0 instead.
 constexpr Colour kRasterWhite = 0xffffff;
 constexpr int kDefaultCompression = -2;
-// The side of the image not given and not following from the x-dimension.
+// The side of the image not given and not following from the x-dimension:
+// pixels, or with a physical unit the physical size of as many pixels at the
+// default resolution (about 52.9 mm), which the text of the default font
+// height fits into at any resolution.
 constexpr std::int32_t kDefaultSide = 200;
 // Vector coordinates carry six decimals: an exact module of at least 1/100
 // pixel keeps four significant digits in every bar edge.
@@ -58,6 +61,14 @@ SizeUnit ToSizeUnit(Unit unit)
 std::int32_t Resolution(const Options& o)
 {
     return o.dpi > 0 ? o.dpi : kDefaultDpi;
+}
+
+// kDefaultSide in pixels at the resolution, exactly.
+double DefaultSide(const Options& o)
+{
+    if (o.unit == Unit::Pixels)
+        return kDefaultSide;
+    return static_cast<double>(kDefaultSide) * Resolution(o) / kDefaultDpi;
 }
 
 const char* FontPath(const Options& o)
@@ -189,7 +200,8 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area)
             return Status::InvalidArgument;
         (horizontal ? width : height) = static_cast<std::int32_t>(length);
     }
-    area = Rect{0, width > 0 ? width : kDefaultSide, 0, height > 0 ? height : kDefaultSide};
+    const std::int32_t side = RoundHalfAway(DefaultSide(o));
+    area = Rect{0, width > 0 ? width : side, 0, height > 0 ? height : side};
     return Status::Ok;
 }
 
@@ -232,7 +244,7 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
         return static_cast<Status>(sym.BuildLayout(&area, measure, layout));
     }
     const double module = SizeToPixels(o.xDimension, dpi, ToSizeUnit(o.unit));
-    double thickness = kDefaultSide;
+    double thickness = DefaultSide(o);
     if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
         thickness = SizeToPixels(across, dpi, ToSizeUnit(o.unit));
     if (!(module >= kMinExactModule && std::isfinite(thickness)))

@@ -77,9 +77,25 @@ int CFontFace::Open(const char* fontPath)
     return 0;
 }
 
+namespace {
+
+// The font height's share of the band in pixels: the font height itself at
+// 96 dpi, where the band was first defined, and as many times more as the
+// resolution is higher, so the band keeps its physical size with the text.
+std::int64_t BandFontHeight(int fontHeight, int verticalDpi)
+{
+    constexpr std::int64_t kBandDpi = 96;
+    if (verticalDpi <= 0 || verticalDpi == kBandDpi)
+        return fontHeight;
+    return (std::int64_t{fontHeight} * verticalDpi + kBandDpi / 2) / kBandDpi;
+}
+
+} // namespace
+
 std::int32_t MeasureTextBand(FT_FaceRec_* face, int fontHeight, int horizontalDpi, int verticalDpi)
 {
-    const std::int64_t fallback = std::int64_t{fontHeight} * 3 / 2;
+    const std::int64_t height = BandFontHeight(fontHeight, verticalDpi);
+    const std::int64_t fallback = height * 3 / 2;
     if (!face)
         return ClampToInt32(fallback);
     // Points at the given resolution: at 96 dpi the em is fontHeight x 96 / 72 pixels.
@@ -93,7 +109,7 @@ std::int32_t MeasureTextBand(FT_FaceRec_* face, int fontHeight, int horizontalDp
         return ClampToInt32(fallback);
     const FT_Glyph_Metrics& metrics = face->glyph->metrics;
     const std::int64_t descent = (metrics.height - metrics.horiBearingY) / 64;
-    return ClampToInt32(fontHeight + 2 * descent);
+    return ClampToInt32(height + 2 * descent);
 }
 
 void PlaceGlyphs(FT_FaceRec_* face, int horizontalDpi, int verticalDpi, const unsigned char* text,
@@ -104,7 +120,7 @@ void PlaceGlyphs(FT_FaceRec_* face, int horizontalDpi, int verticalDpi, const un
         return;
     const FT_Int32 loadFlags = FT_LOAD_DEFAULT | (outlinesOnly ? FT_LOAD_NO_BITMAP : 0);
     const std::int32_t textHeight = MeasureTextBand(face, fontHeight, horizontalDpi, verticalDpi);
-    const std::int64_t descent = (std::int64_t{textHeight} - fontHeight) / 2;
+    const std::int64_t descent = (std::int64_t{textHeight} - BandFontHeight(fontHeight, verticalDpi)) / 2;
     if (!std::isfinite(angle))
         angle = 0.0;
     const double c = std::cos(angle);

@@ -32,7 +32,8 @@ class CFontFace {
 
 // Height of the text band: the font height plus the descent of 'j' above and
 // below; 1.5 x fontHeight when the face cannot tell. fontHeight is in points at
-// the given resolution. Leaves that character size set on the face.
+// the given resolution, and its share of the band is fontHeight pixels at
+// 96 dpi, scaled with the resolution. Leaves that character size set on the face.
 std::int32_t MeasureTextBand(FT_FaceRec_* face, int fontHeight, int horizontalDpi, int verticalDpi);
 
 // One glyph, loaded scaled and rotated with the sub-pixel part of its pen

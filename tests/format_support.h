@@ -1,5 +1,5 @@
-// Helpers of the output-format suites: one valid sample per symbology,
-// renders through the library into files, and the bar pixels of a picture.
+// Helpers of the output-format suites: options of a valid sample per
+// symbology, renders through the library into files, and the bar pixels of a picture.
 #pragma once
 
 #include "kavren/kavren.h"
@@ -13,38 +13,11 @@
 
 namespace kt {
 
-// Data each symbology accepts, by symbology number (as the gallery draws them).
-inline const char* const kSampleData[] = {
-    "1234567",
-    "1234567",
-    "CODE39",
-    "Code39ext",
-    "123-45",
-    "A40156B",
-    "1234567",
-    "Kavren-128",
-    "12",
-    "52495",
-    "9638507",
-    "590123412345",
-    "1234567890123",
-    "03600029145",
-    "04210000526",
-    "<AI01>12345678901231<AI10>ABC",
-    "0034012345678901234",
-    "12345",
-    "12345",
-    "CODE93",
-    "Code 93~0D",
-    "1540014128876",
-};
-static_assert(std::size(kSampleData) == 22);
-
 inline kavren::Options SampleOptions(int symbology, int orientation)
 {
     kavren::Options o;
     o.symbology = static_cast<kavren::Symbology>(symbology);
-    o.data = kSampleData[symbology];
+    o.data = SymbologySamples().at(static_cast<std::size_t>(symbology)).Valid();
     o.orientation = static_cast<kavren::Orientation>(orientation);
     o.height = orientation == 0 || orientation == 180 ? 100 : 0;
     o.width = orientation == 0 || orientation == 180 ? 0 : 100;
