@@ -23,6 +23,9 @@ int main(int argc, char* argv[])
     }
     options.textAlign = kavren::TextAlign::EanLeadingOutside;
     options.xDimension = 3;
+    // Reproducible files: the PNG time stamp from SOURCE_DATE_EPOCH when set.
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"))
+        options.timestamp = std::strtoll(epoch, nullptr, 10);
 
     const kavren::Result result = kavren::Render(options);
     if (!result) {
