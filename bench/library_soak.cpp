@@ -41,7 +41,7 @@ const char* const kSampleData[] = {
     "1540014128876",
 };
 
-const kavren::Format kFormats[] = {kavren::Format::Png};
+const kavren::Format kFormats[] = {kavren::Format::Png, kavren::Format::Svg, kavren::Format::Eps};
 
 long ResidentKiB()
 {

@@ -56,9 +56,10 @@ const char* const kSampleData[] = {
 };
 static_assert(std::size(kSampleData) == 22);
 
-// Every symbology, each in three sets of options: the defaults; rotated with
+// Every symbology, each in five sets of options: the defaults; rotated with
 // colours, centred text and a fractional ratio; a fixed image with a
-// fractional x-dimension that the fixed size overrides.
+// fractional x-dimension that the fixed size overrides; SVG and transparent
+// EPS at 0.33 mm modules.
 std::vector<Options> Jobs()
 {
     std::vector<Options> jobs;
@@ -80,6 +81,18 @@ std::vector<Options> Jobs()
         o.height = 130;
         o.fontHeight = 11;
         o.barReduction = 15;
+        jobs.push_back(o);
+        // Vector documents at an exact physical module: their numbers carry
+        // fractions, which a decimal-comma locale must not touch.
+        o.width = 0;
+        o.height = 0;
+        o.unit = kavren::Unit::Millimetres;
+        o.dpi = 600;
+        o.xDimension = 0.33;
+        o.format = kavren::Format::Svg;
+        jobs.push_back(o);
+        o.format = kavren::Format::Eps;
+        o.transparent = true;
         jobs.push_back(o);
     }
     return jobs;
