@@ -25,9 +25,11 @@ CBarcodeSymEAN13::CBarcodeSymEAN13(const CBarcodeSettings& settings) : CBarcodeS
 
 bool CBarcodeSymEAN13::Validate()
 {
-    return IsDigitText(m_Data, 12, 13);
+    std::string main;
+    return SplitAddOn(main) && IsDigitText(main, 12, 13);
 }
 
+// The main digits are a prefix of m_Data, also with an add-on.
 // A 13th digit is replaced by the computed check digit, never compared.
 void CBarcodeSymEAN13::LoadData()
 {
@@ -60,5 +62,6 @@ bool CBarcodeSymEAN13::Encode()
     for (std::size_t i = 7; i <= 12; ++i)
         EncodeEanDigit(m_Pattern, m_DataBytes[i] - '0', colour);
     AppendElements(m_Pattern, EanNormalGuard);
+    EncodeAddOn();
     return true;
 }

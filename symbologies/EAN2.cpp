@@ -22,17 +22,22 @@ bool CBarcodeSymEAN2::Validate()
     return IsDigitText(m_Data, 2, 2);
 }
 
+void EncodeEan2(std::vector<std::uint8_t>& pattern, const std::string& digits)
+{
+    const int first = digits[0] - '0';
+    const int second = digits[1] - '0';
+    const auto& parity = AddOn2Parity[static_cast<std::size_t>((first * 10 + second) % 4)];
+    bool colour = false;
+    AppendElements(pattern, AddOnStart);
+    EncodeEanParityDigit(pattern, first, parity[0] != 0, colour);
+    AppendElements(pattern, AddOnSeparator);
+    EncodeEanParityDigit(pattern, second, parity[1] != 0, colour);
+}
+
 bool CBarcodeSymEAN2::Encode()
 {
     if (!Prepare())
         return false;
-    const int first = m_DataBytes[0] - '0';
-    const int second = m_DataBytes[1] - '0';
-    const auto& parity = AddOn2Parity[static_cast<std::size_t>((first * 10 + second) % 4)];
-    bool colour = false;
-    AppendElements(m_Pattern, AddOnStart);
-    EncodeEanParityDigit(m_Pattern, first, parity[0] != 0, colour);
-    AppendElements(m_Pattern, AddOnSeparator);
-    EncodeEanParityDigit(m_Pattern, second, parity[1] != 0, colour);
+    EncodeEan2(m_Pattern, m_DataBytes);
     return true;
 }

@@ -3,6 +3,10 @@
 
 #include "symbologies/EanUpc.h"
 
+// Appends the 20 modules of the two-digit add-on for `digits` (two digits,
+// already validated): start 1011, first digit, delineator 01, second digit.
+void EncodeEan2(std::vector<std::uint8_t>& pattern, const std::string& digits);
+
 class CBarcodeSymEAN2 : public CBarcodeSym {
   public:
     explicit CBarcodeSymEAN2(const CBarcodeSettings& settings);

@@ -21,18 +21,23 @@ bool CBarcodeSymEAN5::Validate()
     return IsDigitText(m_Data, 5, 5);
 }
 
+void EncodeEan5(std::vector<std::uint8_t>& pattern, const std::string& digits)
+{
+    // The five-digit add-on parities are columns 1..5 of the UPC-E table.
+    const auto& parity = UpcEParity[static_cast<std::size_t>(AddOnChecksum(digits))];
+    bool colour = false;
+    AppendElements(pattern, AddOnStart);
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (i > 0)
+            AppendElements(pattern, AddOnSeparator);
+        EncodeEanParityDigit(pattern, digits[i] - '0', parity[i + 1] != 0, colour);
+    }
+}
+
 bool CBarcodeSymEAN5::Encode()
 {
     if (!Prepare())
         return false;
-    // The five-digit add-on parities are columns 1..5 of the UPC-E table.
-    const auto& parity = UpcEParity[static_cast<std::size_t>(AddOnChecksum(m_DataBytes))];
-    bool colour = false;
-    AppendElements(m_Pattern, AddOnStart);
-    for (std::size_t i = 0; i < 5; ++i) {
-        if (i > 0)
-            AppendElements(m_Pattern, AddOnSeparator);
-        EncodeEanParityDigit(m_Pattern, m_DataBytes[i] - '0', parity[i + 1] != 0, colour);
-    }
+    EncodeEan5(m_Pattern, m_DataBytes);
     return true;
 }

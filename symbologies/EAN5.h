@@ -6,6 +6,9 @@
 
 // (3 x (d1 + d3 + d5) + 9 x (d2 + d4)) mod 10 of the five digits d1..d5.
 int AddOnChecksum(const std::string& text);
+// Appends the 47 modules of the five-digit add-on for `digits` (five digits,
+// already validated): start 1011, then the digits with a delineator 01 between.
+void EncodeEan5(std::vector<std::uint8_t>& pattern, const std::string& digits);
 
 class CBarcodeSymEAN5 : public CBarcodeSym {
   public:

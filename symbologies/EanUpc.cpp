@@ -1,6 +1,8 @@
 #include "symbologies/EanUpc.h"
 
 #include "symbologies/CharTable.h"
+#include "symbologies/EAN2.h"
+#include "symbologies/EAN5.h"
 
 #include <cstring>
 
@@ -151,14 +153,35 @@ void CBarcodeSym::LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const
         run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false);
 }
 
-CBarcodeSymEanUpcHalves::CBarcodeSymEanUpcHalves(const CBarcodeSettings& settings, std::size_t halfDigits)
-    : CBarcodeSymEanUpc(settings), m_DataDigits(2 * halfDigits - 1)
+bool CBarcodeSymEanUpc::SplitAddOn(std::string& main)
+{
+    const std::size_t plus = m_Data.find('+');
+    main = m_Data.substr(0, plus);
+    m_AddOn = plus == std::string::npos ? std::string() : m_Data.substr(plus + 1);
+    return plus == std::string::npos || IsDigitText(m_AddOn, 2, 5);
+}
+
+void CBarcodeSymEanUpc::EncodeAddOn()
+{
+    m_AddOnPattern.clear();
+    if (m_AddOn.size() == 2)
+        EncodeEan2(m_AddOnPattern, m_AddOn);
+    else if (m_AddOn.size() == 5)
+        EncodeEan5(m_AddOnPattern, m_AddOn);
+}
+
+CBarcodeSymEanUpcHalves::CBarcodeSymEanUpcHalves(const CBarcodeSettings& settings, std::size_t halfDigits,
+                                                 bool takesAddOn)
+    : CBarcodeSymEanUpc(settings), m_DataDigits(2 * halfDigits - 1), m_TakesAddOn(takesAddOn)
 {
 }
 
 bool CBarcodeSymEanUpcHalves::Validate()
 {
-    return IsDigitText(m_Data, m_DataDigits, m_DataDigits + 1);
+    std::string main = m_Data;
+    if (m_TakesAddOn && !SplitAddOn(main))
+        return false;
+    return IsDigitText(main, m_DataDigits, m_DataDigits + 1);
 }
 
 char CBarcodeSymEanUpcHalves::CheckChar() const
@@ -198,5 +221,6 @@ bool CBarcodeSymEanUpcHalves::Encode()
         }
     }
     AppendElements(m_Pattern, EanNormalGuard);
+    EncodeAddOn();
     return true;
 }

@@ -38,6 +38,11 @@ void AppendElements(std::vector<std::uint8_t>& pattern, const std::array<std::ui
     pattern.insert(pattern.end(), elements.begin(), elements.end());
 }
 
+// Space between a main EAN/UPC symbol and its add-on, in modules: the GS1
+// General Specifications allow 7 to 12 after EAN-13 and 9 to 12 after UPC-A
+// and UPC-E; 9 lies in both.
+inline constexpr std::int32_t AddOnGapModules = 9;
+
 // The four symbologies whose human-readable digits are laid out in groups
 // under the bars (and, in text modes 4 and 5, beside them).
 class CBarcodeSymEanUpc : public CBarcodeSym {
@@ -45,15 +50,30 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     using CBarcodeSym::CBarcodeSym;
     // Digit groups with guards shown or in text modes 4 to 6, else the plain text.
     void LayoutText(const LayoutMetrics& g, Layout& out) const override;
+
+    // The digits of an attached add-on (after '+' in the data text), empty
+    // when there is none; its pattern, drawn AddOnGapModules after the main
+    // symbol's last module.
+    std::string m_AddOn;
+    std::vector<std::uint8_t> m_AddOnPattern;
+
+  protected:
+    // Splits m_Data at its '+': `main` gets the text before it (all of it when
+    // there is none) and m_AddOn the digits after it. False when anything
+    // follows the '+' but 2 or 5 digits.
+    bool SplitAddOn(std::string& main);
+    // Rebuilds m_AddOnPattern from m_AddOn; every Encode ends with it.
+    void EncodeAddOn();
 };
 
 // EAN-8 and UPC-A, one body: two halves of `halfDigits` digits, the last one
 // the check digit (weights 3, 1, ... from the first), set A on the left half
 // and set C on the right. A typed check digit is replaced by the computed one,
-// never compared.
+// never compared. With `takesAddOn` (UPC-A) the data may end in an add-on.
 class CBarcodeSymEanUpcHalves : public CBarcodeSymEanUpc {
   public:
-    CBarcodeSymEanUpcHalves(const CBarcodeSettings& settings, std::size_t halfDigits);
+    CBarcodeSymEanUpcHalves(const CBarcodeSettings& settings, std::size_t halfDigits,
+                            bool takesAddOn = false);
     bool Encode() override;
     bool Validate() override;
     void LoadData() override;
@@ -62,4 +82,5 @@ class CBarcodeSymEanUpcHalves : public CBarcodeSymEanUpc {
   private:
     char CheckChar() const;
     const std::size_t m_DataDigits; // digits before the check digit
+    const bool m_TakesAddOn;
 };

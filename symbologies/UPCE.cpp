@@ -46,13 +46,14 @@ bool CBarcodeSymUPCE::CompressUpcA(const std::string& upcA, std::string& sixDigi
 
 bool CBarcodeSymUPCE::Validate()
 {
-    if (!IsDigitText(m_Data, 11, 12))
+    std::string main;
+    if (!SplitAddOn(main) || !IsDigitText(main, 11, 12))
         return false;
-    m_NumberSystem = static_cast<std::int8_t>(m_Data[0] - '0');
+    m_NumberSystem = static_cast<std::int8_t>(main[0] - '0');
     if (m_NumberSystem != 0 && m_NumberSystem != 1)
         return false;
     std::string sixDigits;
-    if (!CompressUpcA(m_Data, sixDigits))
+    if (!CompressUpcA(main, sixDigits))
         return false;
     m_DataBytes = sixDigits;
     return true;
@@ -84,5 +85,6 @@ bool CBarcodeSymUPCE::Encode()
     for (std::size_t i = 0; i < 6; ++i)
         EncodeEanParityDigit(m_Pattern, m_DataBytes[i] - '0', (parity[i] != 0) != invert, colour);
     AppendElements(m_Pattern, UpcEEndPattern);
+    EncodeAddOn();
     return true;
 }
