@@ -160,7 +160,9 @@ std::int32_t CBarcodeSym::GetSymbolLength(int moduleWidth) const
     if (moduleWidth < 0)
         return Int32Max;
     const std::int64_t wide = GetWideWidth(moduleWidth);
-    std::int64_t total = 2 * static_cast<std::int64_t>(GetQuietZoneWidth(moduleWidth));
+    const AddedModules added = GetAddedModules();
+    std::int64_t total = 2 * static_cast<std::int64_t>(GetQuietZoneWidth(moduleWidth)) +
+                         (static_cast<std::int64_t>(added.before) + added.after) * moduleWidth;
     if (total >= Int32Max)
         return Int32Max;
     for (const std::uint8_t code : m_Pattern) {
@@ -182,8 +184,9 @@ std::int32_t CBarcodeSym::GetFreeSpace(int moduleWidth, int width, int height) c
 
 bool CBarcodeSym::FitsInto(int moduleWidth, int width, int height) const
 {
-    const std::int32_t cross = ReadsVertically() ? width : height;
-    return GetFreeSpace(moduleWidth, width, height) >= 0 && cross > m_TextHeight;
+    const std::int64_t cross = ReadsVertically() ? width : height;
+    const std::int64_t across = 2 * static_cast<std::int64_t>(GetAddedModules().across) * moduleWidth;
+    return GetFreeSpace(moduleWidth, width, height) >= 0 && cross > m_TextHeight + across;
 }
 
 bool CBarcodeSym::FitsCurrentArea() const
@@ -195,7 +198,13 @@ std::int32_t CBarcodeSym::FindModuleWidth(const Size* area) const
 {
     if (area == nullptr)
         return -1;
-    const auto freeSpace = [&](std::int64_t m) {
+    // What is added across grows with the module too: a width whose bars
+    // would leave no room across does not fit (the text band as measured).
+    const std::int64_t acrossModules = 2 * static_cast<std::int64_t>(GetAddedModules().across);
+    const std::int64_t cross = ReadsVertically() ? area->width : area->height;
+    const auto freeSpace = [&](std::int64_t m) -> std::int32_t {
+        if (acrossModules > 0 && cross <= m_TextHeight + acrossModules * m)
+            return std::numeric_limits<std::int32_t>::min();
         return GetFreeSpace(static_cast<int>(m), area->width, area->height);
     };
     std::int32_t previous = freeSpace(1);
@@ -242,7 +251,8 @@ bool CBarcodeSym::IsKnownOrientation(std::int32_t orientation)
 double CBarcodeSym::GetExactSymbolLength(double moduleWidth) const
 {
     const LayoutMetrics g = GetExactMetrics(moduleWidth, 0.0);
-    double total = 2.0 * g.quietZone;
+    const AddedModules added = GetAddedModules();
+    double total = 2.0 * g.quietZone + (static_cast<double>(added.before) + added.after) * moduleWidth;
     for (const std::uint8_t code : m_Pattern)
         total += ElementLength(code, g.module, g.wide);
     return total;
@@ -318,8 +328,8 @@ int CBarcodeSym::BuildLayout(const Rect* area, const TextMeasure& measure, Layou
     m_AreaWidth = Clamp32(static_cast<std::int64_t>(area->right) - area->left);
     m_AreaHeight = Clamp32(static_cast<std::int64_t>(area->bottom) - area->top);
     const Size size{m_AreaWidth, m_AreaHeight};
-    m_ModuleWidth = FindModuleWidth(&size);
     m_TextHeight = m_ShowText && measure ? measure(m_FontHeight) : 0;
+    m_ModuleWidth = FindModuleWidth(&size);
     if (!FitsCurrentArea())
         return 5;
     if (!m_Valid)
@@ -342,7 +352,9 @@ int CBarcodeSym::BuildExactLayout(double moduleWidth, double thickness, double t
 {
     const double band = m_ShowText ? textBand : 0.0;
     const double length = GetExactSymbolLength(moduleWidth);
-    if (!(moduleWidth > 0.0) || !(band >= 0.0) || !(thickness > band) || !std::isfinite(thickness) ||
+    const AddedModules added = GetAddedModules();
+    const double across = 2.0 * added.across * moduleWidth;
+    if (!(moduleWidth > 0.0) || !(band >= 0.0) || !(thickness > band + across) || !std::isfinite(thickness) ||
         !std::isfinite(length))
         return 5;
     if (!m_Valid)
@@ -358,7 +370,7 @@ int CBarcodeSym::BuildExactLayout(double moduleWidth, double thickness, double t
     LayoutMetrics g = GetExactMetrics(moduleWidth, band);
     // As GetBarsOrigin: no free space to align in; an unknown orientation
     // leaves the origin at the corner.
-    g.originAlong = IsKnownOrientation(m_Orientation) ? g.quietZone : 0.0;
+    g.originAlong = IsKnownOrientation(m_Orientation) ? g.quietZone + added.before * moduleWidth : 0.0;
     LayoutBars(g, out);
     LayoutText(g, out);
     return 0;
@@ -385,10 +397,20 @@ void CBarcodeSym::AddBar(Layout& out, BarBox bar)
         out.bars.push_back(bar);
 }
 
+double CBarcodeSym::GetPatternLength(const LayoutMetrics& g) const
+{
+    double total = 0.0;
+    for (const std::uint8_t code : m_Pattern)
+        total += ElementLength(code, g.module, g.wide);
+    return total;
+}
+
 void CBarcodeSym::LayoutBars(const LayoutMetrics& g, Layout& out) const
 {
     const double th = g.textBand;
-    const double cross = out.thickness;
+    // What is added across (bearers) lies between the bars and the frame.
+    const double inset = GetAddedModules().across * g.module;
+    const double cross = out.thickness - 2.0 * inset;
     // Start points across the symbol: normal bars leave the whole text band
     // free, guard bars (with guards shown) only half of it.
     double guardCut = 0.0;
@@ -411,9 +433,10 @@ void CBarcodeSym::LayoutBars(const LayoutMetrics& g, Layout& out) const
         if (length == 0.0)
             continue;
         if (code == GUARD)
-            AddBar(out, {along, g.originAcross + guardShift, g.module - g.reduction, cross - guardCut});
+            AddBar(out,
+                   {along, g.originAcross + inset + guardShift, g.module - g.reduction, cross - guardCut});
         else if (IsBarElement(code))
-            AddBar(out, {along, g.originAcross + barShift, length - g.reduction, cross - th});
+            AddBar(out, {along, g.originAcross + inset + barShift, length - g.reduction, cross - th});
         along += length;
     }
 }
@@ -438,8 +461,9 @@ void CBarcodeSym::LayoutPlainText(const LayoutMetrics& g, const char* text, Layo
         // The box that covers the bars: the frame less the quiet zones and
         // the free space before the symbol.
         const double margin = g.quietZone + g.Half(g.freeSpace);
+        const AddedModules added = GetAddedModules();
         run.mode = m_TextAlign;
-        run.span = out.length - 2.0 * margin;
+        run.span = out.length - 2.0 * margin - (static_cast<double>(added.before) + added.after) * g.module;
     }
     out.texts.push_back(std::move(run));
 }
@@ -485,7 +509,8 @@ std::int32_t CBarcodeSym::GetBarsOrigin(const Rect* area, int* x, int* y)
         shift = freeSpace;
     else if (m_BarcodeAlign == 2)
         shift = freeSpace / 2;
-    const std::int64_t offset = shift + GetQuietZoneWidth(m_ModuleWidth);
+    const std::int64_t offset = shift + GetQuietZoneWidth(m_ModuleWidth) +
+                                static_cast<std::int64_t>(GetAddedModules().before) * m_ModuleWidth;
     std::int64_t originX = area->left;
     std::int64_t originY = area->top;
     switch (m_Orientation) {

@@ -64,6 +64,15 @@ struct LayoutMetrics {
     double Half(double value) const { return wholePixels ? std::trunc(value / 2.0) : value / 2.0; }
 };
 
+// Whole modules a symbology adds to its symbol beyond the pattern and the
+// quiet zones (an attached add-on, bearer bars). Lengths, fits, origins and
+// the text span all count them; the symbology lays out what is in them.
+struct AddedModules {
+    std::int32_t before = 0; // along the reading direction, before the leading quiet zone
+    std::int32_t after = 0;  // along it, after the pattern's last element
+    std::int32_t across = 0; // across it, on each side of the bars (the text band stays outside)
+};
+
 class CBarcodeSym : public CBarcodeSettings {
   public:
     explicit CBarcodeSym(const CBarcodeSettings& settings);
@@ -106,6 +115,8 @@ class CBarcodeSym : public CBarcodeSettings {
     virtual std::int32_t GetBarsOrigin(const Rect* area, int* x, int* y);
     virtual void LoadData();
     virtual void BuildDisplayText();
+    // What the symbology adds around its pattern; nothing by default.
+    virtual AddedModules GetAddedModules() const { return {}; }
 
     // Validate, then LoadData and BuildDisplayText, then an empty pattern.
     bool Prepare();
@@ -150,6 +161,8 @@ class CBarcodeSym : public CBarcodeSettings {
     // the orientation is none of the four.
     static void AddBar(Layout& out, BarBox bar);
     static bool IsKnownOrientation(std::int32_t orientation);
+    // The pattern's length in the layout's unit: no quiet zones, nothing added.
+    double GetPatternLength(const LayoutMetrics& g) const;
 
     // Wide element W = RoundHalfAway(m_WideToNarrow x m), never negative.
     std::int32_t GetWideWidth(int moduleWidth) const;

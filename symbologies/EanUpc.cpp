@@ -72,6 +72,62 @@ void CBarcodeSymEanUpc::LayoutText(const LayoutMetrics& g, Layout& out) const
         LayoutEanUpcText(g, out);
     else
         LayoutPlainText(g, m_DisplayText.c_str(), out);
+    if (m_AddOnPattern.empty() || !IsKnownOrientation(out.orientation))
+        return;
+    // The add-on digits spread over its bars as a digit group is, beside them
+    // across (above them with the text below the main symbol).
+    constexpr int TextModeSpread = 3;
+    const AddOnPlace place = PlaceAddOn(g, out);
+    const double modules = GetAddedModules().after - AddOnGapModules;
+    LayoutTextRun(g, place.textLine, m_AddOn.c_str(), static_cast<int>(m_AddOn.size()),
+                  place.along - g.originAlong, modules * g.module, TextModeSpread, true, out);
+}
+
+AddedModules CBarcodeSymEanUpc::GetAddedModules() const
+{
+    AddedModules added;
+    if (m_AddOnPattern.empty())
+        return added;
+    added.after = AddOnGapModules;
+    for (const std::uint8_t code : m_AddOnPattern)
+        added.after += GetElementLength(code, 1);
+    return added;
+}
+
+// As printed on books (GS1 General Specifications, add-on symbols): the add-on
+// bars end where the main guard bars end, and with the text shown its digits
+// stand beside them, level with the main bars' edge on the other side.
+CBarcodeSymEanUpc::AddOnPlace CBarcodeSymEanUpc::PlaceAddOn(const LayoutMetrics& g, const Layout& out) const
+{
+    const double th = m_ShowText ? g.textBand : 0.0;
+    const double guardCut = m_ShowText && m_ShowGuards ? g.Half(th) : th;
+    AddOnPlace place{};
+    place.along = g.originAlong + GetPatternLength(g) + AddOnGapModules * g.module;
+    if (m_TextBelow) {
+        place.barsFrom = g.originAcross + th;
+        place.barsTo = g.originAcross + out.thickness - guardCut;
+        place.textLine = g.originAcross + th;
+    } else {
+        place.barsFrom = g.originAcross + guardCut;
+        place.barsTo = g.originAcross + out.thickness - th;
+        place.textLine = g.originAcross + out.thickness;
+    }
+    return place;
+}
+
+void CBarcodeSymEanUpc::LayoutBars(const LayoutMetrics& g, Layout& out) const
+{
+    CBarcodeSym::LayoutBars(g, out);
+    if (m_AddOnPattern.empty())
+        return;
+    const AddOnPlace place = PlaceAddOn(g, out);
+    double along = place.along;
+    for (const std::uint8_t code : m_AddOnPattern) {
+        const double length = GetElementLength(code, 1) * g.module;
+        if (IsBarElement(code))
+            AddBar(out, {along, place.barsFrom, length - g.reduction, place.barsTo - place.barsFrom});
+        along += length;
+    }
 }
 
 namespace {

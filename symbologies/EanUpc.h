@@ -50,6 +50,10 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     using CBarcodeSym::CBarcodeSym;
     // Digit groups with guards shown or in text modes 4 to 6, else the plain text.
     void LayoutText(const LayoutMetrics& g, Layout& out) const override;
+    // The attached add-on: the gap and its modules after the main symbol, its
+    // bars and its digits beside the main bars.
+    AddedModules GetAddedModules() const override;
+    void LayoutBars(const LayoutMetrics& g, Layout& out) const override;
 
     // The digits of an attached add-on (after '+' in the data text), empty
     // when there is none; its pattern, drawn AddOnGapModules after the main
@@ -64,6 +68,12 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     bool SplitAddOn(std::string& main);
     // Rebuilds m_AddOnPattern from m_AddOn; every Encode ends with it.
     void EncodeAddOn();
+    // Where an attached add-on lies: along, from its first module; across, its
+    // bars from barsFrom to barsTo and its digits' descender line.
+    struct AddOnPlace {
+        double along, barsFrom, barsTo, textLine;
+    };
+    AddOnPlace PlaceAddOn(const LayoutMetrics& g, const Layout& out) const;
 };
 
 // EAN-8 and UPC-A, one body: two halves of `halfDigits` digits, the last one
