@@ -111,6 +111,10 @@ std::string FindInvalidOption(const Options& o)
         return "barReduction must be within -" + Number(kMaxBarReduction) + ".." + Number(kMaxBarReduction);
     if (o.fontHeight < 1)
         return "fontHeight must be 1 or more";
+    if (o.bearer < Bearer::None || o.bearer > Bearer::Box)
+        return "bearer is none of the named styles";
+    if (o.bearerWidth < 1 || o.bearerWidth > kMaxBearerWidth)
+        return "bearerWidth must be within 1.." + Number(kMaxBearerWidth);
     if (o.timestamp && (*o.timestamp < 0 || *o.timestamp > kLastTimestamp))
         return "timestamp must be within the years 1970 to 9999";
     if (o.format < Format::Png || o.format > Format::Eps)
@@ -165,6 +169,8 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     sym.m_EanTextFlush = o.eanTextFlush;
     sym.m_Gs1Check = o.gs1Check;
     sym.m_KeepBackground = o.transparent;
+    sym.m_Bearer = static_cast<BearerStyle>(o.bearer);
+    sym.m_BearerWidth = o.bearerWidth;
     sym.SetData(data);
 }
 

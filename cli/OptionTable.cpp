@@ -114,6 +114,12 @@ constexpr std::array Table{
     OptionSpec{FontOption, "font", Text, {}, &RunOptions::font, nullptr, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
                "TrueType/OpenType font file for the text.\n"
                "Example: --font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"},
+    // Read by Interleaved 2 of 5 and ITF-14; the other symbologies draw no bearers.
+    OptionSpec{BearerOption, "bearer", Word, {}, &RunOptions::bearer, "none bars box", "box",
+               "ITF-14 and Interleaved 2 of 5 bearer bars. Possible Values: none, bars, box\n"
+               "Example: --bearer box"},
+    OptionSpec{BearerWidthOption, "bearer-width", Integer, {1, kavren::kMaxBearerWidth}, &RunOptions::bearerWidth, nullptr, "8",
+               "Bearer bar width in modules. Possible Values: 1..100\nExample: --bearer-width 5"},
 };
 // clang-format on
 

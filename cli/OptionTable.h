@@ -49,7 +49,8 @@ using OptionField =
                  bool RunOptions::*, kavren::Rgb RunOptions::*, std::string RunOptions::*,
                  kavren::Symbology RunOptions::*, kavren::Orientation RunOptions::*,
                  kavren::BarcodeAlign RunOptions::*, kavren::TextAlign RunOptions::*,
-                 kavren::Code128Set RunOptions::*, kavren::Format RunOptions::*, kavren::Unit RunOptions::*>;
+                 kavren::Code128Set RunOptions::*, kavren::Format RunOptions::*, kavren::Unit RunOptions::*,
+                 kavren::Bearer RunOptions::*>;
 
 // What the parser returns for an option: its letter, or for an option with a
 // long name only an id above every character value.
@@ -65,6 +66,8 @@ enum OptionId : int {
     UnitOption,
     TransparentOption,
     FontOption,
+    BearerOption,
+    BearerWidthOption,
 };
 
 struct OptionSpec {

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <string>
 
+// Bearer bars of the Interleaved 2 of 5 family (GS1 General Specifications,
+// ITF-14): none, a bar along the top and the bottom, or a closed frame.
+enum class BearerStyle : std::int32_t { None = 0, Bars = 1, Box = 2 };
+
 // One barcode's settings. Plain value record: copies share nothing. The
 // symbology object inherits it, so the run driver writes these fields directly
 // on the live object.
@@ -36,6 +40,9 @@ class CBarcodeSettings {
     bool m_ConvertNonPrinting = true;  // control characters shown by name
     std::int32_t m_BarReduction = 0;   // percent of a module
     bool m_Gs1Check = false;           // GS1 data checked against the GS1 syntax, not corrected
+
+    BearerStyle m_Bearer = BearerStyle::None; // read by Interleaved 2 of 5 and ITF-14 only
+    std::int32_t m_BearerWidth = 5;           // in modules
 
     bool operator==(const CBarcodeSettings&) const = default;
 };

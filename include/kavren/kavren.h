@@ -80,6 +80,11 @@ enum class TextAlign : std::int32_t {
 // set at all: no Code 128 data can then be drawn (Status::InvalidText).
 enum class Code128Set : std::int32_t { Auto = 0, A = 1, B = 2, C = 3 };
 
+// Bearer bars of Interleaved 2 of 5 and ITF-14 (other symbologies draw none):
+// a bar of the bar colour along the top and the bottom of the bars, across
+// the symbol and its quiet zones, or a closed frame around bars and quiet zones.
+enum class Bearer : std::int32_t { None = 0, Bars = 1, Box = 2 };
+
 // What Render writes into Result::bytes.
 enum class Format : std::int32_t {
     Png = 0, // an 8-bit RGB PNG file (RGBA when transparent)
@@ -111,6 +116,7 @@ inline constexpr float kMinWideToNarrow = 2.0F;      // below 2 a reader cannot 
 inline constexpr std::int32_t kMaxBarReduction = 99; // percent of a module, either way
 inline constexpr std::int32_t kDefaultDpi = 96;      // the resolution when none is given
 inline constexpr std::int32_t kMaxDpi = 100000;
+inline constexpr std::int32_t kMaxBearerWidth = 100; // modules
 
 // One barcode. Plain value: copy it, change the data, render it anywhere.
 struct Options {
@@ -158,6 +164,8 @@ struct Options {
     // instead of corrected: a failure is Status::InvalidText with the rule in
     // Result::detail, e.g. "AI (17): 261332 is not a date".
     bool gs1Check = false;
+    Bearer bearer = Bearer::None; // part of the symbol's extent: sizes count them, the text stays outside
+    std::int32_t bearerWidth = 5; // in modules, 1..kMaxBearerWidth (GS1: at least twice the narrow bar)
 
     Format format = Format::Png;
     // No background: the PNG is RGBA with the background at alpha 0 (bars
