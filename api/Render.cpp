@@ -188,15 +188,16 @@ std::int32_t GivenSide(std::int32_t side, const Options& o)
 
 // The image in whole pixels, as the PNG draws it: fixed when its side along
 // the reading direction is given, else that side follows from the module
-// width, rounded to whole pixels as the engine rounds it.
-Status PixelArea(const Options& o, const CBarcode& manager, Rect& area)
+// width, rounded to whole pixels as the engine rounds it (`module`; 0 for
+// a fixed image).
+Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int32_t& module)
 {
+    module = 0;
     const bool horizontal = ReadsHorizontally(o.orientation);
     std::int32_t width = GivenSide(o.width, o);
     std::int32_t height = GivenSide(o.height, o);
     if ((horizontal ? width : height) == 0) {
         const std::int32_t dpi = Resolution(o);
-        std::int32_t module = 0;
         double length = 0.0;
         if (XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), horizontal, &module) != 0 ||
             manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
@@ -211,11 +212,20 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area)
     return Status::Ok;
 }
 
+// The x-dimension is drawn as asked or not at all: a symbol whose bars find
+// no room across at that width (beside bearer bars) must not be drawn
+// narrower in an image sized for the wider one. `module` 0: a fixed image.
+bool DrawnAsAsked(const CBarcodeSym& sym, std::int32_t module)
+{
+    return module <= 0 || sym.m_ModuleWidth == module;
+}
+
 // Size, draw, then encode into the sink; CantCloseFile when the encoding failed.
 Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink)
 {
     Rect area;
-    if (const Status status = PixelArea(options, manager, area); status != Status::Ok)
+    std::int32_t module = 0;
+    if (const Status status = PixelArea(options, manager, area, module); status != Status::Ok)
         return status;
     const std::int32_t dpi = Resolution(options);
     const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
@@ -225,6 +235,8 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
         return Status::CantInitPng;
     if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
         return static_cast<Status>(drawn);
+    if (!DrawnAsAsked(*manager.GetSymbology(), module))
+        return Status::InvalidSize;
     if (options.dpi > 0)
         writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
     if (options.timestamp)
@@ -245,9 +257,13 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
     const bool horizontal = ReadsHorizontally(o.orientation);
     if (o.unit == Unit::Pixels || (horizontal ? o.width : o.height) > 0) {
         Rect area;
-        if (const Status status = PixelArea(o, manager, area); status != Status::Ok)
+        std::int32_t module = 0;
+        if (const Status status = PixelArea(o, manager, area, module); status != Status::Ok)
             return status;
-        return static_cast<Status>(sym.BuildLayout(&area, measure, layout));
+        const int status = sym.BuildLayout(&area, measure, layout);
+        if (status == 0 && !DrawnAsAsked(sym, module))
+            return Status::InvalidSize;
+        return static_cast<Status>(status);
     }
     const double module = SizeToPixels(o.xDimension, dpi, ToSizeUnit(o.unit));
     double thickness = DefaultSide(o);
