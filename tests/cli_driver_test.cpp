@@ -91,6 +91,10 @@ const std::string Usage =
       --transparent Transparent background.
       --font        TrueType/OpenType font file for the text.
                     Example: --font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+      --bearer      ITF-14 and Interleaved 2 of 5 bearer bars. Possible Values: none, bars, box
+                    Example: --bearer box
+      --bearer-width Bearer bar width in modules. Possible Values: 1..100
+                    Example: --bearer-width 5
 )";
 
 std::string Failure(const std::string& message)
