@@ -5,21 +5,6 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
-#include FT_MODULE_H
-
-#ifdef KAVREN_FREETYPE_MODULES
-// Module classes of the static FreeType archive, which the shared library
-// does not export. Each begins with its FT_Module_Class, which is all that
-// FT_Add_Module takes. The memory manager is FT_Init_FreeType's own, so that
-// FT_Done_FreeType releases either kind of library.
-extern "C" {
-FT_Memory FT_New_Memory();
-void FT_Done_Memory(FT_Memory memory);
-extern const FT_Module_Class sfnt_module_class;
-extern const FT_Module_Class tt_driver_class;
-extern const FT_Module_Class ft_smooth_renderer_class;
-}
-#endif
 
 #include <algorithm>
 #include <cstring>
@@ -65,52 +50,7 @@ int CImageWriter::CFreeTypeLib::Init()
 {
     if (!m_Writer)
         return 1;
-    if (m_Face)
-        return 0;
-    if (!m_Library) {
-        if (const FT_Error error = NewLibrary()) {
-            m_Library = nullptr;
-            return error;
-        }
-    }
-    const FT_Error error = m_FontPath
-                               ? FT_New_Face(m_Library, m_FontPath, 0, &m_Face)
-                               : FT_New_Memory_Face(m_Library, g_EmbeddedFont,
-                                                    static_cast<FT_Long>(g_EmbeddedFontSize), 0, &m_Face);
-    if (error) {
-        m_Face = nullptr;
-        return error;
-    }
-    return 0;
-}
-
-// The embedded font is a hinted TrueType font: its glyphs need only the
-// TrueType driver (with the sfnt tables it reads) and the anti-aliasing
-// rasteriser; starting FreeType with just those saves initialising a dozen
-// others, and in a static link leaves them out of the program. A font file may
-// be of any kind (or unhinted, for the auto-hinter), so it gets them all.
-int CImageWriter::CFreeTypeLib::NewLibrary()
-{
-#ifdef KAVREN_FREETYPE_MODULES
-    if (!m_FontPath) {
-        FT_Memory memory = FT_New_Memory();
-        if (!memory)
-            return FT_Err_Out_Of_Memory;
-        if (const FT_Error error = FT_New_Library(memory, &m_Library)) {
-            FT_Done_Memory(memory);
-            return error;
-        }
-        for (const FT_Module_Class* module :
-             {&sfnt_module_class, &tt_driver_class, &ft_smooth_renderer_class})
-            if (const FT_Error error = FT_Add_Module(m_Library, module)) {
-                FT_Done_FreeType(m_Library); // releases the memory too
-                m_Library = nullptr;
-                return error;
-            }
-        return 0;
-    }
-#endif
-    return FT_Init_FreeType(&m_Library);
+    return OpenFont(m_FontPath, m_Library, m_Face);
 }
 
 std::int32_t CImageWriter::CFreeTypeLib::MeasureTextHeight(int fontHeight)

@@ -6,6 +6,21 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
+#include FT_MODULE_H
+
+#ifdef KAVREN_FREETYPE_MODULES
+// Module classes of the static FreeType archive, which the shared library
+// does not export. Each begins with its FT_Module_Class, which is all that
+// FT_Add_Module takes. The memory manager is FT_Init_FreeType's own, so that
+// FT_Done_FreeType releases either kind of library.
+extern "C" {
+FT_Memory FT_New_Memory();
+void FT_Done_Memory(FT_Memory memory);
+extern const FT_Module_Class sfnt_module_class;
+extern const FT_Module_Class tt_driver_class;
+extern const FT_Module_Class ft_smooth_renderer_class;
+}
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -56,25 +71,62 @@ CFontFace::~CFontFace()
         FT_Done_FreeType(m_Library);
 }
 
-int CFontFace::Open(const char* fontPath)
+namespace {
+
+// The embedded font is a hinted TrueType font: its glyphs need only the
+// TrueType driver (with the sfnt tables it reads) and the anti-aliasing
+// rasteriser; starting FreeType with just those saves initialising a dozen
+// others, and in a static link leaves them out of the program. A font file may
+// be of any kind (or unhinted, for the auto-hinter), so it gets them all.
+FT_Error NewLibrary([[maybe_unused]] const char* fontPath, FT_Library& library)
 {
-    if (m_Face)
+#ifdef KAVREN_FREETYPE_MODULES
+    if (!fontPath) {
+        FT_Memory memory = FT_New_Memory();
+        if (!memory)
+            return FT_Err_Out_Of_Memory;
+        if (const FT_Error error = FT_New_Library(memory, &library)) {
+            FT_Done_Memory(memory);
+            return error;
+        }
+        for (const FT_Module_Class* module :
+             {&sfnt_module_class, &tt_driver_class, &ft_smooth_renderer_class})
+            if (const FT_Error error = FT_Add_Module(library, module)) {
+                FT_Done_FreeType(library); // releases the memory too
+                library = nullptr;
+                return error;
+            }
         return 0;
-    if (!m_Library) {
-        if (const FT_Error error = FT_Init_FreeType(&m_Library)) {
-            m_Library = nullptr;
+    }
+#endif
+    return FT_Init_FreeType(&library);
+}
+
+} // namespace
+
+int OpenFont(const char* fontPath, FT_LibraryRec_*& library, FT_FaceRec_*& face)
+{
+    if (face)
+        return 0;
+    if (!library) {
+        if (const FT_Error error = NewLibrary(fontPath, library)) {
+            library = nullptr;
             return error;
         }
     }
-    const FT_Error error = fontPath
-                               ? FT_New_Face(m_Library, fontPath, 0, &m_Face)
-                               : FT_New_Memory_Face(m_Library, g_EmbeddedFont,
-                                                    static_cast<FT_Long>(g_EmbeddedFontSize), 0, &m_Face);
+    const FT_Error error = fontPath ? FT_New_Face(library, fontPath, 0, &face)
+                                    : FT_New_Memory_Face(library, g_EmbeddedFont,
+                                                         static_cast<FT_Long>(g_EmbeddedFontSize), 0, &face);
     if (error) {
-        m_Face = nullptr;
+        face = nullptr;
         return error;
     }
     return 0;
+}
+
+int CFontFace::Open(const char* fontPath)
+{
+    return OpenFont(fontPath, m_Library, m_Face);
 }
 
 namespace {

@@ -13,6 +13,11 @@ struct FT_FaceRec_;
 struct FT_GlyphRec_;
 
 // A FreeType library with one face, from a font file or the embedded font.
+// Starts `library` when it is null and opens the font in it when `face` is
+// null (fontPath null: the embedded font); 0 on success, else the FreeType
+// error with the failed handle left null. An open face is kept.
+int OpenFont(const char* fontPath, FT_LibraryRec_*& library, FT_FaceRec_*& face);
+
 class CFontFace {
   public:
     CFontFace() = default;

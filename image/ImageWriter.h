@@ -47,7 +47,6 @@ class CImageWriter {
         static std::uint8_t BlendChannel(std::uint8_t under, std::uint8_t ink, unsigned coverage);
 
       private:
-        int NewLibrary();
         static void CompositeOver(std::uint8_t* pixel, const std::uint8_t ink[3], unsigned coverage);
         bool DrawBytes(const unsigned char* text, std::size_t length, int fontHeight, int mode, int x, int y,
                        int span, double angle, Colour colour);
