@@ -91,12 +91,16 @@ include(CPack)
 
 # The installed tree and the package, checked the way a user would use them.
 if(BUILD_TESTING)
+    set(kavrenSanitized "")
+    if(KAVREN_SANITIZE OR KAVREN_SANITIZE_THREAD)
+        set(kavrenSanitized 1)
+    endif()
     foreach(check tree deb gallery)
         add_test(NAME install_${check}_check
                  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install_tree_check.sh ${check} ${CMAKE_BINARY_DIR}
                          ${CMAKE_SOURCE_DIR})
         set_tests_properties(install_${check}_check PROPERTIES
-            ENVIRONMENT "CMAKE=${CMAKE_COMMAND};CPACK=${CMAKE_CPACK_COMMAND}"
+            ENVIRONMENT "CMAKE=${CMAKE_COMMAND};CPACK=${CMAKE_CPACK_COMMAND};KAVREN_SANITIZED=${kavrenSanitized}"
             TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS install)
     endforeach()
 endif()
