@@ -74,8 +74,9 @@ struct ParsedLine {
     // --format, --dpi, --unit or --font was given: the image is not
     // predicted, only the file's presence checked.
     bool unpredicted = false;
-    // --unit or --dpi was given: the pixel sizes, and so the raster budget,
-    // are beyond the harness's prediction; such inputs are skipped.
+    // --unit, --dpi or --batch was given: the pixel sizes and raster budget,
+    // or the files written, are beyond the harness's prediction; such inputs
+    // are skipped.
     bool rescaled = false;
 };
 
@@ -129,7 +130,9 @@ ParsedLine WalkOptions(const std::vector<std::string>& args)
         if (option->id == FormatOption || option->id == DpiOption || option->id == UnitOption ||
             option->id == FontOption)
             line.unpredicted = true;
-        if (option->id == UnitOption || option->id == DpiOption)
+        // A batch reads its lines from a file and writes many images: beyond
+        // the prediction too.
+        if (option->id == UnitOption || option->id == DpiOption || option->id == BatchOption)
             line.rescaled = true;
         if (option->kind == ValueKind::Flag) { // no value; a "=value" part is ignored
             ++index;
