@@ -252,7 +252,7 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
     CBarcodeSym& sym = *manager.GetSymbology();
     const std::int32_t dpi = Resolution(o);
     const TextMeasure measure = [&](std::int32_t fontHeight) {
-        return MeasureTextBand(face.Get(), fontHeight, dpi, dpi);
+        return MeasureTextBand(face, fontHeight, dpi, dpi);
     };
     const bool horizontal = ReadsHorizontally(o.orientation);
     if (o.unit == Unit::Pixels || (horizontal ? o.width : o.height) > 0) {

@@ -38,24 +38,18 @@ CImageWriter::CFreeTypeLib::CFreeTypeLib(CImageWriter* writer, const char* fontP
 {
 }
 
-CImageWriter::CFreeTypeLib::~CFreeTypeLib()
-{
-    if (m_Face)
-        FT_Done_Face(m_Face);
-    if (m_Library)
-        FT_Done_FreeType(m_Library);
-}
+CImageWriter::CFreeTypeLib::~CFreeTypeLib() = default;
 
 int CImageWriter::CFreeTypeLib::Init()
 {
     if (!m_Writer)
         return 1;
-    return OpenFont(m_FontPath, m_Library, m_Face);
+    return m_Font.Open(m_FontPath);
 }
 
 std::int32_t CImageWriter::CFreeTypeLib::MeasureTextHeight(int fontHeight)
 {
-    return MeasureTextBand(m_Face, fontHeight, m_HorizontalDpi, m_VerticalDpi);
+    return MeasureTextBand(m_Font, fontHeight, m_HorizontalDpi, m_VerticalDpi);
 }
 
 bool CImageWriter::CFreeTypeLib::DrawString(const char* text, int fontHeight, int mode, int x, int y,
@@ -80,15 +74,20 @@ bool CImageWriter::CFreeTypeLib::DrawStringN(const char* text, int count, int fo
 bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_t length, int fontHeight,
                                            int mode, int x, int y, int span, double angle, Colour colour)
 {
-    PlaceGlyphs(m_Face, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
-                false, [&](FT_Glyph& glyph, std::int64_t originX, std::int64_t originY) {
+    PlaceGlyphs(m_Font, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
+                false, [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
+                    // The face keeps its glyph: a bitmap glyph is drawn as it is,
+                    // an outline through a bitmap of its own.
+                    FT_Glyph bitmap = glyph;
                     if (!Overlaps(glyph, originX, originY) ||
-                        FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) != 0)
+                        FT_Glyph_To_Bitmap(&bitmap, FT_RENDER_MODE_NORMAL, nullptr, 0) != 0)
                         return;
-                    const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(glyph);
+                    const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(bitmap);
                     // The bitmap's top counts upward from the baseline; raster rows grow downward.
                     BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
                                ClampPosition(originY - bitmapGlyph->top), colour);
+                    if (bitmap != glyph)
+                        FT_Done_Glyph(bitmap);
                 });
     return true;
 }

@@ -24,7 +24,10 @@ extern const FT_Module_Class ft_smooth_renderer_class;
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <tuple>
+#include <unordered_map>
 
 namespace {
 
@@ -46,30 +49,7 @@ FT_Pos FloorPixels(FT_Pos value)
     return value >= 0 ? value / 64 : -((-value + 63) / 64);
 }
 
-// Total advance of the unrotated text in 26.6 units, kerning left out; only
-// alignment in a span needs it.
-FT_Pos TotalAdvance(FT_Face face, const unsigned char* text, std::size_t length, FT_Int32 loadFlags)
-{
-    FT_Set_Transform(face, nullptr, nullptr);
-    FT_Pos total = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (FT_Load_Glyph(face, FT_Get_Char_Index(face, text[i]), loadFlags) == 0) {
-            const FT_Vector& advance = face->glyph->advance;
-            total += std::max(std::abs(advance.x), std::abs(advance.y));
-        }
-    }
-    return total;
-}
-
 } // namespace
-
-CFontFace::~CFontFace()
-{
-    if (m_Face)
-        FT_Done_Face(m_Face);
-    if (m_Library)
-        FT_Done_FreeType(m_Library);
-}
 
 namespace {
 
@@ -102,31 +82,214 @@ FT_Error NewLibrary([[maybe_unused]] const char* fontPath, FT_Library& library)
     return FT_Init_FreeType(&library);
 }
 
+// A character size on the face: the font height in points and the resolutions.
+struct SizeKey {
+    int fontHeight = 0;
+    FT_UInt horizontalDpi = 0;
+    FT_UInt verticalDpi = 0;
+    bool operator==(const SizeKey&) const = default;
+};
+
+SizeKey MakeSizeKey(int fontHeight, int horizontalDpi, int verticalDpi)
+{
+    return {fontHeight, static_cast<FT_UInt>(std::max(horizontalDpi, 0)),
+            static_cast<FT_UInt>(std::max(verticalDpi, 0))};
+}
+
+// Everything a loaded glyph depends on: the glyph, the size, the load flags
+// and the transform (matrix and sub-pixel shift) it was loaded under.
+struct GlyphKey {
+    FT_UInt index = 0;
+    SizeKey size;
+    FT_Int32 loadFlags = 0;
+    FT_Fixed xx = 0, xy = 0, yx = 0, yy = 0;
+    FT_Pos dx = 0, dy = 0;
+    bool operator==(const GlyphKey&) const = default;
+};
+
+struct GlyphKeyHash {
+    std::size_t operator()(const GlyphKey& k) const
+    {
+        std::size_t h = 0;
+        for (const long long part :
+             {static_cast<long long>(k.index), static_cast<long long>(k.size.fontHeight),
+              static_cast<long long>(k.size.horizontalDpi), static_cast<long long>(k.size.verticalDpi),
+              static_cast<long long>(k.loadFlags), static_cast<long long>(k.xx), static_cast<long long>(k.xy),
+              static_cast<long long>(k.yx), static_cast<long long>(k.yy), static_cast<long long>(k.dx),
+              static_cast<long long>(k.dy)})
+            h = h * 1000003U ^ std::hash<long long>{}(part);
+        return h;
+    }
+};
+
+// A glyph as FT_Load_Glyph left it: whether it loaded, its transformed
+// advance, and its copy (null when the copy failed).
+struct LoadedGlyph {
+    bool loaded = false;
+    FT_Vector advance{0, 0};
+    FT_Glyph glyph = nullptr;
+};
+
+// Glyphs kept per face; past this many the cache starts over, so a thread
+// drawing every character of every size holds a bounded amount.
+constexpr std::size_t kMostKeptGlyphs = 1024;
+constexpr std::size_t kMostKeptBands = 64;
+
+struct SizeKeyHash {
+    std::size_t operator()(const SizeKey& k) const
+    {
+        return std::hash<long long>{}((static_cast<long long>(k.fontHeight) << 32) ^
+                                      (static_cast<long long>(k.horizontalDpi) << 16) ^ k.verticalDpi);
+    }
+};
+
 } // namespace
 
-int OpenFont(const char* fontPath, FT_LibraryRec_*& library, FT_FaceRec_*& face)
-{
-    if (face)
-        return 0;
-    if (!library) {
-        if (const FT_Error error = NewLibrary(fontPath, library)) {
-            library = nullptr;
-            return error;
-        }
+struct CFontFace::CState {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    bool sizeSet = false; // whether `size` was requested last, and `sizeOk` is its outcome
+    bool sizeOk = false;
+    SizeKey size;
+    std::unordered_map<SizeKey, std::int32_t, SizeKeyHash> bands;
+    std::unordered_map<GlyphKey, LoadedGlyph, GlyphKeyHash> glyphs;
+
+    CState() = default;
+    CState(const CState&) = delete;
+    CState& operator=(const CState&) = delete;
+    ~CState()
+    {
+        ForgetGlyphs();
+        if (face)
+            FT_Done_Face(face);
+        if (library)
+            FT_Done_FreeType(library);
     }
-    const FT_Error error = fontPath ? FT_New_Face(library, fontPath, 0, &face)
-                                    : FT_New_Memory_Face(library, g_EmbeddedFont,
-                                                         static_cast<FT_Long>(g_EmbeddedFontSize), 0, &face);
-    if (error) {
-        face = nullptr;
+
+    // 0 on success, else the FreeType error with the failed handle left null.
+    int Open(const char* fontPath)
+    {
+        if (!library) {
+            if (const FT_Error error = NewLibrary(fontPath, library)) {
+                library = nullptr;
+                return error;
+            }
+        }
+        const FT_Error error = fontPath
+                                   ? FT_New_Face(library, fontPath, 0, &face)
+                                   : FT_New_Memory_Face(library, g_EmbeddedFont,
+                                                        static_cast<FT_Long>(g_EmbeddedFontSize), 0, &face);
+        if (error)
+            face = nullptr;
         return error;
     }
-    return 0;
+
+    // Requests the character size unless it is the one requested last; true
+    // when that request succeeded.
+    bool UseSize(const SizeKey& key)
+    {
+        if (!sizeSet || !(size == key)) {
+            sizeOk = FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(key.fontHeight) * 64,
+                                      key.horizontalDpi, key.verticalDpi) == 0;
+            size = key;
+            sizeSet = true;
+        }
+        return sizeOk;
+    }
+
+    // The glyph loaded at the size in use under the transform; loaded once.
+    const LoadedGlyph& Load(FT_UInt index, FT_Int32 loadFlags, const FT_Matrix& matrix,
+                            const FT_Vector& delta)
+    {
+        const GlyphKey key{index,     size,      loadFlags, matrix.xx, matrix.xy,
+                           matrix.yx, matrix.yy, delta.x,   delta.y};
+        if (const auto found = glyphs.find(key); found != glyphs.end())
+            return found->second;
+        if (glyphs.size() >= kMostKeptGlyphs)
+            ForgetGlyphs();
+        LoadedGlyph loaded;
+        FT_Matrix m = matrix;
+        FT_Vector d = delta;
+        FT_Set_Transform(face, &m, &d);
+        loaded.loaded = FT_Load_Glyph(face, index, loadFlags) == 0;
+        if (loaded.loaded) {
+            loaded.advance = face->glyph->advance;
+            if (FT_Get_Glyph(face->glyph, &loaded.glyph) != 0)
+                loaded.glyph = nullptr;
+        }
+        FT_Set_Transform(face, nullptr, nullptr);
+        return glyphs.emplace(key, loaded).first->second;
+    }
+
+    void ForgetGlyphs()
+    {
+        for (auto& [key, loaded] : glyphs)
+            if (loaded.glyph)
+                FT_Done_Glyph(loaded.glyph);
+        glyphs.clear();
+    }
+};
+
+namespace {
+
+// The embedded font of this thread, opened on first use and kept until the
+// thread ends; null (and `error` set) when it cannot be opened.
+CFontFace::CState* EmbeddedState(int& error)
+{
+    thread_local std::unique_ptr<CFontFace::CState> state;
+    if (!state) {
+        auto opened = std::make_unique<CFontFace::CState>();
+        error = opened->Open(nullptr);
+        if (error)
+            return nullptr;
+        state = std::move(opened);
+    }
+    error = 0;
+    return state.get();
 }
+
+constexpr FT_Matrix kIdentity{0x10000, 0, 0, 0x10000};
+
+// Total advance of the unrotated text in 26.6 units, kerning left out; only
+// alignment in a span needs it.
+FT_Pos TotalAdvance(CFontFace::CState& state, const unsigned char* text, std::size_t length,
+                    FT_Int32 loadFlags)
+{
+    FT_Pos total = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const LoadedGlyph& glyph =
+            state.Load(FT_Get_Char_Index(state.face, text[i]), loadFlags, kIdentity, FT_Vector{0, 0});
+        if (glyph.loaded)
+            total += std::max(std::abs(glyph.advance.x), std::abs(glyph.advance.y));
+    }
+    return total;
+}
+
+} // namespace
+
+CFontFace::CFontFace() = default;
+CFontFace::~CFontFace() = default;
 
 int CFontFace::Open(const char* fontPath)
 {
-    return OpenFont(fontPath, m_Library, m_Face);
+    if (m_State)
+        return 0;
+    if (!fontPath) {
+        int error = 0;
+        m_State = EmbeddedState(error);
+        return error;
+    }
+    auto own = std::make_unique<CState>();
+    if (const int error = own->Open(fontPath))
+        return error;
+    m_Own = std::move(own);
+    m_State = m_Own.get();
+    return 0;
+}
+
+FT_FaceRec_* CFontFace::Get() const
+{
+    return m_State ? m_State->face : nullptr;
 }
 
 namespace {
@@ -142,45 +305,60 @@ std::int64_t BandFontHeight(int fontHeight, int verticalDpi)
     return (std::int64_t{fontHeight} * verticalDpi + kBandDpi / 2) / kBandDpi;
 }
 
-} // namespace
-
-std::int32_t MeasureTextBand(FT_FaceRec_* face, int fontHeight, int horizontalDpi, int verticalDpi)
+// The band measured on the face: `height` plus the descent of 'j' twice.
+std::int32_t MeasureBand(CFontFace::CState& state, const SizeKey& key, std::int64_t height,
+                         std::int64_t fallback)
 {
-    const std::int64_t height = BandFontHeight(fontHeight, verticalDpi);
-    const std::int64_t fallback = height * 3 / 2;
-    if (!face)
-        return ClampToInt32(fallback);
     // Points at the given resolution: at 96 dpi the em is fontHeight x 96 / 72 pixels.
-    if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(fontHeight) * 64,
-                         static_cast<FT_UInt>(std::max(horizontalDpi, 0)),
-                         static_cast<FT_UInt>(std::max(verticalDpi, 0))) != 0)
+    if (!state.UseSize(key))
         return ClampToInt32(fallback);
     // 'j' has the deepest descender of the ASCII letters; the band reserves it
     // below the baseline and, for symmetry, above the cap height.
-    if (FT_Load_Glyph(face, FT_Get_Char_Index(face, 'j'), FT_LOAD_DEFAULT) != 0)
+    if (FT_Load_Glyph(state.face, FT_Get_Char_Index(state.face, 'j'), FT_LOAD_DEFAULT) != 0)
         return ClampToInt32(fallback);
-    const FT_Glyph_Metrics& metrics = face->glyph->metrics;
+    const FT_Glyph_Metrics& metrics = state.face->glyph->metrics;
     const std::int64_t descent = (metrics.height - metrics.horiBearingY) / 64;
     return ClampToInt32(height + 2 * descent);
 }
 
-void PlaceGlyphs(FT_FaceRec_* face, int horizontalDpi, int verticalDpi, const unsigned char* text,
+} // namespace
+
+std::int32_t MeasureTextBand(const CFontFace& font, int fontHeight, int horizontalDpi, int verticalDpi)
+{
+    const std::int64_t height = BandFontHeight(fontHeight, verticalDpi);
+    const std::int64_t fallback = height * 3 / 2;
+    CFontFace::CState* state = font.State();
+    if (!state || !state->face)
+        return ClampToInt32(fallback);
+    const SizeKey key = MakeSizeKey(fontHeight, horizontalDpi, verticalDpi);
+    if (const auto found = state->bands.find(key); found != state->bands.end())
+        return found->second;
+    if (state->bands.size() >= kMostKeptBands)
+        state->bands.clear();
+    return state->bands.emplace(key, MeasureBand(*state, key, height, fallback)).first->second;
+}
+
+void PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, const unsigned char* text,
                  std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
                  bool outlinesOnly, const GlyphSink& sink)
 {
-    if (!face || length == 0)
+    CFontFace::CState* state = font.State();
+    if (!state || !state->face || length == 0)
         return;
+    FT_Face face = state->face;
     const FT_Int32 loadFlags = FT_LOAD_DEFAULT | (outlinesOnly ? FT_LOAD_NO_BITMAP : 0);
-    const std::int32_t textHeight = MeasureTextBand(face, fontHeight, horizontalDpi, verticalDpi);
+    const std::int32_t textHeight = MeasureTextBand(font, fontHeight, horizontalDpi, verticalDpi);
     const std::int64_t descent = (std::int64_t{textHeight} - BandFontHeight(fontHeight, verticalDpi)) / 2;
+    // Glyphs and kerning are scaled to the size in use.
+    state->UseSize(MakeSizeKey(fontHeight, horizontalDpi, verticalDpi));
     if (!std::isfinite(angle))
         angle = 0.0;
     const double c = std::cos(angle);
     const double s = std::sin(angle);
-    FT_Matrix matrix{ToFixed(c), ToFixed(-s), ToFixed(s), ToFixed(c)};
+    const FT_Matrix matrix{ToFixed(c), ToFixed(-s), ToFixed(s), ToFixed(c)};
 
     const bool aligned = span != 0 && (mode == 1 || mode == 2 || (mode == 3 && length > 1));
-    const FT_Pos total = aligned ? TotalAdvance(face, text, length, loadFlags) : 0;
+    const FT_Pos total = aligned ? TotalAdvance(*state, text, length, loadFlags) : 0;
     std::int64_t startX = x;
     std::int64_t startY = y;
     double extra = 0.0; // 26.6 units added after every glyph when spreading
@@ -212,23 +390,18 @@ void PlaceGlyphs(FT_FaceRec_* face, int horizontalDpi, int verticalDpi, const un
         // go to the origin, so long texts and far positions stay within the
         // rasteriser's 16-bit coordinate range.
         const FT_Vector whole{FloorPixels(pen.x), FloorPixels(pen.y)};
-        FT_Vector fraction{pen.x - whole.x * 64, pen.y - whole.y * 64};
-        FT_Set_Transform(face, &matrix, &fraction);
-        if (FT_Load_Glyph(face, glyphIndex, loadFlags) != 0)
+        const FT_Vector fraction{pen.x - whole.x * 64, pen.y - whole.y * 64};
+        const LoadedGlyph& loaded = state->Load(glyphIndex, loadFlags, matrix, fraction);
+        if (!loaded.glyph)
             continue;
-        FT_Glyph glyph = nullptr;
-        if (FT_Get_Glyph(face->glyph, &glyph) != 0)
-            continue;
-        pen.x += face->glyph->advance.x;
-        pen.y += face->glyph->advance.y;
+        pen.x += loaded.advance.x;
+        pen.y += loaded.advance.y;
         if (mode == 3 && aligned) {
             pen.x += static_cast<FT_Pos>(extra * c);
             pen.y += static_cast<FT_Pos>(extra * s);
         }
         previous = glyphIndex;
         hasPrevious = true;
-        sink(glyph, startX + whole.x + dx, startY + dy - whole.y);
-        FT_Done_Glyph(glyph);
+        sink(loaded.glyph, startX + whole.x + dx, startY + dy - whole.y);
     }
-    FT_Set_Transform(face, nullptr, nullptr);
 }

@@ -3,14 +3,13 @@
 #pragma once
 
 #include "common/Geometry.h"
+#include "image/GlyphPlacement.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 
-struct FT_LibraryRec_;
-struct FT_FaceRec_;
 struct FT_Bitmap_;
 struct FT_GlyphRec_;
 
@@ -56,8 +55,7 @@ class CImageWriter {
         const char* m_FontPath;
         std::int32_t m_HorizontalDpi;
         std::int32_t m_VerticalDpi;
-        FT_LibraryRec_* m_Library = nullptr;
-        FT_FaceRec_* m_Face = nullptr;
+        CFontFace m_Font;
     };
 
     // Largest raster Init accepts, and the largest width or height (libpng's

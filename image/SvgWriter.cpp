@@ -4,6 +4,10 @@
 
 namespace {
 
+// Room for a typical label's document (bars and a short text's outlines), so
+// it is written without growing.
+constexpr std::size_t kTypicalSize = 8192;
+
 // "#rrggbb" of a 0x00BBGGRR colour.
 std::string HexColour(Colour colour)
 {
@@ -27,6 +31,13 @@ std::string PhysicalLength(double units, const VectorOptions& options)
     }
 }
 
+void AppendPoint(std::string& out, const ImagePoint& p)
+{
+    AppendNumber(out, p.x);
+    out += ' ';
+    AppendNumber(out, p.y);
+}
+
 void AppendBars(const Layout& layout, std::string& out)
 {
     const std::vector<ImageBox> boxes = MergedBars(layout);
@@ -34,15 +45,17 @@ void AppendBars(const Layout& layout, std::string& out)
         return;
     out += "<path fill=\"" + HexColour(layout.barColour) + "\" shape-rendering=\"crispEdges\" d=\"";
     for (const ImageBox& b : boxes) {
-        out += 'M' + FormatNumber(b.left) + ' ' + FormatNumber(b.top) + 'H' + FormatNumber(b.right) + 'V' +
-               FormatNumber(b.bottom) + 'H' + FormatNumber(b.left) + 'Z';
+        out += 'M';
+        AppendPoint(out, {b.left, b.top});
+        out += 'H';
+        AppendNumber(out, b.right);
+        out += 'V';
+        AppendNumber(out, b.bottom);
+        out += 'H';
+        AppendNumber(out, b.left);
+        out += 'Z';
     }
     out += "\"/>\n";
-}
-
-std::string Point(const ImagePoint& p)
-{
-    return FormatNumber(p.x) + ' ' + FormatNumber(p.y);
 }
 
 void AppendText(const std::vector<PathStep>& path, Colour colour, std::string& out)
@@ -51,14 +64,17 @@ void AppendText(const std::vector<PathStep>& path, Colour colour, std::string& o
         return;
     out += "<path fill=\"" + HexColour(colour) + "\" d=\"";
     for (const PathStep& step : path) {
-        switch (step.kind) {
-        case PathStep::Kind::Move: out += 'M' + Point(step.points[0]); break;
-        case PathStep::Kind::Line: out += 'L' + Point(step.points[0]); break;
-        case PathStep::Kind::Conic: out += 'Q' + Point(step.points[0]) + ' ' + Point(step.points[1]); break;
-        case PathStep::Kind::Cubic:
-            out += 'C' + Point(step.points[0]) + ' ' + Point(step.points[1]) + ' ' + Point(step.points[2]);
-            break;
-        case PathStep::Kind::Close: out += 'Z'; break;
+        // The command letter, then its points separated by spaces.
+        static constexpr struct {
+            char letter;
+            int points;
+        } kCommands[] = {{'M', 1}, {'L', 1}, {'Q', 2}, {'C', 3}, {'Z', 0}};
+        const auto& command = kCommands[static_cast<int>(step.kind)];
+        out += command.letter;
+        for (int i = 0; i < command.points; ++i) {
+            if (i > 0)
+                out += ' ';
+            AppendPoint(out, step.points[i]);
         }
     }
     out += "\"/>\n";
@@ -104,7 +120,9 @@ bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& d
     const std::string x = FormatNumber(frame.left), y = FormatNumber(frame.top);
     const std::string width = FormatNumber(frame.right - frame.left);
     const std::string height = FormatNumber(frame.bottom - frame.top);
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    std::string out;
+    out.reserve(kTypicalSize);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
            PhysicalLength(frame.right - frame.left, options) + "\" height=\"" +
            PhysicalLength(frame.bottom - frame.top, options) + "\" viewBox=\"" + x + ' ' + y + ' ' + width +

@@ -8,6 +8,7 @@
 #include FT_OUTLINE_H
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -156,9 +157,9 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
         // the placement is relative to its start point.
         const ImagePoint start = ToImage(layout, run.along, run.across);
         const auto* text = reinterpret_cast<const unsigned char*>(run.text.c_str());
-        PlaceGlyphs(face.Get(), options.dpi, options.dpi, text, DrawnLength(run.text), run.fontHeight,
-                    run.mode, 0, 0, RoundHalfAway(run.span), angle, true,
-                    [&](FT_Glyph& glyph, std::int64_t originX, std::int64_t originY) {
+        PlaceGlyphs(face, options.dpi, options.dpi, text, DrawnLength(run.text), run.fontHeight, run.mode, 0,
+                    0, RoundHalfAway(run.span), angle, true,
+                    [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
                         if (glyph->format != FT_GLYPH_FORMAT_OUTLINE)
                             return;
                         OutlineCollector collector{&path, start.x + static_cast<double>(originX),
@@ -181,20 +182,80 @@ std::string DocumentTitle(const Layout& layout, const VectorOptions& options)
     return title;
 }
 
-std::string FormatNumber(double value)
+namespace {
+
+// The decimals of n/64 (".015625" for 1): at most six, all exact, trailing
+// zeros dropped; empty for 0.
+struct Sixtyfourth {
+    char text[8];
+    std::uint8_t length;
+};
+
+constexpr std::array<Sixtyfourth, 64> MakeSixtyfourths()
 {
-    if (!std::isfinite(value))
-        return "0";
+    std::array<Sixtyfourth, 64> table{};
+    for (std::uint32_t n = 1; n < 64; ++n) {
+        Sixtyfourth& entry = table[n];
+        entry.text[0] = '.';
+        std::uint32_t millionths = n * 15625; // 1/64 = 0.015625
+        for (int i = 6; i >= 1; --i, millionths /= 10)
+            entry.text[i] = static_cast<char>('0' + millionths % 10);
+        entry.length = 7;
+        while (entry.text[entry.length - 1] == '0')
+            --entry.length;
+    }
+    return table;
+}
+
+constexpr std::array<Sixtyfourth, 64> kSixtyfourths = MakeSixtyfourths();
+
+// Glyph outlines and pixel-grid shapes are whole 64ths (FreeType's 26.6
+// units): their six decimals are exact, so they are written from whole
+// numbers, as to_chars would write them but without its general rounding.
+bool AppendSixtyFourths(std::string& out, double value)
+{
+    const double scaled = std::fabs(value) * 64.0;     // exact: a power of two
+    constexpr double kMostScaled = 9007199254740992.0; // 2^53, every integer below is exact
+    if (!(scaled < kMostScaled) || std::floor(scaled) != scaled)
+        return false;
+    const auto units = static_cast<std::uint64_t>(scaled);
+    if (value < 0 && units != 0)
+        out += '-';
+    char digits[24];
+    const auto whole = std::to_chars(digits, digits + sizeof digits, units / 64);
+    out.append(digits, whole.ptr);
+    const Sixtyfourth& fraction = kSixtyfourths[units % 64];
+    out.append(fraction.text, fraction.length);
+    return true;
+}
+
+} // namespace
+
+void AppendNumber(std::string& out, double value)
+{
+    if (!std::isfinite(value)) {
+        out += '0';
+        return;
+    }
+    if (AppendSixtyFourths(out, value))
+        return;
     // to_chars, unlike printf, ignores the locale: always a decimal point.
     char buffer[400];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-    std::string text(buffer, result.ec == std::errc{} ? result.ptr : buffer);
-    if (text.empty())
-        return "0";
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.')
-        text.pop_back();
-    if (text == "-0")
+    std::string_view text(buffer, result.ec == std::errc{} ? result.ptr : buffer);
+    if (const std::size_t point = text.find('.'); point != std::string_view::npos) {
+        text.remove_suffix(text.size() - 1 - text.find_last_not_of('0'));
+        if (text.back() == '.')
+            text.remove_suffix(1);
+    }
+    if (text.empty() || text == "-0")
         text = "0";
+    out += text;
+}
+
+std::string FormatNumber(double value)
+{
+    std::string text;
+    AppendNumber(text, value);
     return text;
 }

@@ -54,5 +54,7 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
 // The title: options.title, else the texts of the runs joined.
 std::string DocumentTitle(const Layout& layout, const VectorOptions& options);
 
-// A coordinate with at most six decimals, trailing zeros dropped ("12", "0.5", "-3.015625").
+// A coordinate with at most six decimals, trailing zeros dropped ("12", "0.5",
+// "-3.015625"), in any locale; appended to `out`, or as a string of its own.
+void AppendNumber(std::string& out, double value);
 std::string FormatNumber(double value);

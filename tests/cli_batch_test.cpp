@@ -165,6 +165,49 @@ TEST_P(Batch, ImagesEqualSingleRuns)
             << "line " << i + 1;
 }
 
+// A batch keeps the font, its sizes and its glyphs from line to line; every
+// printable character, in two orders (other sub-pixel pen positions), still
+// draws as in a run of its own: SVG byte for byte, PNG pixel for pixel, with
+// rotated, spread and end-aligned text.
+TEST_P(Batch, KeptGlyphsDrawAsAFreshFont)
+{
+    const std::string dir = Folder(std::string("glyphs") + GetParam());
+    std::vector<std::string> texts;
+    for (int first = '!'; first <= '~'; first += 16) {
+        std::string text;
+        for (int c = first; c < first + 16 && c <= '~'; ++c)
+            text += static_cast<char>(c);
+        texts.push_back(text);
+        texts.emplace_back(text.rbegin(), text.rend());
+    }
+    std::string lines;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        lines += "t" + std::to_string(i) + ".out\t" + texts[i] + "\n";
+    WriteFile(dir + "/in.txt", lines);
+    const Args kinds[] = {
+        {"-t", "7", "--format", "svg", "-o", "90", "-m", "9"},
+        {"-t", "7", "-l", "3", "-x", "900", "-o", "180"},
+        {"-t", "7", "-l", "1", "-x", "700", "-m", "15"},
+    };
+    for (const Args& options : kinds) {
+        Args args = options;
+        args.insert(args.end(), {"--batch", dir + "/in.txt", dir + "/x"});
+        ASSERT_EQ(Run(args).status, 0);
+        const bool svg = options[3] == "svg";
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const std::string path = dir + "/t" + std::to_string(i) + ".out";
+            if (!svg) {
+                EXPECT_TRUE(SameAsSingleRun(path, options, texts[i])) << texts[i];
+                continue;
+            }
+            Args single = options;
+            single.insert(single.end(), {"-d", texts[i], dir + "/single.svg"});
+            ASSERT_EQ(kt::RunKavren(single).status, 0);
+            EXPECT_EQ(kt::ReadFile(path), kt::ReadFile(dir + "/single.svg")) << texts[i];
+        }
+    }
+}
+
 // Two lines naming one file leave the later line's image, as in order.
 TEST_P(Batch, LaterLineWinsTheName)
 {

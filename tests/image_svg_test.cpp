@@ -1,6 +1,9 @@
 #include "image/SvgWriter.h"
 #include "tests/image_vector_support.h"
 
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <string>
 
 namespace {
@@ -206,4 +209,59 @@ TEST(SvgDocument, UnreadableFontFailsOnlyWithText)
     layout.texts.push_back({"1", 0, 60, 0, 0, 10});
     EXPECT_FALSE(WriteSvg(layout, options, svg));
     EXPECT_TRUE(svg.empty());
+}
+
+namespace {
+
+// The general rule: six decimals, correctly rounded, trailing zeros and a
+// negative zero dropped.
+std::string ReferenceNumber(double value)
+{
+    char buffer[400];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6).ptr;
+    std::string text(buffer, end);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.')
+        text.pop_back();
+    return text == "-0" ? "0" : text;
+}
+
+} // namespace
+
+TEST(SvgNumbers, WrittenAsTheGeneralRuleWrites)
+{
+    struct Case {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.0, "0"},
+        {-0.0, "0"},
+        {12.0, "12"},
+        {0.5, "0.5"},
+        {-3.015625, "-3.015625"},
+        {1.0 / 64, "0.015625"},
+        {-1.0 / 64, "-0.015625"},
+        {0.1, "0.1"},
+        {2.0 / 3, "0.666667"},
+        {-0.0000004, "0"},
+        {1e15 + 0.5, "1000000000000000.5"},
+        {1e300, ReferenceNumber(1e300).c_str()},
+        {std::nan(""), "0"},
+        {INFINITY, "0"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatNumber(c.value), c.text) << c.value;
+    // Outline coordinates are whole 64ths, written on a path of their own.
+    for (std::int64_t units = -300000; units <= 300000; units += 7)
+        ASSERT_EQ(FormatNumber(static_cast<double>(units) / 64),
+                  ReferenceNumber(static_cast<double>(units) / 64))
+            << units;
+    // Everything else, as the general rule writes it.
+    std::mt19937_64 random(15);
+    std::uniform_real_distribution<double> anywhere(-1e6, 1e6);
+    for (int i = 0; i < 100000; ++i) {
+        const double value = anywhere(random);
+        ASSERT_EQ(FormatNumber(value), ReferenceNumber(value)) << value;
+    }
 }
