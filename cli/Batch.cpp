@@ -11,12 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <pthread.h>
 #include <sched.h>
-#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -30,7 +28,7 @@ using kavren::Status;
 
 constexpr int Ok = static_cast<int>(Status::Ok);
 
-// Lines read ahead of the first unreported one, per job: enough to keep every
+// Lines taken ahead of the first unreported one, per job: enough to keep every
 // job busy behind one slow line, few enough that a batch of any length holds
 // only a handful of lines and messages.
 constexpr std::uint64_t LinesAheadPerJob = 4;
@@ -245,7 +243,7 @@ class CBatch {
             m_Tally.Report(job, Write(job));
     }
 
-    // Every line, on `jobs` worker threads; this thread reads the lines.
+    // Every line, on `jobs` threads (this one among them), each taking the next line.
     void RunInParallel(unsigned jobs);
 
     int Finish(const char* inputName)
@@ -283,7 +281,8 @@ class CBatch {
         return WriteBarcode(m_Options, job.data, job.path.c_str());
     }
 
-    void Work();
+    // Takes lines and writes them until the input ends; every job runs this.
+    void Work(std::uint64_t ahead);
 
     const RunOptions& m_Options;
     std::string m_Pattern;
@@ -291,32 +290,40 @@ class CBatch {
     CLineReader m_Reader;
     CTally m_Tally;
 
-    // Shared by the reader and the workers.
+    // Shared by the jobs: the reader, the lines in hand and the tally.
     std::mutex m_Mutex;
-    std::condition_variable m_WorkReady;               // a job queued, or the input ended
-    std::condition_variable m_JobDone;                 // a line written (or refused) and maybe reported
-    std::deque<std::pair<std::uint64_t, Job>> m_Queue; // by sequence number
+    std::condition_variable m_JobDone; // a line written (or refused) and maybe reported
     std::map<std::uint64_t, std::pair<Job, Written>> m_Finished; // waiting for earlier lines
-    std::multiset<std::string> m_InFlight;                       // paths queued or being written
+    std::multimap<std::string, std::uint64_t> m_Claims;          // names of the lines in hand
+    std::uint64_t m_NextSequence = 0;                            // of the next line taken
     std::uint64_t m_NextToReport = 0;
     bool m_InputEnded = false;
 };
 
-void CBatch::Work()
+// Each job takes the next line itself, so a line costs no hand-over between
+// threads; a job waits only behind a slow line (the look-ahead) or for a file
+// another line is still writing, so that the later line's image stays.
+void CBatch::Work(std::uint64_t ahead)
 {
     std::unique_lock lock(m_Mutex);
     for (;;) {
-        m_WorkReady.wait(lock, [&] { return !m_Queue.empty() || m_InputEnded; });
-        if (m_Queue.empty())
+        m_JobDone.wait(lock, [&] { return m_InputEnded || m_NextSequence - m_NextToReport < ahead; });
+        Job job;
+        if (m_InputEnded || !NextJob(job)) {
+            m_InputEnded = true;
+            m_JobDone.notify_all();
             return;
-        auto [sequence, job] = std::move(m_Queue.front());
-        m_Queue.pop_front();
+        }
+        const std::uint64_t sequence = m_NextSequence++;
+        // Lines naming one file write it in line order: each waits until the
+        // earlier claims on its name are done (equal names keep their order).
+        const auto claim = m_Claims.emplace(job.path, sequence);
+        m_JobDone.wait(lock, [&] { return m_Claims.lower_bound(job.path) == claim; });
         lock.unlock();
         Written written = Write(job);
         lock.lock();
-        m_InFlight.erase(m_InFlight.find(job.path));
+        m_Claims.erase(claim);
         m_Finished.emplace(sequence, std::pair{std::move(job), std::move(written)});
-        m_JobDone.notify_one();
         // Messages in line order: whoever finishes the next line reports it
         // and any later ones already done.
         for (auto next = m_Finished.begin(); next != m_Finished.end() && next->first == m_NextToReport;
@@ -324,6 +331,7 @@ void CBatch::Work()
             m_Tally.Report(next->second.first, next->second.second);
             ++m_NextToReport;
         }
+        m_JobDone.notify_all(); // no system call while nobody waits
     }
 }
 
@@ -404,29 +412,13 @@ void CBatch::RunInParallel(unsigned jobs)
 {
     const std::uint64_t ahead = LinesAheadPerJob * jobs;
     CSignalWatcher watcher;
-    std::vector<std::thread> workers;
-    workers.reserve(jobs);
-    for (unsigned i = 0; i < jobs; ++i)
-        workers.emplace_back([this] { Work(); });
-    for (std::uint64_t sequence = 0;; ++sequence) {
-        Job job;
-        const bool more = NextJob(job);
-        std::unique_lock lock(m_Mutex);
-        if (!more) {
-            m_InputEnded = true;
-            m_WorkReady.notify_all();
-            break;
-        }
-        // A bounded look-ahead; and a file another line is still writing
-        // waits for it, so that the later line's image stays, as in order.
-        m_JobDone.wait(lock,
-                       [&] { return sequence - m_NextToReport < ahead && !m_InFlight.contains(job.path); });
-        m_InFlight.insert(job.path);
-        m_Queue.emplace_back(sequence, std::move(job));
-        m_WorkReady.notify_one();
-    }
-    for (std::thread& worker : workers)
-        worker.join();
+    std::vector<std::thread> others;
+    others.reserve(jobs - 1);
+    for (unsigned i = 1; i < jobs; ++i)
+        others.emplace_back([this, ahead] { Work(ahead); });
+    Work(ahead);
+    for (std::thread& other : others)
+        other.join();
 }
 
 // Processor cores this process may run on.
