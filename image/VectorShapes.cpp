@@ -214,18 +214,23 @@ constexpr std::array<Sixtyfourth, 64> kSixtyfourths = MakeSixtyfourths();
 // numbers, as to_chars would write them but without its general rounding.
 bool AppendSixtyFourths(std::string& out, double value)
 {
-    const double scaled = std::fabs(value) * 64.0;     // exact: a power of two
+    const double scaled = value * 64.0;                // exact: a power of two
     constexpr double kMostScaled = 9007199254740992.0; // 2^53, every integer below is exact
-    if (!(scaled < kMostScaled) || std::floor(scaled) != scaled)
+    if (!(std::fabs(scaled) < kMostScaled))
         return false;
-    const auto units = static_cast<std::uint64_t>(scaled);
-    if (value < 0 && units != 0)
-        out += '-';
-    char digits[24];
-    const auto whole = std::to_chars(digits, digits + sizeof digits, units / 64);
-    out.append(digits, whole.ptr);
+    const auto signedUnits = static_cast<std::int64_t>(scaled);
+    if (static_cast<double>(signedUnits) != scaled)
+        return false;
+    const std::uint64_t units = signedUnits < 0 ? 0 - static_cast<std::uint64_t>(signedUnits)
+                                                : static_cast<std::uint64_t>(signedUnits);
+    char text[32];
+    char* end = text;
+    if (signedUnits < 0)
+        *end++ = '-';
+    end = std::to_chars(end, text + sizeof text, units / 64).ptr;
     const Sixtyfourth& fraction = kSixtyfourths[units % 64];
-    out.append(fraction.text, fraction.length);
+    std::memcpy(end, fraction.text, sizeof fraction.text);
+    out.append(text, static_cast<std::size_t>(end - text) + fraction.length);
     return true;
 }
 
