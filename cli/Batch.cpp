@@ -238,6 +238,7 @@ class CBatch {
     // Every line, one at a time, on this thread.
     void RunInOrder()
     {
+        const CTakeFatalSignals signals; // for the whole batch, not per file
         Job job;
         while (NextJob(job))
             m_Tally.Report(job, Write(job));
@@ -336,7 +337,8 @@ void CBatch::Work(std::uint64_t ahead)
 }
 
 // Takes the fatal signals for all threads of a parallel batch: they stay
-// blocked everywhere, and this thread, on one, removes every temporary file
+// blocked everywhere (so workers write files without touching signal
+// actions or masks), and this thread, on one, removes every temporary file
 // at a moment no worker is creating or renaming one, then ends the process
 // as the signal would. Signals the process ignores or handles are left alone.
 class CSignalWatcher {
@@ -387,8 +389,7 @@ class CSignalWatcher {
 
     [[noreturn]] static void Die(int signal)
     {
-        CBlockFatalSignals noNewFiles; // held to the end
-        CRemoveOnSignal::RemoveAllPending();
+        CRemoveOnSignal::RemoveAllPendingForGood(); // no file is created or renamed after it
         struct sigaction standard {};
         standard.sa_handler = SIG_DFL;
         sigemptyset(&standard.sa_mask);

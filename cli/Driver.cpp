@@ -4,6 +4,7 @@
 #include "cli/GetOpt.h"
 #include "cli/OptionTable.h"
 #include "cli/OutputFile.h"
+#include "cli/RemoveOnSignal.h"
 #include "cli/RunOptions.h"
 #include "kavren/kavren.h"
 
@@ -65,6 +66,7 @@ ParseResult ReadOptions(int argc, char* argv[], RunOptions& options, BatchSettin
 
 int MakeBarcode(const RunOptions& options, const char* path)
 {
+    const CTakeFatalSignals signals;
     const Written written = WriteBarcode(options, options.data, path);
     return written.status == Ok ? Ok : PrintFailure(written.status, written.detail);
 }
@@ -105,15 +107,14 @@ Written WriteBarcode(const RunOptions& options, std::string_view data, const cha
         kavren::Render(options, data, [&](const std::uint8_t* bytes, std::size_t size) {
             if (!output)
                 output.emplace(path);
-            FILE* file = output->Get();
-            return file && std::fwrite(bytes, 1, size, file) == size;
+            return output->Write(bytes, size);
         });
-    if (output && !output->Get())
+    if (output && !output->IsOpen())
         return {CantOpenFile, {}};
     if (!result)
         return {static_cast<int>(result.status), result.detail}; // a partial file is discarded
-    // A full disk may show only when the stream is flushed.
-    if (!output || std::fflush(output->Get()) != 0 || std::ferror(output->Get()) || !output->Commit())
+    // A full disk may show only when the last bytes are written.
+    if (!output || !output->Commit())
         return {CantCloseFile, {}};
     return {Ok, {}};
 }

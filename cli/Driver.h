@@ -21,6 +21,8 @@ struct Written {
 };
 // Renders the data with the options into the output named path (see
 // cli/OutputFile.h): the file is complete or left as it was. Prints nothing.
+// The caller takes the fatal signals (cli/RemoveOnSignal.h) for an
+// interrupted run to leave no temporary file.
 Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path);
 // Writes the banner and usage text to the stream and returns status.
 int PrintUsage(FILE* stream, int status);

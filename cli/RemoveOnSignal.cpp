@@ -1,33 +1,34 @@
 #include "cli/RemoveOnSignal.h"
 
+#include <atomic>
 #include <climits>
 #include <cstring>
-#include <mutex>
 #include <pthread.h>
 #include <unistd.h>
 
 namespace {
 
-// The files the handler removes; written only while the signals are blocked
-// and the turn (g_Turn) is held.
+enum SlotState : int { Free, Claimed, Armed };
+
+// The files the handler removes. A slot is claimed by one thread, filled, and
+// only then marked armed; the handler reads only armed slots.
 struct PendingFile {
     char path[PATH_MAX];
-    volatile sig_atomic_t armed;
+    std::atomic<int> state{Free};
 };
-PendingFile g_Pending[CRemoveOnSignal::MostPending];
+static_assert(std::atomic<int>::is_always_lock_free, "read by a signal handler");
+// Zero at load, like any static data: no start-up code touches its megabyte.
+constinit PendingFile g_Pending[CRemoveOnSignal::MostPending];
 
-// Taken while the signals are blocked; recursive, as a blocked section may
-// hold another (a failed creation discards its file).
-std::recursive_mutex g_Turn;
-// Armed files; the handlers are installed while there is one.
-std::size_t g_ArmedCount = 0;
-std::array<bool, CRemoveOnSignal::Signals.size()> g_Taken{};
-std::array<struct sigaction, CRemoveOnSignal::Signals.size()> g_Previous{};
+// Shared by the threads creating and renaming files, taken alone by the one
+// removing them all. New holders wait behind a waiting remover, so that
+// threads taking turns one after another never keep it out.
+pthread_rwlock_t g_Turn = PTHREAD_RWLOCK_WRITER_NONRECURSIVE_INITIALIZER_NP;
 
 void RemoveArmed()
 {
     for (PendingFile& file : g_Pending)
-        if (file.armed)
+        if (file.state.load() == Armed)
             unlink(file.path);
 }
 
@@ -42,40 +43,9 @@ extern "C" void RemovePendingAndDie(int signal)
     raise(signal);
 }
 
-sigset_t FatalSignalSet()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int s : CRemoveOnSignal::Signals)
-        sigaddset(&set, s);
-    return set;
-}
-
 bool IsDefault(const struct sigaction& action)
 {
     return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler == SIG_DFL;
-}
-
-void TakeSignals()
-{
-    struct sigaction handler {};
-    handler.sa_handler = RemovePendingAndDie;
-    handler.sa_mask = FatalSignalSet(); // one removal at a time
-    const auto& signals = CRemoveOnSignal::Signals;
-    for (std::size_t i = 0; i < signals.size(); ++i) {
-        g_Taken[i] = sigaction(signals[i], nullptr, &g_Previous[i]) == 0 && IsDefault(g_Previous[i]) &&
-                     sigaction(signals[i], &handler, nullptr) == 0;
-    }
-}
-
-void GiveBackSignals()
-{
-    const auto& signals = CRemoveOnSignal::Signals;
-    for (std::size_t i = 0; i < signals.size(); ++i) {
-        if (g_Taken[i])
-            sigaction(signals[i], &g_Previous[i], nullptr);
-        g_Taken[i] = false;
-    }
 }
 
 } // namespace
@@ -86,16 +56,14 @@ bool CRemoveOnSignal::Arm(const char* path)
     const std::size_t length = std::strlen(path);
     if (length >= sizeof g_Pending[0].path)
         return false;
-    std::lock_guard turn(g_Turn);
     for (std::size_t slot = 0; slot < MostPending; ++slot) {
         PendingFile& file = g_Pending[slot];
-        if (file.armed)
+        int expected = Free;
+        if (!file.state.compare_exchange_strong(expected, Claimed))
             continue;
         std::memcpy(file.path, path, length + 1);
-        file.armed = 1;
+        file.state.store(Armed);
         m_Slot = static_cast<int>(slot);
-        if (g_ArmedCount++ == 0)
-            TakeSignals();
         return true;
     }
     return false;
@@ -105,28 +73,44 @@ void CRemoveOnSignal::Disarm()
 {
     if (m_Slot < 0)
         return;
-    std::lock_guard turn(g_Turn);
-    g_Pending[m_Slot].armed = 0;
+    g_Pending[m_Slot].state.store(Free);
     m_Slot = -1;
-    if (--g_ArmedCount == 0)
-        GiveBackSignals();
 }
 
-void CRemoveOnSignal::RemoveAllPending()
+void CRemoveOnSignal::RemoveAllPendingForGood()
 {
-    std::lock_guard turn(g_Turn);
+    pthread_rwlock_wrlock(&g_Turn);
     RemoveArmed();
 }
 
-CBlockFatalSignals::CBlockFatalSignals()
+CFileTurn::CFileTurn()
 {
-    const sigset_t set = FatalSignalSet();
-    pthread_sigmask(SIG_BLOCK, &set, &m_Saved);
-    g_Turn.lock();
+    pthread_rwlock_rdlock(&g_Turn);
 }
 
-CBlockFatalSignals::~CBlockFatalSignals()
+CFileTurn::~CFileTurn()
 {
-    g_Turn.unlock();
-    pthread_sigmask(SIG_SETMASK, &m_Saved, nullptr);
+    pthread_rwlock_unlock(&g_Turn);
+}
+
+CTakeFatalSignals::CTakeFatalSignals()
+{
+    struct sigaction handler {};
+    handler.sa_handler = RemovePendingAndDie;
+    sigemptyset(&handler.sa_mask); // one removal at a time
+    for (const int s : CRemoveOnSignal::Signals)
+        sigaddset(&handler.sa_mask, s);
+    const auto& signals = CRemoveOnSignal::Signals;
+    for (std::size_t i = 0; i < signals.size(); ++i) {
+        m_Taken[i] = sigaction(signals[i], nullptr, &m_Previous[i]) == 0 && IsDefault(m_Previous[i]) &&
+                     sigaction(signals[i], &handler, nullptr) == 0;
+    }
+}
+
+CTakeFatalSignals::~CTakeFatalSignals()
+{
+    const auto& signals = CRemoveOnSignal::Signals;
+    for (std::size_t i = 0; i < signals.size(); ++i)
+        if (m_Taken[i])
+            sigaction(signals[i], &m_Previous[i], nullptr);
 }

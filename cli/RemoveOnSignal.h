@@ -7,10 +7,19 @@
 
 // While armed, a signal that would end the process (hang-up, interrupt, quit,
 // terminate, file size limit) first removes the named file, then ends the
-// process as that signal does. Only signals left at their default action are
-// taken over: one the process ignores stays ignored, and one it handles
-// stays its own. Arm and Disarm are called with those signals blocked
-// (CBlockFatalSignals), so the file is never created or renamed unseen.
+// process as that signal does, once the run has taken the signals: on one
+// thread with CTakeFatalSignals, on several with the signals blocked in every
+// thread and one thread waiting for them that calls RemoveAllPendingForGood.
+// Only signals left at their default action are taken: one the process
+// ignores stays ignored, and one it handles stays its own.
+//
+// A file is armed before it is created and disarmed only after it is renamed
+// or removed, so it is never there unarmed. A handler may thus remove a name
+// that is armed but not (or no longer) there; temporary names are the
+// process's own (cli/OutputFile.cpp), so that touches no other file. Arming
+// and creating, and renaming or removing and disarming, happen under a
+// CFileTurn, so a thread removing every armed file sees each one either
+// created or not armed.
 // Up to MostPending files at once (one per thread of a batch); the handler
 // is async-signal-safe.
 class CRemoveOnSignal {
@@ -25,9 +34,10 @@ class CRemoveOnSignal {
     bool Arm(const char* path);
     void Disarm();
 
-    // Removes every armed file now; called with the signals blocked, by a
-    // thread that takes the signals itself (sigwait) before ending the process.
-    static void RemoveAllPending();
+    // Waits until no thread holds a CFileTurn, keeps every thread out from
+    // then on, and removes every armed file: for the thread that takes the
+    // signals itself (sigwait) and ends the process next.
+    static void RemoveAllPendingForGood();
 
     static constexpr std::array<int, 5> Signals{SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGXFSZ};
     static constexpr std::size_t MostPending = 256;
@@ -36,17 +46,28 @@ class CRemoveOnSignal {
     int m_Slot = -1; // the armed file's place in the pending list, -1 when none
 };
 
-// Blocks CRemoveOnSignal's signals in this thread while alive; they arrive
-// when it goes. Threads creating, renaming and removing temporary files at
-// once also take turns here, so a thread that takes the signals itself and
-// holds one of these sees every file either armed or not yet created.
-class CBlockFatalSignals {
+// Held while a thread arms and creates a temporary file, or renames or
+// removes and disarms it. Many threads hold it at once; only
+// RemoveAllPendingForGood waits for them all. Not to be nested.
+class CFileTurn {
   public:
-    CBlockFatalSignals();
-    ~CBlockFatalSignals();
-    CBlockFatalSignals(const CBlockFatalSignals&) = delete;
-    CBlockFatalSignals& operator=(const CBlockFatalSignals&) = delete;
+    CFileTurn();
+    ~CFileTurn();
+    CFileTurn(const CFileTurn&) = delete;
+    CFileTurn& operator=(const CFileTurn&) = delete;
+};
+
+// While alive, the signals at their default action remove every armed file,
+// then end the process as they would; their actions before are restored
+// when it goes. For a run that writes its files on this one thread.
+class CTakeFatalSignals {
+  public:
+    CTakeFatalSignals();
+    ~CTakeFatalSignals();
+    CTakeFatalSignals(const CTakeFatalSignals&) = delete;
+    CTakeFatalSignals& operator=(const CTakeFatalSignals&) = delete;
 
   private:
-    sigset_t m_Saved{};
+    std::array<bool, CRemoveOnSignal::Signals.size()> m_Taken{};
+    std::array<struct sigaction, CRemoveOnSignal::Signals.size()> m_Previous{};
 };

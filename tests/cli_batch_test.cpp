@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -273,6 +274,90 @@ TEST_P(Batch, SignalLeavesNoTemporaryFiles)
         EXPECT_FALSE(name.starts_with(".kavren-")) << name;
         kt::Raster picture;
         EXPECT_TRUE(name == "in.txt" || kt::ReadPng(dir + "/" + name, picture)) << name;
+    }
+}
+
+// What the batch's files are given, under a umask that clears bits: a new
+// file gets 0666 less the umask, a replaced one keeps its own mode.
+TEST_P(Batch, ModesFollowTheUmaskOrAreKept)
+{
+    struct Row {
+        const char* name;
+        mode_t before; // 0: no file yet
+        mode_t after;
+    };
+    const Row rows[] = {
+        {"new.png", 0, 0640},     // 0666 less the umask 027
+        {"kept.png", 0644, 0644}, // the umask clears none of it
+        {"open.png", 0666, 0666}, // the umask would clear group and other write
+        {"own.png", 0600, 0600},
+    };
+    const std::string dir = Folder(std::string("modes") + GetParam());
+    std::string lines;
+    for (const Row& row : rows) {
+        const std::string path = dir + "/" + row.name;
+        if (row.before) {
+            WriteFile(path, "old");
+            ASSERT_EQ(chmod(path.c_str(), row.before), 0);
+        }
+        lines += std::string(row.name) + "\tModes\n";
+    }
+    WriteFile(dir + "/in.txt", lines);
+    const kt::RunResult r =
+        kt::RunCommand("umask 027 && '" KAVREN_BINARY "' --jobs " + std::string(GetParam()) + " --batch '" +
+                       dir + "/in.txt' '" + dir + "/p.png'");
+    ASSERT_EQ(r.status, 0);
+    for (const Row& row : rows) {
+        struct stat st {};
+        ASSERT_EQ(stat((dir + "/" + row.name).c_str(), &st), 0) << row.name;
+        EXPECT_EQ(st.st_mode & 07777, row.after) << row.name;
+        EXPECT_EQ(kt::Zbar(dir + "/" + row.name), (std::vector<std::string>{"CODE-128:Modes"})) << row.name;
+    }
+}
+
+// In a folder whose new files take its group, a replaced file keeps its own
+// group (here the user's, which a new file would not get) and a new one
+// takes the folder's, as a plain creation gives it.
+TEST_P(Batch, GroupIsKeptInASetGroupIdFolder)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give the folder a group of its choice";
+    const std::string dir = Folder(std::string("setgid") + GetParam());
+    WriteFile(dir + "/in.txt", "kept.png\t1\nnew.png\t2\n");
+    WriteFile(dir + "/kept.png", "old");
+    ASSERT_EQ(chown(dir.c_str(), static_cast<uid_t>(-1), 4322), 0);
+    ASSERT_EQ(chmod(dir.c_str(), 02775), 0);
+    ASSERT_EQ(Run({"--batch", dir + "/in.txt", dir + "/p.png"}).status, 0);
+    struct stat kept {};
+    struct stat made {};
+    ASSERT_EQ(stat((dir + "/kept.png").c_str(), &kept), 0);
+    ASSERT_EQ(stat((dir + "/new.png").c_str(), &made), 0);
+    EXPECT_EQ(kept.st_gid, getegid());
+    EXPECT_EQ(made.st_gid, 4322U);
+    EXPECT_EQ(kt::Zbar(dir + "/kept.png"), (std::vector<std::string>{"CODE-128:1"}));
+}
+
+// A file-size limit: every previous file stays and no temporary file is
+// left; SIGXFSZ ignored fails the lines (status 13), and at its default it
+// ends a batch of one job as it ends a single run.
+TEST_P(Batch, FileSizeLimitKeepsThePreviousFiles)
+{
+    for (const bool ignored : {true, false}) {
+        SCOPED_TRACE(ignored ? "SIGXFSZ ignored" : "SIGXFSZ at its default");
+        const std::string dir = Folder(std::string("limit") + GetParam());
+        WriteFile(dir + "/in.txt", "Large\nLarge\n");
+        WriteFile(dir + "/big-1.png", "the previous label");
+        const std::string trap = ignored ? "trap '' XFSZ; " : "";
+        const kt::RunResult r = kt::RunCommand(
+            "sh -c \"" + trap + "ulimit -f 1; exec '" KAVREN_BINARY "' --jobs " + std::string(GetParam()) +
+            " -x 2000 -y 2000 -n 1 --batch '" + dir + "/in.txt' '" + dir + "/big.png'\"");
+        if (ignored) {
+            EXPECT_EQ(r.status, 13);
+        } else if (std::string(GetParam()) == "1") {
+            EXPECT_EQ(r.status, 128 + SIGXFSZ);
+        }
+        EXPECT_EQ(kt::ReadFile(dir + "/big-1.png"), "the previous label");
+        EXPECT_EQ(Entries(dir), (std::vector<std::string>{"big-1.png", "in.txt"}));
     }
 }
 

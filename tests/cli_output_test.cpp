@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <grp.h>
 #include <set>
 #include <sstream>
 #include <string>
@@ -261,6 +262,38 @@ TEST(Output, SymbolicLinksAreWrittenThrough)
 }
 
 // ---------------------------------------------------------------- written directly
+
+// A folder that takes no new files: a file in it that can be written is
+// written in place, as a plain open would (the same file, its mode kept).
+TEST(Output, WrittenInPlaceWhereTheFolderTakesNoNewFiles)
+{
+    // Root creates files in any folder: the run goes as nobody, the file's owner.
+    constexpr uid_t Nobody = 65534;
+    const bool root = geteuid() == 0;
+    const std::string dir = Folder("in-place");
+    const std::string path = dir + "/label.png";
+    WriteFile(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0606), 0);
+    if (root) {
+        ASSERT_EQ(chown(path.c_str(), Nobody, Nobody), 0);
+        ASSERT_EQ(chmod(kt::ScratchPath("").c_str(), 0711), 0); // for nobody to reach it
+    }
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+    const int status = RunProgram({"-d", "InPlace", path}, [&] {
+        if (root && (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0))
+            _exit(126);
+    });
+    chmod(dir.c_str(), 0755);
+    EXPECT_EQ(status, 0);
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0606U);
+    EXPECT_EQ(kt::Zbar(path), Args{"CODE-128:InPlace"});
+    EXPECT_EQ(Entries(dir), Args{"label.png"});
+}
 
 TEST(Output, DashWritesToStandardOutput)
 {
