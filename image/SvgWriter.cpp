@@ -1,5 +1,6 @@
 #include "image/SvgWriter.h"
 
+#include <array>
 #include <cstdio>
 
 namespace {
@@ -31,11 +32,19 @@ std::string PhysicalLength(double units, const VectorOptions& options)
     }
 }
 
-void AppendPoint(std::string& out, const ImagePoint& p)
+// A path command: its letter, then its numbers (a point is two) separated by
+// spaces or, for the bars' H and V, by the letters themselves.
+template <std::size_t Count>
+void AppendCommand(std::string& out, const std::array<char, Count>& letters,
+                   const std::array<double, Count>& numbers)
 {
-    AppendNumber(out, p.x);
-    out += ' ';
-    AppendNumber(out, p.y);
+    char text[Count * (kNumberRoom + 1)];
+    char* end = text;
+    for (std::size_t i = 0; i < Count; ++i) {
+        *end++ = letters[i];
+        end = PutNumber(end, numbers[i]);
+    }
+    out.append(text, end);
 }
 
 void AppendBars(const Layout& layout, std::string& out)
@@ -45,14 +54,7 @@ void AppendBars(const Layout& layout, std::string& out)
         return;
     out += "<path fill=\"" + HexColour(layout.barColour) + "\" shape-rendering=\"crispEdges\" d=\"";
     for (const ImageBox& b : boxes) {
-        out += 'M';
-        AppendPoint(out, {b.left, b.top});
-        out += 'H';
-        AppendNumber(out, b.right);
-        out += 'V';
-        AppendNumber(out, b.bottom);
-        out += 'H';
-        AppendNumber(out, b.left);
+        AppendCommand<5>(out, {'M', ' ', 'H', 'V', 'H'}, {b.left, b.top, b.right, b.bottom, b.left});
         out += 'Z';
     }
     out += "\"/>\n";
@@ -64,17 +66,18 @@ void AppendText(const std::vector<PathStep>& path, Colour colour, std::string& o
         return;
     out += "<path fill=\"" + HexColour(colour) + "\" d=\"";
     for (const PathStep& step : path) {
-        // The command letter, then its points separated by spaces.
-        static constexpr struct {
-            char letter;
-            int points;
-        } kCommands[] = {{'M', 1}, {'L', 1}, {'Q', 2}, {'C', 3}, {'Z', 0}};
-        const auto& command = kCommands[static_cast<int>(step.kind)];
-        out += command.letter;
-        for (int i = 0; i < command.points; ++i) {
-            if (i > 0)
-                out += ' ';
-            AppendPoint(out, step.points[i]);
+        const ImagePoint* p = step.points;
+        switch (step.kind) {
+        case PathStep::Kind::Move: AppendCommand<2>(out, {'M', ' '}, {p[0].x, p[0].y}); break;
+        case PathStep::Kind::Line: AppendCommand<2>(out, {'L', ' '}, {p[0].x, p[0].y}); break;
+        case PathStep::Kind::Conic:
+            AppendCommand<4>(out, {'Q', ' ', ' ', ' '}, {p[0].x, p[0].y, p[1].x, p[1].y});
+            break;
+        case PathStep::Kind::Cubic:
+            AppendCommand<6>(out, {'C', ' ', ' ', ' ', ' ', ' '},
+                             {p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y});
+            break;
+        case PathStep::Kind::Close: out += 'Z'; break;
         }
     }
     out += "\"/>\n";

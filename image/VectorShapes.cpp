@@ -152,6 +152,13 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
     if (face.Open(options.fontPath) != 0)
         return false;
     const double angle = TextAngle(layout.orientation);
+    // About as many steps as a glyph of the embedded font has, so the path
+    // is gathered without moving.
+    constexpr std::size_t kStepsPerGlyph = 48;
+    std::size_t glyphs = 0;
+    for (const TextRun& run : layout.texts)
+        glyphs += DrawnLength(run.text);
+    path.reserve(path.size() + kStepsPerGlyph * glyphs);
     for (const TextRun& run : layout.texts) {
         // Placed from (0, 0) and moved to the run's exact start: every step of
         // the placement is relative to its start point.
@@ -209,53 +216,57 @@ constexpr std::array<Sixtyfourth, 64> MakeSixtyfourths()
 
 constexpr std::array<Sixtyfourth, 64> kSixtyfourths = MakeSixtyfourths();
 
-// Glyph outlines and pixel-grid shapes are whole 64ths (FreeType's 26.6
-// units): their six decimals are exact, so they are written from whole
-// numbers, as to_chars would write them but without its general rounding.
-bool AppendSixtyFourths(std::string& out, double value)
+// signedUnits / 64: the sign, the whole part, then the exact decimals (at
+// most 1 + 20 + 7 characters; 8 bytes of decimals are copied).
+char* PutSixtyFourths(char* at, std::int64_t signedUnits)
 {
-    const double scaled = value * 64.0;                // exact: a power of two
-    constexpr double kMostScaled = 9007199254740992.0; // 2^53, every integer below is exact
-    if (!(std::fabs(scaled) < kMostScaled))
-        return false;
-    const auto signedUnits = static_cast<std::int64_t>(scaled);
-    if (static_cast<double>(signedUnits) != scaled)
-        return false;
     const std::uint64_t units = signedUnits < 0 ? 0 - static_cast<std::uint64_t>(signedUnits)
                                                 : static_cast<std::uint64_t>(signedUnits);
-    char text[32];
-    char* end = text;
     if (signedUnits < 0)
-        *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, units / 64).ptr;
+        *at++ = '-';
+    at = std::to_chars(at, at + 24, units / 64).ptr;
     const Sixtyfourth& fraction = kSixtyfourths[units % 64];
-    std::memcpy(end, fraction.text, sizeof fraction.text);
-    out.append(text, static_cast<std::size_t>(end - text) + fraction.length);
-    return true;
+    std::memcpy(at, fraction.text, sizeof fraction.text);
+    return at + fraction.length;
 }
 
 } // namespace
 
-void AppendNumber(std::string& out, double value)
+char* PutNumber(char* at, double value)
 {
     if (!std::isfinite(value)) {
-        out += '0';
-        return;
+        *at = '0';
+        return at + 1;
     }
-    if (AppendSixtyFourths(out, value))
-        return;
+    // Glyph outlines and pixel-grid shapes are whole 64ths (FreeType's 26.6
+    // units): their six decimals are exact, so they are written from whole
+    // numbers, as to_chars would write them but without its general rounding.
+    const double scaled = value * 64.0;                // exact: a power of two
+    constexpr double kMostScaled = 9007199254740992.0; // 2^53, every integer below is exact
+    if (std::fabs(scaled) < kMostScaled) {
+        const auto units = static_cast<std::int64_t>(scaled);
+        if (static_cast<double>(units) == scaled)
+            return PutSixtyFourths(at, units);
+    }
     // to_chars, unlike printf, ignores the locale: always a decimal point.
-    char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
-    std::string_view text(buffer, result.ec == std::errc{} ? result.ptr : buffer);
-    if (const std::size_t point = text.find('.'); point != std::string_view::npos) {
+    const auto result = std::to_chars(at, at + kNumberRoom, value, std::chars_format::fixed, 6);
+    std::string_view text(at, result.ec == std::errc{} ? static_cast<std::size_t>(result.ptr - at) : 0);
+    if (text.find('.') != std::string_view::npos) {
         text.remove_suffix(text.size() - 1 - text.find_last_not_of('0'));
         if (text.back() == '.')
             text.remove_suffix(1);
     }
-    if (text.empty() || text == "-0")
-        text = "0";
-    out += text;
+    if (text.empty() || text == "-0") {
+        *at = '0';
+        return at + 1;
+    }
+    return at + text.size();
+}
+
+void AppendNumber(std::string& out, double value)
+{
+    char text[kNumberRoom];
+    out.append(text, PutNumber(text, value));
 }
 
 std::string FormatNumber(double value)

@@ -55,6 +55,9 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
 std::string DocumentTitle(const Layout& layout, const VectorOptions& options);
 
 // A coordinate with at most six decimals, trailing zeros dropped ("12", "0.5",
-// "-3.015625"), in any locale; appended to `out`, or as a string of its own.
+// "-3.015625"), in any locale: written at `at`, which has kNumberRoom bytes of
+// room (the end is returned), appended to `out`, or as a string of its own.
+constexpr std::size_t kNumberRoom = 330; // "-", 309 digits of DBL_MAX, "." and six decimals
+char* PutNumber(char* at, double value);
 void AppendNumber(std::string& out, double value);
 std::string FormatNumber(double value);
