@@ -6,6 +6,7 @@
 //   bench_library_soak [RENDERS]     (default 10000; at least one round)
 //   -> renders=N rss_tenth_kib=A rss_end_kib=B growth_kib=B-A
 #include "kavren/kavren.h"
+#include "tests/support/LibrarySamples.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,32 +15,6 @@
 #include <vector>
 
 namespace {
-
-// Valid data for every symbology, in number order.
-const char* const kSampleData[] = {
-    "1234567",
-    "1234567",
-    "CODE39",
-    "Code39ext",
-    "123-45",
-    "A40156B",
-    "1234567",
-    "Kavren-128",
-    "12",
-    "52495",
-    "9638507",
-    "590123412345",
-    "1234567890123",
-    "03600029145",
-    "04210000526",
-    "<AI01>12345678901231<AI10>ABC",
-    "0034012345678901234",
-    "12345",
-    "12345",
-    "CODE93",
-    "Code 93~0D",
-    "1540014128876",
-};
 
 const kavren::Format kFormats[] = {kavren::Format::Png, kavren::Format::Svg, kavren::Format::Eps};
 
@@ -57,10 +32,10 @@ int main(int argc, char* argv[])
 {
     std::vector<kavren::Options> jobs;
     for (const kavren::Format format : kFormats)
-        for (std::size_t type = 0; type < std::size(kSampleData); ++type) {
+        for (std::size_t type = 0; type < std::size(kt::kLibrarySampleData); ++type) {
             kavren::Options o;
             o.symbology = static_cast<kavren::Symbology>(type);
-            o.data = kSampleData[type];
+            o.data = kt::kLibrarySampleData[type];
             o.format = format;
             o.orientation = type % 2 ? kavren::Orientation::Deg90 : kavren::Orientation::Deg0;
             jobs.push_back(o);

@@ -552,47 +552,46 @@ void CBarcodeSym::FillBar(CImageWriter& writer, int x, int y, int thickness, int
     DrawLayout(writer, layout);
 }
 
-void CBarcodeSym::DrawBars(CImageWriter& writer, int x, int y)
+void CBarcodeSym::DrawPart(CImageWriter& writer, int x, int y, std::optional<int> textBand,
+                           const std::function<void(const LayoutMetrics&, Layout&)>& lay) const
 {
     Layout layout = GetDrawFrame();
-    const LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
-    LayoutBars(g, layout);
-    LayoutText(g, layout);
+    LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
+    if (textBand)
+        g.textBand = *textBand;
+    lay(g, layout);
     DrawLayout(writer, layout);
+}
+
+void CBarcodeSym::DrawBars(CImageWriter& writer, int x, int y)
+{
+    DrawPart(writer, x, y, {}, [this](const LayoutMetrics& g, Layout& out) {
+        LayoutBars(g, out);
+        LayoutText(g, out);
+    });
 }
 
 void CBarcodeSym::DrawText(CImageWriter& writer, int x, int y, int textHeight)
 {
-    Layout layout = GetDrawFrame();
-    LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
-    g.textBand = textHeight;
-    LayoutText(g, layout);
-    DrawLayout(writer, layout);
+    DrawPart(writer, x, y, textHeight, [this](const LayoutMetrics& g, Layout& out) { LayoutText(g, out); });
 }
 
 void CBarcodeSym::DrawPlainText(CImageWriter& writer, int x, int y, int textHeight, const char* text)
 {
-    Layout layout = GetDrawFrame();
-    LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
-    g.textBand = textHeight;
-    LayoutPlainText(g, text, layout);
-    DrawLayout(writer, layout);
+    DrawPart(writer, x, y, textHeight,
+             [&](const LayoutMetrics& g, Layout& out) { LayoutPlainText(g, text, out); });
 }
 
 void CBarcodeSym::DrawTextRun(CImageWriter& writer, const char* text, int count, int x, int y, int offset,
                               int span, int mode, bool inset)
 {
-    Layout layout = GetDrawFrame();
-    const LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
-    LayoutTextRun(g, g.originAcross, text, count, offset, span, mode, inset, layout);
-    DrawLayout(writer, layout);
+    DrawPart(writer, x, y, {}, [&](const LayoutMetrics& g, Layout& out) {
+        LayoutTextRun(g, g.originAcross, text, count, offset, span, mode, inset, out);
+    });
 }
 
 void CBarcodeSym::DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight)
 {
-    Layout layout = GetDrawFrame();
-    LayoutMetrics g = MetricsAt(GetPixelMetrics(), layout, x, y);
-    g.textBand = textHeight;
-    LayoutEanUpcText(g, layout);
-    DrawLayout(writer, layout);
+    DrawPart(writer, x, y, textHeight,
+             [this](const LayoutMetrics& g, Layout& out) { LayoutEanUpcText(g, out); });
 }

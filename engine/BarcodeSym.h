@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,10 @@ class CBarcodeSym : public CBarcodeSettings {
     LayoutMetrics GetExactMetrics(double moduleWidth, double textBand) const;
     // An empty layout of the area of the last Draw, background left alone.
     Layout GetDrawFrame() const;
+    // Lays out one part with its origin at the image point (x, y) and, when
+    // given, that text band, in a frame of its own, and draws it.
+    void DrawPart(CImageWriter& writer, int x, int y, std::optional<int> textBand,
+                  const std::function<void(const LayoutMetrics&, Layout&)>& lay) const;
     // The bars of m_Pattern; PostNet and Planet lay out their own.
     virtual void LayoutBars(const LayoutMetrics& g, Layout& out) const;
     // The human-readable text; EAN and UPC lay out digit groups.

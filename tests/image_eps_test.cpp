@@ -6,14 +6,6 @@
 
 namespace {
 
-// Code 128 "ABC" in code set B: start B, A, B, C, check 1, stop (ISO/IEC 15417, Table 1).
-const std::string kCode128Abc = "11010010000"
-                                "10100011000"
-                                "10001011000"
-                                "10001000110"
-                                "11001101100"
-                                "1100011101011";
-
 std::string Eps(const Layout& layout, const VectorOptions& options = {})
 {
     std::string eps;
@@ -34,7 +26,7 @@ std::string Header(const std::string& eps, const std::string& key)
 // Bars and a text run, with a background of its own.
 Layout SampleLayout(int orientation)
 {
-    Layout layout = kt::ModuleLayout(kCode128Abc, 2, 50, orientation);
+    Layout layout = kt::ModuleLayout(kt::kCode128Abc, 2, 50, orientation);
     layout.thickness = 72;
     layout.area = kt::AreaFor(orientation, layout.length, layout.thickness);
     layout.background = 0xe0ffff;

@@ -8,14 +8,6 @@
 
 namespace {
 
-// Code 128 "ABC" in code set B: start B, A, B, C, check 1, stop (ISO/IEC 15417, Table 1).
-const std::string kCode128Abc = "11010010000"
-                                "10100011000"
-                                "10001011000"
-                                "10001000110"
-                                "11001101100"
-                                "1100011101011";
-
 std::string Svg(const Layout& layout, const VectorOptions& options = {})
 {
     std::string svg;
@@ -105,7 +97,7 @@ TEST(SvgText, GlyphsLandWhereTheRasterDrawsThem)
 TEST(SvgDocument, DecodersReadTheRendering)
 {
     for (const int orientation : {0, 90, 180, 270}) {
-        const Layout layout = kt::ModuleLayout(kCode128Abc, 2, 60, orientation);
+        const Layout layout = kt::ModuleLayout(kt::kCode128Abc, 2, 60, orientation);
         const std::string name = "c128-" + std::to_string(orientation);
         kt::RenderSvg(Svg(layout), name);
         const std::string png = kt::ScratchPath(name + "-svg.png");

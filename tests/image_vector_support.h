@@ -18,6 +18,14 @@
 
 namespace kt {
 
+// Code 128 "ABC" in code set B: start B, A, B, C, check 1, stop (ISO/IEC 15417, Table 1).
+inline const std::string kCode128Abc = "11010010000"
+                                       "10100011000"
+                                       "10001011000"
+                                       "10001000110"
+                                       "11001101100"
+                                       "1100011101011";
+
 // The angle the raster text renderer is given, pi taken as 3.1415926.
 inline double RasterTextAngle(int orientation)
 {

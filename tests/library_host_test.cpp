@@ -4,6 +4,7 @@
 // host's settings are as it left them. Run under ThreadSanitizer in CI.
 #include "cli/OptionTable.h"
 #include "kavren/kavren.h"
+#include "tests/support/LibrarySamples.h"
 
 #include <gtest/gtest.h>
 
@@ -29,33 +30,6 @@ constexpr std::int64_t kTimestamp = 1767225600; // 2026-01-01 00:00:00 UTC
 // generates de_DE.UTF-8.
 const char* const kCommaLocales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"};
 
-// Valid data for every symbology, in number order.
-const char* const kSampleData[] = {
-    "1234567",
-    "1234567",
-    "CODE39",
-    "Code39ext",
-    "123-45",
-    "A40156B",
-    "1234567",
-    "Kavren-128",
-    "12",
-    "52495",
-    "9638507",
-    "590123412345",
-    "1234567890123",
-    "03600029145",
-    "04210000526",
-    "<AI01>12345678901231<AI10>ABC",
-    "0034012345678901234",
-    "12345",
-    "12345",
-    "CODE93",
-    "Code 93~0D",
-    "1540014128876",
-};
-static_assert(std::size(kSampleData) == 22);
-
 // Every symbology, each in five sets of options: the defaults; rotated with
 // colours, centred text and a fractional ratio; a fixed image with a
 // fractional x-dimension that the fixed size overrides; SVG and transparent
@@ -63,10 +37,10 @@ static_assert(std::size(kSampleData) == 22);
 std::vector<Options> Jobs()
 {
     std::vector<Options> jobs;
-    for (std::size_t type = 0; type < std::size(kSampleData); ++type) {
+    for (std::size_t type = 0; type < std::size(kt::kLibrarySampleData); ++type) {
         Options o;
         o.symbology = static_cast<Symbology>(type);
-        o.data = kSampleData[type];
+        o.data = kt::kLibrarySampleData[type];
         o.timestamp = kTimestamp;
         jobs.push_back(o);
         o.orientation = kavren::Orientation::Deg90;
