@@ -224,7 +224,7 @@ TEST(SvgNumbers, WrittenAsTheGeneralRuleWrites)
 {
     struct Case {
         double value;
-        const char* text;
+        std::string text;
     };
     const Case cases[] = {
         {0.0, "0"},
@@ -238,7 +238,7 @@ TEST(SvgNumbers, WrittenAsTheGeneralRuleWrites)
         {2.0 / 3, "0.666667"},
         {-0.0000004, "0"},
         {1e15 + 0.5, "1000000000000000.5"},
-        {1e300, ReferenceNumber(1e300).c_str()},
+        {1e300, ReferenceNumber(1e300)},
         {std::nan(""), "0"},
         {INFINITY, "0"},
     };
