@@ -396,7 +396,13 @@ std::vector<std::string> OptionHelpLines()
             continue;
         std::string column = o.HasLetter() ? std::string("   -") + o.Letter() + " --" : "      --";
         column += o.longName;
-        column.resize(std::max(HelpColumn, column.size() + 1), ' ');
+        // A name too long for its column stands on a line of its own, so
+        // that every description starts in the one column.
+        if (column.size() + 1 > HelpColumn) {
+            lines.push_back(column);
+            column.clear();
+        }
+        column.resize(HelpColumn, ' ');
         for (const char* line = o.help; *line;) {
             const char* end = std::strchr(line, '\n');
             const std::size_t length = end ? static_cast<std::size_t>(end - line) : std::strlen(line);

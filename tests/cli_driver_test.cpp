@@ -93,7 +93,8 @@ const std::string Usage =
                     Example: --font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
       --bearer      ITF-14 and Interleaved 2 of 5 bearer bars. Possible Values: none, bars, box
                     Example: --bearer box
-      --bearer-width Bearer bar width in modules. Possible Values: 1..100
+      --bearer-width
+                    Bearer bar width in modules. Possible Values: 1..100
                     Example: --bearer-width 5
 )";
 
