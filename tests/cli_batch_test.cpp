@@ -409,3 +409,24 @@ TEST(BatchRefused, EmptyFileSucceeds)
 }
 
 } // namespace
+
+// On a terminal, a batch that has run a second shows its progress (count and
+// rate; no time left for a pipe of unknown length) and clears the line before
+// the summary. The lines come slowly through a pipe, so the second one is done
+// after the first second whatever the machine's speed.
+TEST(BatchProgress, ShownOnATerminalAndClearedForTheSummary)
+{
+    const std::string dir = Folder("progress");
+    const std::string batch = "(echo 100001; sleep 1.3; echo 100002; sleep 0.3; echo 100003) | " +
+                              std::string(KAVREN_BINARY) + " --jobs 1 --batch - " + dir + "/p.png";
+    // script(1) runs the command on a pseudo-terminal and copies what it shows.
+    const kt::RunResult r = kt::RunCommand("script -qec '" + batch + "' /dev/null </dev/null");
+    ASSERT_EQ(r.status, 0);
+    const std::string clear = "\r\033[K";
+    EXPECT_NE(r.out.find(clear + "2 barcodes, "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" per second"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(" left"), std::string::npos) << r.out;
+    const std::string summary = clear + "3 of 3 barcodes written\r\n";
+    ASSERT_GE(r.out.size(), summary.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - summary.size()), summary) << r.out;
+}
