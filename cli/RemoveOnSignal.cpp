@@ -13,7 +13,7 @@ enum SlotState : int { Free, Claimed, Armed };
 // The files the handler removes. A slot is claimed by one thread, filled, and
 // only then marked armed; the handler reads only armed slots.
 struct PendingFile {
-    char path[PATH_MAX];
+    char path[PATH_MAX]{};
     std::atomic<int> state{Free};
 };
 static_assert(std::atomic<int>::is_always_lock_free, "read by a signal handler");
