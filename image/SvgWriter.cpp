@@ -1,7 +1,6 @@
 #include "image/SvgWriter.h"
 
 #include <array>
-#include <cstdio>
 
 namespace {
 
@@ -12,10 +11,14 @@ constexpr std::size_t kTypicalSize = 8192;
 // "#rrggbb" of a 0x00BBGGRR colour.
 std::string HexColour(Colour colour)
 {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", colour & 0xffU, (colour >> 8) & 0xffU,
-                  (colour >> 16) & 0xffU);
-    return buffer;
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = "#";
+    for (int shift = 0; shift < 24; shift += 8) {
+        const unsigned channel = (colour >> shift) & 0xffU;
+        text += kDigits[channel >> 4];
+        text += kDigits[channel & 0xfU];
+    }
+    return text;
 }
 
 // The document's width or height: CSS pixels at 96 dpi, else the physical size.
