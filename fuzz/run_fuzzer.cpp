@@ -10,33 +10,44 @@
 // Give libFuzzer absolute paths for corpora and artifacts: the working
 // directory changes before it reads them.
 //
-// Speed: -x, -y and -m values above a cap are rewritten to the cap, and an
-// input whose image could grow beyond a raster budget in x-dimension mode
-// (long data with a large -n or -i) is skipped. Huge values themselves are
-// covered by the hardening tests through the binary.
+// Speed: values above a cap are rewritten to the cap: --dpi to 600, -x and
+// -y to what stays within 2048 pixels at the resolution and unit, -m to what
+// stays within 256 points at 96 dpi, and -n in a physical unit to 32 pixels.
+// An input whose image could grow beyond a raster budget in x-dimension mode
+// (long data with a large -n or -i) is skipped, and so is every batch
+// (--batch reads a file, or standard input, and writes many images on
+// threads of its own). Huge values themselves are covered by the hardening
+// tests through the binary.
 //
 // Beyond the sanitizers, each run is checked against what the command line
 // promises: a known status; no file left behind by a failed run (neither the
-// target nor a temporary file); on success exactly the named file, a PNG that
-// decodes, with the fixed dimensions the options ask for (unless the name or
-// an option asks for another format, resolution, unit or font), or for "-"
+// target nor a temporary file); on success exactly the named file, or for "-"
 // nothing at all (the image went to standard output); no file descriptor left
-// open.
+// open. The named file is in the format --format or the name says: a PNG
+// decodes, has the fixed dimensions the options ask for (in any unit, at any
+// resolution; not with --font) and states the resolution (pHYs) exactly when
+// --dpi gave one; an SVG or EPS file starts with its format's header.
 
 #include "cli/Driver.h"
 #include "cli/OptionTable.h"
+#include "kavren/kavren.h"
 
 #include <png.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -45,10 +56,13 @@
 namespace {
 
 constexpr char kSeparator = '\0';
-constexpr long long kMaxImageSide = 2048;        // -x and -y above this are rewritten to it
-constexpr long long kMaxFontHeight = 256;        // -m above this is rewritten to it
+constexpr long long kMaxImageSide = 2048;        // pixels; -x and -y above this are rewritten to it
+constexpr long long kMaxFontHeight = 256;        // points at 96 dpi; -m above this is rewritten to it
+constexpr long long kMaxDpi = 600;               // --dpi above this is rewritten to it
+constexpr double kMaxPhysicalModule = 32;        // pixels; -n in a physical unit above this is rewritten
 constexpr double kRasterBudget = 48.0 * 1048576; // bytes of raster a run may need at most
-constexpr int kDefaultSide = 200;
+constexpr int kDefaultSide = 200;                // pixels at 96 dpi, the side not given
+constexpr int kDefaultDpi = 96;                  // the resolution without --dpi
 
 std::string g_ScratchDir;
 
@@ -58,9 +72,10 @@ std::string g_ScratchDir;
     std::abort();
 }
 
-// One option the command line sets: its letter and where its value text starts.
+// One option the command line sets: its letter or long-only id, and where its
+// value text starts.
 struct Occurrence {
-    char letter;
+    int id;
     size_t element;
     size_t offset;
 };
@@ -71,13 +86,12 @@ struct ParsedLine {
     OptionsEnd end = OptionsEnd::FileName;
     long fileIndex = -1; // element of the output file name, -1 when none
     std::vector<Occurrence> options;
-    // --format, --dpi, --unit or --font was given: the image is not
-    // predicted, only the file's presence checked.
+    // --font was given: the text may not fit or not load, so the image
+    // size is not predicted, only the file's format checked.
     bool unpredicted = false;
-    // --unit, --dpi or --batch was given: the pixel sizes and raster budget,
-    // or the files written, are beyond the harness's prediction; such inputs
-    // are skipped.
-    bool rescaled = false;
+    // --batch was given: it reads a file (or standard input, which would
+    // wait) and writes many images on threads; such inputs are skipped.
+    bool batch = false;
 };
 
 // The first row of the option table whose long name starts with the given
@@ -127,26 +141,21 @@ ParsedLine WalkOptions(const std::vector<std::string>& args)
             line.end = OptionsEnd::Action;
             return line;
         }
-        if (option->id == FormatOption || option->id == DpiOption || option->id == UnitOption ||
-            option->id == FontOption)
-            line.unpredicted = true;
-        // A batch reads its lines from a file and writes many images: beyond
-        // the prediction too.
-        if (option->id == UnitOption || option->id == DpiOption || option->id == BatchOption)
-            line.rescaled = true;
+        line.unpredicted = line.unpredicted || option->id == FontOption;
+        line.batch = line.batch || option->id == BatchOption;
         if (option->kind == ValueKind::Flag) { // no value; a "=value" part is ignored
             ++index;
             continue;
         }
-        const char letter = option->Letter();
+        const int id = option->id;
         if (isLong && eq != std::string::npos) {
-            line.options.push_back({letter, index, eq + 1});
+            line.options.push_back({id, index, eq + 1});
             ++index;
         } else if (!isLong && e.size() > 2) {
-            line.options.push_back({letter, index, 2});
+            line.options.push_back({id, index, 2});
             ++index;
         } else if (index + 1 < args.size()) {
-            line.options.push_back({letter, index + 1, 0});
+            line.options.push_back({id, index + 1, 0});
             index += 2;
         } else {
             line.end = OptionsEnd::Error;
@@ -172,8 +181,14 @@ long long ReadInteger(const char* text)
     return negative ? -value : value;
 }
 
-// Decimal notation only, as the driver reads it ("inf", "nan" read as 0); a
-// hexadecimal tail may read larger here, which only makes the budget stricter.
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Decimal notation only, as the driver reads it: sign, digits with an
+// optional fraction and exponent; no digits ("inf", "nan", ".") read as 0,
+// and "0x10" as 0.
 double ReadReal(const char* text)
 {
     const char* p = text;
@@ -182,9 +197,143 @@ double ReadReal(const char* text)
     const char* number = p;
     if (*p == '-' || *p == '+')
         ++p;
-    if (*p == '.')
+    const char* digits = p;
+    while (IsDigit(*p))
         ++p;
-    return *p >= '0' && *p <= '9' ? std::strtod(number, nullptr) : 0.0;
+    if (*p == '.')
+        for (++p; IsDigit(*p); ++p) {
+        }
+    if (p == digits || (p == digits + 1 && *digits == '.'))
+        return 0.0;
+    const char* exponent = *p == 'e' || *p == 'E' ? p + 1 : p;
+    if (*exponent == '-' || *exponent == '+')
+        ++exponent;
+    if (exponent != p && IsDigit(*exponent))
+        for (p = exponent; IsDigit(*p); ++p) {
+        }
+    return std::strtod(std::string(number, p).c_str(), nullptr);
+}
+
+std::string FormatReal(double value)
+{
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc{} ? std::string(text, end) : std::string("1");
+}
+
+const char* ValueOf(const std::vector<std::string>& args, const Occurrence& o)
+{
+    return args[o.element].c_str() + o.offset;
+}
+
+void Rewrite(std::vector<std::string>& args, const Occurrence& o, const std::string& value)
+{
+    args[o.element].replace(o.offset, std::string::npos, value);
+}
+
+// The place of the text among the option's value words ("px mm in mil"),
+// letter case aside, as the option table stores a word; -1 for none.
+int WordIndex(int optionId, std::string_view text)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::string_view rest(FindOption(optionId)->values);
+    for (int number = 0; !rest.empty(); ++number) {
+        const size_t blank = rest.find(' ');
+        const std::string_view word = rest.substr(0, blank);
+        if (word.size() == text.size() &&
+            std::equal(word.begin(), word.end(), text.begin(), [&](char w, char t) { return w == lower(t); }))
+            return number;
+        rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    }
+    return -1;
+}
+
+// The resolution, unit and format the options come to. Each accepted value
+// replaces the one before; a value out of range, or no word of the list, is
+// ignored, as the option reader does.
+struct Settings {
+    long long dpi = 0; // 0: not given (96 dpi, no pHYs chunk)
+    kavren::Unit unit = kavren::Unit::Pixels;
+    std::optional<kavren::Format> format; // none: the file name decides
+
+    long long Resolution() const { return dpi > 0 ? dpi : kDefaultDpi; }
+    bool Physical() const { return unit != kavren::Unit::Pixels; }
+};
+
+// Rewrites --dpi values above kMaxDpi to it, then reads the settings.
+Settings CapAndReadSettings(std::vector<std::string>& args, const ParsedLine& line)
+{
+    Settings settings;
+    for (const auto& o : line.options) {
+        if (o.id == DpiOption && ReadInteger(ValueOf(args, o)) > kMaxDpi)
+            Rewrite(args, o, std::to_string(kMaxDpi));
+        const char* value = ValueOf(args, o);
+        if (o.id == DpiOption && ReadInteger(value) >= 1)
+            settings.dpi = ReadInteger(value);
+        else if (o.id == UnitOption && WordIndex(UnitOption, value) >= 0)
+            settings.unit = static_cast<kavren::Unit>(WordIndex(UnitOption, value));
+        else if (o.id == FormatOption && WordIndex(FormatOption, value) >= 0)
+            settings.format = static_cast<kavren::Format>(WordIndex(FormatOption, value));
+    }
+    return settings;
+}
+
+// Units in an inch: 25.4 mm, 1000 mil; pixels do not scale (1).
+double UnitsPerInch(kavren::Unit unit)
+{
+    switch (unit) {
+    case kavren::Unit::Millimetres: return 25.4;
+    case kavren::Unit::Mils: return 1000.0;
+    case kavren::Unit::Inches:
+    case kavren::Unit::Pixels: break;
+    }
+    return 1.0;
+}
+
+// A length in the settings' unit as pixels, before rounding. The operations
+// come in the program's order, so that a length on a half pixel rounds alike.
+double ToPixels(double size, const Settings& s)
+{
+    const auto dpi = static_cast<double>(s.Resolution());
+    switch (s.unit) {
+    case kavren::Unit::Mils: return size * 0.001 * dpi;
+    case kavren::Unit::Inches: return dpi * size;
+    case kavren::Unit::Millimetres: return size / 25.4 * dpi;
+    case kavren::Unit::Pixels: break;
+    }
+    return size;
+}
+
+// A given side (-x, -y) in whole pixels: rounded half away from zero, at
+// least one.
+long long SidePixels(long long side, const Settings& s)
+{
+    return std::max(1LL, static_cast<long long>(std::round(ToPixels(static_cast<double>(side), s))));
+}
+
+// The side not given: 200 pixels, or in a physical unit the physical size of
+// 200 pixels at 96 dpi, at the resolution.
+long long DefaultSidePixels(const Settings& s)
+{
+    if (!s.Physical())
+        return kDefaultSide;
+    return static_cast<long long>(
+        std::round(static_cast<double>(kDefaultSide) * s.Resolution() / kDefaultDpi));
+}
+
+// The largest -x or -y in the unit whose pixels stay within kMaxImageSide.
+long long SideCap(const Settings& s)
+{
+    if (!s.Physical())
+        return kMaxImageSide;
+    return static_cast<long long>(kMaxImageSide * UnitsPerInch(s.unit) / static_cast<double>(s.Resolution()));
+}
+
+// The font height is in points at the resolution: the largest -m whose glyphs
+// are no larger than kMaxFontHeight points at 96 dpi.
+long long FontHeightCap(const Settings& s)
+{
+    return std::max(1LL, kMaxFontHeight * kDefaultDpi / s.Resolution());
 }
 
 // The image the options ask for, as far as the harness can tell beforehand.
@@ -196,9 +345,11 @@ struct Expected {
     bool withinBudget = true;
 };
 
-// Rewrites over-large -x, -y and -m values to their caps, then works out the
-// sizing mode the driver will choose and whether the raster stays in budget.
-Expected CapAndPredict(std::vector<std::string>& args, const ParsedLine& line)
+// Rewrites over-large -x, -y, -m and (in a physical unit) -n values to their
+// caps at the settings' resolution and unit, then works out the sizing mode
+// the driver will choose, the pixel sizes, and whether the raster stays in
+// budget.
+Expected CapAndPredict(std::vector<std::string>& args, const ParsedLine& line, const Settings& settings)
 {
     long long width = 0;
     long long height = 0;
@@ -207,23 +358,23 @@ Expected CapAndPredict(std::vector<std::string>& args, const ParsedLine& line)
     double xDim = 2.0;
     double wideToNarrow = 2.5;
     size_t dataLength = 7;
+    const double moduleCap = kMaxPhysicalModule * UnitsPerInch(settings.unit) / settings.Resolution();
     for (const auto& o : line.options) {
-        std::string& element = args[o.element];
-        const char* value = element.c_str() + o.offset;
-        const long long cap = o.letter == 'm' ? kMaxFontHeight : kMaxImageSide;
-        if ((o.letter == 'x' || o.letter == 'y' || o.letter == 'm') && ReadInteger(value) > cap) {
-            element.replace(o.offset, std::string::npos, std::to_string(cap));
-            value = element.c_str() + o.offset;
-        }
+        const long long cap = o.id == 'm' ? FontHeightCap(settings) : SideCap(settings);
+        if ((o.id == 'x' || o.id == 'y' || o.id == 'm') && ReadInteger(ValueOf(args, o)) > cap)
+            Rewrite(args, o, std::to_string(cap));
+        if (o.id == 'n' && settings.Physical() && ReadReal(ValueOf(args, o)) > moduleCap)
+            Rewrite(args, o, FormatReal(moduleCap));
+        const char* value = ValueOf(args, o);
         const long long n = ReadInteger(value);
-        switch (o.letter) {
+        switch (o.id) {
         case 'x': width = n >= 1 ? n : width; break;
         case 'y': height = n >= 1 ? n : height; break;
         case 'm': fontHeight = n >= 1 ? n : fontHeight; break;
         case 'o': orientation = (n == 0 || n == 90 || n == 180 || n == 270) ? n : orientation; break;
         case 'n': xDim = ReadReal(value) > 0 ? ReadReal(value) : xDim; break;
-        case 'i': wideToNarrow = ReadReal(value) > 0 ? ReadReal(value) : wideToNarrow; break;
-        case 'd': dataLength = element.size() - o.offset; break;
+        case 'i': wideToNarrow = ReadReal(value) >= 2 ? ReadReal(value) : wideToNarrow; break;
+        case 'd': dataLength = std::strlen(value); break;
         default: break;
         }
     }
@@ -231,20 +382,22 @@ Expected CapAndPredict(std::vector<std::string>& args, const ParsedLine& line)
     Expected e;
     e.alongWidth = orientation == 0 || orientation == 180;
     e.fixedSize = e.alongWidth ? width > 0 : height > 0;
-    e.width = width > 0 ? width : kDefaultSide;
-    e.height = height > 0 ? height : kDefaultSide;
+    e.width = width > 0 ? SidePixels(width, settings) : DefaultSidePixels(settings);
+    e.height = height > 0 ? SidePixels(height, settings) : DefaultSidePixels(settings);
     if (e.fixedSize)
         return e;
 
     // Upper bound of the symbol length: per data byte two Code 39 characters of
     // three wide and seven narrow elements, or two Code 128 characters; plus
     // start, stop, check characters and quiet zones.
-    const double module = std::round(xDim);
+    const double module = std::round(ToPixels(xDim, settings));
     const double wide = std::max(module, std::round(static_cast<float>(wideToNarrow) * module));
     const double length =
         static_cast<double>(dataLength) * (6 * wide + 24 * module) + 12 * wide + 60 * module;
     const double cross = static_cast<double>(e.alongWidth ? e.height : e.width);
-    const double textCost = static_cast<double>(dataLength) * static_cast<double>(fontHeight * fontHeight);
+    // Glyphs are drawn at the font height in points at the resolution.
+    const double font = static_cast<double>(fontHeight * settings.Resolution()) / kDefaultDpi;
+    const double textCost = static_cast<double>(dataLength) * font * font;
     e.withinBudget =
         std::isfinite(length) && length * cross * 3 <= kRasterBudget && textCost <= kRasterBudget;
     return e;
@@ -302,8 +455,68 @@ bool DecodesAsPng(const std::string& path, long long& width, long long& height)
     return true;
 }
 
+// The resolution the PNG's pHYs chunk states, in pixels per metre, when it
+// states the same both ways in metres; 0 for no pHYs chunk, -1 for another.
+long long StatedResolution(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        Fail("the PNG cannot be opened again");
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    volatile long long stated = -1; // kept across a longjmp from libpng
+    if (info && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, file);
+        png_read_info(png, info);
+        png_uint_32 x = 0;
+        png_uint_32 y = 0;
+        int unit = 0;
+        if (!png_get_pHYs(png, info, &x, &y, &unit))
+            stated = 0;
+        else if (x == y && unit == PNG_RESOLUTION_METER)
+            stated = x;
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return stated;
+}
+
+// The pHYs a PNG must carry: --dpi in pixels per metre (an inch is 0.0254 m
+// exactly), none without --dpi.
+long long PixelsPerMetre(const Settings& settings)
+{
+    return settings.dpi > 0 ? std::llround(static_cast<double>(settings.dpi) / 0.0254) : 0;
+}
+
+void CheckPng(const std::string& name, const Expected& expected, const Settings& settings, bool sizePredicted)
+{
+    long long width = 0;
+    long long height = 0;
+    if (!DecodesAsPng(name, width, height))
+        Fail("status 0 but the file is no readable PNG");
+    if (StatedResolution(name) != PixelsPerMetre(settings))
+        Fail("the PNG's pHYs chunk does not state the --dpi resolution (or states one without --dpi)");
+    if (!sizePredicted)
+        return;
+    const bool widthRight = width == expected.width || (!expected.fixedSize && expected.alongWidth);
+    const bool heightRight = height == expected.height || (!expected.fixedSize && !expected.alongWidth);
+    if (!widthRight || !heightRight)
+        Fail("the PNG does not have the size the options ask for");
+}
+
+// An SVG or EPS document: the vector writers start with the XML declaration
+// and the EPS header comment.
+void CheckVector(const std::string& name, kavren::Format format)
+{
+    const std::string_view header = format == kavren::Format::Svg ? "<?xml" : "%!PS-Adobe";
+    std::string start(header.size(), '\0');
+    std::ifstream file(name, std::ios::binary);
+    if (!file.read(start.data(), static_cast<std::streamsize>(start.size())) || start != header)
+        Fail("status 0 but the file does not start with its format's header");
+}
+
 void CheckOutcome(int status, const std::vector<std::string>& args, const ParsedLine& line,
-                  const Expected& expected)
+                  const Settings& settings, const Expected& expected)
 {
     const std::vector<std::string> left = ScratchEntries();
     if (line.end == OptionsEnd::Action) {
@@ -322,15 +535,17 @@ void CheckOutcome(int status, const std::vector<std::string>& args, const Parsed
         return;
     }
     const std::string& name = args[static_cast<size_t>(line.fileIndex)];
-    const bool predicted = !line.unpredicted && FileNameFormat(name) == kavren::Format::Png;
+    const kavren::Format format = settings.format.value_or(FileNameFormat(name));
+    // With the embedded font the PNG's size follows from the options alone.
+    const bool sizePredicted = !line.unpredicted && format == kavren::Format::Png;
     switch (status) {
     case 0: break;
     case 1:
-        if (expected.fixedSize && predicted)
+        if (expected.fixedSize && sizePredicted)
             Fail("status 1 with a fixed image size");
         break;
     case 3:
-        if (expected.fixedSize && predicted)
+        if (expected.fixedSize && sizePredicted)
             Fail("status 3 for an image within every limit");
         break;
     case 5:
@@ -351,16 +566,10 @@ void CheckOutcome(int status, const std::vector<std::string>& args, const Parsed
     }
     if (left.size() != 1 || left[0] != name)
         Fail("a successful run must leave exactly the named file");
-    if (!predicted)
-        return;
-    long long width = 0;
-    long long height = 0;
-    if (!DecodesAsPng(name, width, height))
-        Fail("status 0 but the file is no readable PNG");
-    const bool widthRight = width == expected.width || (!expected.fixedSize && expected.alongWidth);
-    const bool heightRight = height == expected.height || (!expected.fixedSize && !expected.alongWidth);
-    if (!widthRight || !heightRight)
-        Fail("the PNG does not have the size the options ask for");
+    if (format == kavren::Format::Png)
+        CheckPng(name, expected, settings, sizePredicted);
+    else
+        CheckVector(name, format);
 }
 
 } // namespace
@@ -392,9 +601,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         args.clear();
 
     const ParsedLine line = WalkOptions(args);
-    const Expected expected = CapAndPredict(args, line);
-    if (!expected.withinBudget || line.rescaled)
+    if (line.batch)
         return -1; // keep out of the corpus
+    const Settings settings = CapAndReadSettings(args, line);
+    const Expected expected = CapAndPredict(args, line, settings);
+    if (!expected.withinBudget)
+        return -1;
 
     std::vector<std::string> store;
     store.reserve(args.size() + 1);
@@ -407,7 +619,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 
     const int fdsBefore = CountOpenFds();
     const int status = RunKavren(static_cast<int>(store.size()), argv.data());
-    CheckOutcome(status, args, line, expected);
+    CheckOutcome(status, args, line, settings, expected);
     ClearScratch();
     if (CountOpenFds() != fdsBefore)
         Fail("a run left a file descriptor open");
