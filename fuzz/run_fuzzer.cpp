@@ -12,7 +12,7 @@
 //
 // Speed: values above a cap are rewritten to the cap: --dpi to 600, -x and
 // -y to what stays within 2048 pixels at the resolution and unit, -m to what
-// stays within 256 points at 96 dpi, and -n in a physical unit to 32 pixels.
+// stays within 256 points at 96 dpi, and -n in a physical unit to 8 pixels.
 // An input whose image could grow beyond a raster budget in x-dimension mode
 // (long data with a large -n or -i) is skipped, and so is every batch
 // (--batch reads a file, or standard input, and writes many images on
@@ -56,10 +56,12 @@
 namespace {
 
 constexpr char kSeparator = '\0';
-constexpr long long kMaxImageSide = 2048;        // pixels; -x and -y above this are rewritten to it
-constexpr long long kMaxFontHeight = 256;        // points at 96 dpi; -m above this is rewritten to it
-constexpr long long kMaxDpi = 600;               // --dpi above this is rewritten to it
-constexpr double kMaxPhysicalModule = 32;        // pixels; -n in a physical unit above this is rewritten
+constexpr long long kMaxImageSide = 2048; // pixels; -x and -y above this are rewritten to it
+constexpr long long kMaxFontHeight = 256; // points at 96 dpi; -m above this is rewritten to it
+constexpr long long kMaxDpi = 600;        // --dpi above this is rewritten to it
+// -n in a physical unit above this many pixels is rewritten to it: a 0.33 mm
+// module at 600 dpi is 7.8 pixels.
+constexpr double kMaxPhysicalModule = 8;
 constexpr double kRasterBudget = 48.0 * 1048576; // bytes of raster a run may need at most
 constexpr int kDefaultSide = 200;                // pixels at 96 dpi, the side not given
 constexpr int kDefaultDpi = 96;                  // the resolution without --dpi
