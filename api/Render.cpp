@@ -290,6 +290,7 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     vector.dpi = Resolution(options);
     vector.unit = ToSizeUnit(options.unit);
     vector.fontPath = FontPath(options);
+    vector.face = &face;
     vector.title = manager.GetSymbology()->m_DisplayText;
     std::string document;
     const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)

@@ -148,9 +148,10 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
                                      [](const TextRun& run) { return DrawnLength(run.text) > 0; });
     if (!hasText)
         return true;
-    CFontFace face;
-    if (face.Open(options.fontPath) != 0)
+    CFontFace opened;
+    if (!options.face && opened.Open(options.fontPath) != 0)
         return false;
+    const CFontFace& face = options.face ? *options.face : opened;
     const double angle = TextAngle(layout.orientation);
     // About as many steps as a glyph of the embedded font has, so the path
     // is gathered without moving.

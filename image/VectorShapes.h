@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class CFontFace;
+
 struct VectorOptions {
     // Layout units per inch: at 96 a unit is one CSS pixel (1/96 inch). The
     // font height of a text run is in points at this resolution too.
@@ -18,6 +20,9 @@ struct VectorOptions {
     // inches at any other resolution.
     SizeUnit unit = SizeUnit::Pixels;
     const char* fontPath = nullptr; // a TrueType file; null: the embedded font
+    // The face already open for the layout, when there is one: the outlines
+    // come from it rather than from opening fontPath again.
+    const CFontFace* face = nullptr;
     // The document's title (bytes, 128..255 Latin-1); empty: the text runs joined.
     std::string title;
 };
