@@ -1,6 +1,7 @@
 #include "cli/Batch.h"
 
 #include "cli/Driver.h"
+#include "cli/OutputFile.h"
 #include "cli/RemoveOnSignal.h"
 
 #include <algorithm>
@@ -48,14 +49,6 @@ struct Job {
     std::string data;
     Written refused; // status Ok unless the name was refused
 };
-
-std::string FolderOf(std::string_view path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos)
-        return ".";
-    return slash == 0 ? "/" : std::string(path.substr(0, slash));
-}
 
 // A line's own file name, inside the output name's folder.
 Written NameFromLine(const std::string& folder, std::string_view name, std::string& path)

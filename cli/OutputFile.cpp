@@ -21,14 +21,6 @@ constexpr int MostLinks = 40;
 // one exists already, which the names make all but impossible.
 constexpr int MostNameAttempts = 100;
 
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The file the path names once the symbolic links at its end are followed,
 // and what lstat says of it (`error` 0, or its errno when nothing is there);
 // for a dangling link, the file it points to (which the run creates).
@@ -112,6 +104,14 @@ bool TakeOverAttributes(int fd, const struct stat& replaced)
 }
 
 } // namespace
+
+std::string FolderOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return ".";
+    return slash == 0 ? "/" : std::string(path.substr(0, slash));
+}
 
 COutputFile::COutputFile(const char* path)
 {

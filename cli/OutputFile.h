@@ -23,8 +23,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <vector>
+
+// The folder of a path: what comes before its last '/', "/" for a name at the
+// root, "." for a bare name.
+std::string FolderOf(std::string_view path);
 
 class COutputFile {
   public:
