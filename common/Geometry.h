@@ -3,7 +3,9 @@
 // rounding rule every length computation uses.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 // 0x00BBGGRR: red in bits 0-7, green in 8-15, blue in 16-23; the top byte is unused.
 using Colour = std::uint32_t;
@@ -23,6 +25,13 @@ struct Size {
 
 // Unit of an x-dimension or of a symbol length.
 enum class SizeUnit : std::int32_t { Mils = 0, Inches = 1, Millimetres = 2, Pixels = 3 };
+
+// The value, saturated at the ends of the int32 range.
+inline std::int32_t Clamp32(std::int64_t value)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
 
 // Nearest integer, halves away from zero (2.5 -> 3, -2.5 -> -3). Values beyond
 // the int32 range saturate at its ends.

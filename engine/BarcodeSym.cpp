@@ -14,11 +14,6 @@ namespace {
 constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t Int32Min = std::numeric_limits<std::int32_t>::min();
 
-std::int32_t Clamp32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::clamp(value, Int32Min, Int32Max));
-}
-
 // Quiet zone on each side of the symbol, in modules.
 constexpr std::int64_t QuietZoneModules = 10;
 

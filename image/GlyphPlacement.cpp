@@ -31,12 +31,6 @@ extern const FT_Module_Class ft_smooth_renderer_class;
 
 namespace {
 
-std::int32_t ClampToInt32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
 // 16.16 fixed point, truncated toward zero.
 FT_Fixed ToFixed(double value)
 {
@@ -311,14 +305,14 @@ std::int32_t MeasureBand(CFontFace::CState& state, const SizeKey& key, std::int6
 {
     // Points at the given resolution: at 96 dpi the em is fontHeight x 96 / 72 pixels.
     if (!state.UseSize(key))
-        return ClampToInt32(fallback);
+        return Clamp32(fallback);
     // 'j' has the deepest descender of the ASCII letters; the band reserves it
     // below the baseline and, for symmetry, above the cap height.
     if (FT_Load_Glyph(state.face, FT_Get_Char_Index(state.face, 'j'), FT_LOAD_DEFAULT) != 0)
-        return ClampToInt32(fallback);
+        return Clamp32(fallback);
     const FT_Glyph_Metrics& metrics = state.face->glyph->metrics;
     const std::int64_t descent = (metrics.height - metrics.horiBearingY) / 64;
-    return ClampToInt32(height + 2 * descent);
+    return Clamp32(height + 2 * descent);
 }
 
 } // namespace
@@ -329,7 +323,7 @@ std::int32_t MeasureTextBand(const CFontFace& font, int fontHeight, int horizont
     const std::int64_t fallback = height * 3 / 2;
     CFontFace::CState* state = font.State();
     if (!state || !state->face)
-        return ClampToInt32(fallback);
+        return Clamp32(fallback);
     const SizeKey key = MakeSizeKey(fontHeight, horizontalDpi, verticalDpi);
     if (const auto found = state->bands.find(key); found != state->bands.end())
         return found->second;

@@ -20,12 +20,6 @@ std::int64_t ToPixel(double value)
     return static_cast<std::int64_t>(std::clamp(std::round(value), 4 * Int32Min, 4 * Int32Max));
 }
 
-std::int32_t Clamp32(std::int64_t value)
-{
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                              std::numeric_limits<std::int32_t>::max()));
-}
-
 void FillBar(CImageWriter& writer, const Layout& layout, const BarBox& bar)
 {
     const ImagePoint a = ToImage(layout, bar.along, bar.across);
