@@ -22,7 +22,12 @@
 #include "symbologies/UPCA.h"
 #include "symbologies/UPCE.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <string>
+
+using kavren::detail::SymbolKind;
 
 namespace {
 
@@ -43,28 +48,28 @@ std::unique_ptr<CBarcodeSym> MakePlanet(const CBarcodeSettings& settings)
 }
 
 constexpr std::array<SymbologyRow, 22> SymbologyTable = {{
-    {TYPE_INTERL25, "Interleaved 2 of 5", Make<CBarcodeSymInterl25>},
-    {TYPE_INDUSTR25, "Industrial 2 of 5", Make<CBarcodeSymIndustr25>},
-    {TYPE_CODE39, "Code 39", Make<CBarcodeSymCode39>},
-    {TYPE_CODE39EXT, "Code 39 Extended", Make<CBarcodeSymCode39Ext>},
-    {TYPE_CODE11, "Code 11", Make<CBarcodeSymCode11>},
-    {TYPE_CODABAR, "Codabar", Make<CBarcodeSymCodabar>},
-    {TYPE_MSI, "MSI", Make<CBarcodeSymMSI>},
-    {TYPE_CODE128, "Code 128", Make<CBarcodeSymCode128>},
-    {TYPE_EAN2, "EAN-2", Make<CBarcodeSymEAN2>},
-    {TYPE_EAN5, "EAN-5", Make<CBarcodeSymEAN5>},
-    {TYPE_EAN8, "EAN-8", Make<CBarcodeSymEAN8>},
-    {TYPE_EAN13, "EAN-13", Make<CBarcodeSymEAN13>},
-    {TYPE_EAN14, "EAN-14", Make<CBarcodeSymEAN14>},
-    {TYPE_UPCA, "UPC-A", Make<CBarcodeSymUPCA>},
-    {TYPE_UPCE, "UPC-E", Make<CBarcodeSymUPCE>},
-    {TYPE_UCCEAN128, "UCC/EAN-128", Make<CBarcodeSymUCCEAN128>},
-    {TYPE_SSCC18, "SSCC-18", Make<CBarcodeSymSSCC18>},
-    {TYPE_POSTNET, "PostNet", MakePostNet},
-    {TYPE_PLANET, "Planet", MakePlanet},
-    {TYPE_CODE93, "Code 93", Make<CBarcodeSymCode93>},
-    {TYPE_CODE93EXT, "Code 93 Extended", Make<CBarcodeSymCode93Ext>},
-    {TYPE_ITF14, "ITF-14", Make<CBarcodeSymITF14>},
+    {TYPE_INTERL25, "Interleaved 2 of 5", "interleaved2of5 i25 itf", SymbolKind::Linear, Make<CBarcodeSymInterl25>},
+    {TYPE_INDUSTR25, "Industrial 2 of 5", "industrial2of5 i2of5-industrial", SymbolKind::Linear, Make<CBarcodeSymIndustr25>},
+    {TYPE_CODE39, "Code 39", "code39", SymbolKind::Linear, Make<CBarcodeSymCode39>},
+    {TYPE_CODE39EXT, "Code 39 Extended", "code39ext code39-extended", SymbolKind::Linear, Make<CBarcodeSymCode39Ext>},
+    {TYPE_CODE11, "Code 11", "code11", SymbolKind::Linear, Make<CBarcodeSymCode11>},
+    {TYPE_CODABAR, "Codabar", "codabar", SymbolKind::Linear, Make<CBarcodeSymCodabar>},
+    {TYPE_MSI, "MSI", "msi", SymbolKind::Linear, Make<CBarcodeSymMSI>},
+    {TYPE_CODE128, "Code 128", "code128", SymbolKind::Linear, Make<CBarcodeSymCode128>},
+    {TYPE_EAN2, "EAN-2", "ean2", SymbolKind::Linear, Make<CBarcodeSymEAN2>},
+    {TYPE_EAN5, "EAN-5", "ean5", SymbolKind::Linear, Make<CBarcodeSymEAN5>},
+    {TYPE_EAN8, "EAN-8", "ean8", SymbolKind::Linear, Make<CBarcodeSymEAN8>},
+    {TYPE_EAN13, "EAN-13", "ean13", SymbolKind::Linear, Make<CBarcodeSymEAN13>},
+    {TYPE_EAN14, "EAN-14", "ean14", SymbolKind::Linear, Make<CBarcodeSymEAN14>},
+    {TYPE_UPCA, "UPC-A", "upca", SymbolKind::Linear, Make<CBarcodeSymUPCA>},
+    {TYPE_UPCE, "UPC-E", "upce", SymbolKind::Linear, Make<CBarcodeSymUPCE>},
+    {TYPE_UCCEAN128, "UCC/EAN-128", "gs1-128 ucc-ean-128 ean128", SymbolKind::Linear, Make<CBarcodeSymUCCEAN128>},
+    {TYPE_SSCC18, "SSCC-18", "sscc18", SymbolKind::Linear, Make<CBarcodeSymSSCC18>},
+    {TYPE_POSTNET, "PostNet", "postnet", SymbolKind::FourState, MakePostNet},
+    {TYPE_PLANET, "Planet", "planet", SymbolKind::FourState, MakePlanet},
+    {TYPE_CODE93, "Code 93", "code93", SymbolKind::Linear, Make<CBarcodeSymCode93>},
+    {TYPE_CODE93EXT, "Code 93 Extended", "code93ext code93-extended", SymbolKind::Linear, Make<CBarcodeSymCode93Ext>},
+    {TYPE_ITF14, "ITF-14", "itf14", SymbolKind::Linear, Make<CBarcodeSymITF14>},
 }};
 
 // Row i must hold number i, so that a number indexes the table.
@@ -82,6 +87,38 @@ static_assert(NumbersAreIndices());
 std::span<const SymbologyRow> Symbologies()
 {
     return SymbologyTable;
+}
+
+namespace {
+
+// A name as the lookup compares it: lower case, without '-' and '_', so that
+// "EAN-13", "ean_13" and "ean13" are one name.
+std::string FoldName(std::string_view name)
+{
+    std::string folded;
+    for (const char c : name)
+        if (c != '-' && c != '_')
+            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+} // namespace
+
+const SymbologyRow* FindSymbologyByName(std::string_view name)
+{
+    const std::string wanted = FoldName(name);
+    if (wanted.empty())
+        return nullptr;
+    for (const SymbologyRow& row : SymbologyTable) {
+        std::string_view names = row.names;
+        while (!names.empty()) {
+            const std::size_t end = std::min(names.find(' '), names.size());
+            if (FoldName(names.substr(0, end)) == wanted)
+                return &row;
+            names.remove_prefix(std::min(end + 1, names.size()));
+        }
+    }
+    return nullptr;
 }
 
 const SymbologyRow* FindSymbology(std::int32_t type)

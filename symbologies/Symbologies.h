@@ -3,6 +3,8 @@
 // tests and the README gallery all read this one table.
 #pragma once
 
+#include "common/EncodedSymbol.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -40,6 +42,10 @@ enum SymbologyType : std::int32_t {
 struct SymbologyRow {
     SymbologyType type;
     std::string_view name; // as the README gallery shows it, e.g. "UCC/EAN-128"
+    // The names -t takes, space separated, the first the canonical one; the
+    // lookup ignores case, '-' and '_' (FindSymbologyByName).
+    std::string_view names;
+    kavren::detail::SymbolKind kind; // what its encoded symbols are made of
     // A new object of the class, made from the settings and not yet encoded.
     std::unique_ptr<CBarcodeSym> (*make)(const CBarcodeSettings& settings);
 };
@@ -48,3 +54,5 @@ struct SymbologyRow {
 std::span<const SymbologyRow> Symbologies();
 // The row of that number; null for a number that names no symbology.
 const SymbologyRow* FindSymbology(std::int32_t type);
+// The row one of whose names is `name`, ignoring case, '-' and '_'; null for none.
+const SymbologyRow* FindSymbologyByName(std::string_view name);

@@ -28,6 +28,11 @@ TEST(EngineRegistry, EveryNumberMakesItsClass)
         SCOPED_TRACE(row.name);
         EXPECT_TRUE(names.insert(row.name).second) << "names are unique";
         EXPECT_EQ(FindSymbology(row.type), &row);
+        std::string_view keys = row.names;
+        for (std::size_t end = keys.find(' '); !keys.empty(); end = keys.find(' ')) {
+            EXPECT_EQ(FindSymbologyByName(keys.substr(0, end)), &row) << "every -t name finds its own row";
+            keys.remove_prefix(end == std::string_view::npos ? keys.size() : end + 1);
+        }
         CBarcodeSettings s;
         s.m_Type = row.type;
         const std::unique_ptr<CBarcodeSym> sym = CreateBarcodeSym(s);
@@ -45,6 +50,15 @@ TEST(EngineRegistry, EveryNumberMakesItsClass)
         s.m_Type = type;
         EXPECT_FALSE(CreateBarcodeSym(s)) << type;
         EXPECT_EQ(FindSymbology(type), nullptr) << type;
+    }
+    // Names ignore case, '-' and '_'; a word that names nothing finds nothing.
+    const std::pair<std::string_view, int> lookups[] = {
+        {"EAN-13", TYPE_EAN13}, {"ean_13", TYPE_EAN13}, {"Code128", TYPE_CODE128}, {"GS1-128", TYPE_UCCEAN128},
+        {"ucc_ean_128", TYPE_UCCEAN128}, {"ITF14", TYPE_ITF14}, {"", -1}, {"-", -1}, {"ean", -1}, {"0", -1},
+        {"ean13x", -1}};
+    for (const auto& [name, type] : lookups) {
+        const SymbologyRow* row = FindSymbologyByName(name);
+        EXPECT_EQ(row ? static_cast<int>(row->type) : -1, type) << name;
     }
 }
 
