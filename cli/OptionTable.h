@@ -68,6 +68,18 @@ enum OptionId : int {
     FontOption,
     BearerOption,
     BearerWidthOption,
+    // Ids of the options added after 1.5, in the order of their rows.
+    MonoOption,
+    CompliantOption,
+    StrictOption,
+    SizeOption,
+    EcOption,
+    MaskOption,
+    EciOption,
+    DmreOption,
+    HriOption,
+    DigitalLinkOption,
+    SegmentsOption,
 };
 
 struct OptionSpec {

@@ -175,6 +175,31 @@ struct Options {
     // 1970 UTC; the time of the render when not given. Give it to get the
     // same bytes from every render.
     std::optional<std::int64_t> timestamp;
+
+    // ---- Added after 1.5; the defaults change nothing of the above ----
+    // Two colours and nothing else: text without anti-aliasing, hinted for
+    // the pixel grid; the PNG at 1 bit per pixel with a two-entry palette.
+    // SVG and EPS are the same with or without it.
+    bool mono = false;
+    // Quiet zones, human-readable layouts, text and bar heights, bearers and
+    // Code 128 code sets as the GS1 and ISO/IEC rules draw them.
+    bool compliant = false;
+    // A forced symbol size (0: the smallest that holds the data): the QR Code
+    // version 1..40 or Micro QR M1..M4 as 1..4; Data Matrix rows x columns.
+    std::int32_t version = 0;
+    std::int32_t matrixRows = 0;
+    std::int32_t matrixColumns = 0;
+    // QR Code error correction level (ISO/IEC 18004 7.5.1).
+    enum class EcLevel : std::int32_t { L = 0, M = 1, Q = 2, H = 3 };
+    EcLevel ecLevel = EcLevel::M;
+    std::int32_t mask = -1; // QR Code data mask 0..7; -1 chosen by the penalty rules
+    std::int32_t eci = -1;  // an ECI designator written before the data; -1 none
+    bool dmre = false;      // Data Matrix rectangular extensions (ISO/IEC 21471) allowed
+    bool hri = false;       // matrix symbols: the data drawn as text under the symbol
+    // A GS1 Digital Link URI prefix (e.g. "https://id.gs1.org"): GS1 data is
+    // encoded as that URI instead of as element strings. Empty: off.
+    std::string digitalLink;
+    std::int32_t segments = 0; // DataBar Expanded (Stacked): segments per row, even 2..22; 0 the default
 };
 
 // The command line's exit statuses. Render returns 0 to 6; the file
