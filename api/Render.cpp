@@ -160,6 +160,10 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
         sym.m_ConvertNonPrinting = o.convertNonPrinting;
         sym.BuildDisplayText();
     }
+    if (sym.m_Compliant != o.compliant) {
+        sym.m_Compliant = o.compliant;
+        sym.Encode();
+    }
     if (const auto set = static_cast<std::int32_t>(o.code128Set); sym.m_Code128Charset != set) {
         sym.m_Code128Charset = set;
         sym.Encode();
