@@ -2,6 +2,8 @@
 // placement (ISO/IEC 16022:2006 5.7, 5.8, Annex E and F).
 #include "symbologies/DataMatrix.h"
 
+#include "symbologies/Gs1Input.h"
+
 #include <algorithm>
 #include <array>
 #include <numeric>
@@ -314,6 +316,25 @@ EncodeResult EncodeDataMatrix(const Options& options, std::string_view data)
     std::transform(data.begin(), data.end(), values.begin(),
                    [](char c) { return static_cast<std::int32_t>(static_cast<unsigned char>(c)); });
     return EncodeDataMatrixValues(options, values, std::string(data), TextRole::Main);
+}
+
+EncodeResult EncodeGs1DataMatrix(const Options& options, std::string_view data)
+{
+    const Gs1Data gs1 = ParseGs1(data, options.gs1Check);
+    if (!gs1)
+        return {gs1.status, gs1.detail, {}};
+    // FNC1 in the first position marks GS1 data (16022 5.2.4.5); another
+    // ends each element of variable length that is not the last.
+    std::vector<std::int32_t> values{kDataMatrixFnc1};
+    for (std::size_t i = 0; i < gs1.elements.size(); ++i) {
+        const Gs1Element& element = gs1.elements[i];
+        for (const std::string* part : {&element.ai, &element.value})
+            for (const char c : *part)
+                values.push_back(static_cast<unsigned char>(c));
+        if (!element.predefinedLength && i + 1 < gs1.elements.size())
+            values.push_back(kDataMatrixFnc1);
+    }
+    return EncodeDataMatrixValues(options, values, Gs1Hri(gs1.elements), TextRole::Gs1Hri);
 }
 
 } // namespace kavren::detail

@@ -104,6 +104,15 @@ std::string ZXingRead(const std::string& path)
     return open == std::string::npos || text.size() < open + 2 ? text : text.substr(open + 1, text.size() - open - 2);
 }
 
+// The symbology identifier ZXingReader reports, then its text.
+std::string ZXingWithIdentifier(const std::string& path)
+{
+    std::string identifier = kt::RunCommand("ZXingReader -format DataMatrix " + path + " | sed -n 's/^Identifier: *//p'").out;
+    while (!identifier.empty() && identifier.back() == '\n')
+        identifier.pop_back();
+    return identifier + ZXingRead(path);
+}
+
 std::string Escaped(std::string_view data)
 {
     std::string text;
@@ -218,7 +227,6 @@ TEST_P(DataMatrixEncodation, CodewordsAndSize)
 INSTANTIATE_TEST_SUITE_P(Rows, DataMatrixEncodation, testing::ValuesIn(kEncodation),
                          [](const auto& info) { return std::string(info.param.name); });
 
-} // namespace
 
 // Every size, full of digit pairs and half full of text (padding), read by
 // ZXingReader and, but for the DMRE sizes, dmtxread.
@@ -242,3 +250,86 @@ TEST(DataMatrixSizes, EverySizeReads)
         }
     }
 }
+
+// The modules of an encoded matrix symbol, from its dark rectangles.
+std::vector<bool> ModulesOf(const EncodedSymbol& symbol, int& width, int& height)
+{
+    width = static_cast<int>(symbol.length.modules);
+    height = static_cast<int>(symbol.rows.size());
+    std::vector<bool> modules(static_cast<std::size_t>(width * height), false);
+    for (const DarkRect& dark : symbol.darks)
+        for (int y = dark.row; y < dark.row + dark.rows; ++y)
+            for (int x = 0; x < static_cast<int>(dark.length.modules); ++x)
+                modules[static_cast<std::size_t>(y * width + static_cast<int>(dark.start.modules) + x)] = true;
+    return modules;
+}
+
+// The encoders as the symbology table calls them: options, GS1 input, the
+// status and detail of bad input; ZXingReader's reading with the symbology
+// identifier (]d1 plain, ]d2 GS1).
+struct EncoderRow {
+    const char* name;
+    bool gs1;
+    std::string data;
+    int rows = 0; // forced size
+    int columns = 0;
+    bool dmre = false;
+    kavren::Status status = kavren::Status::Ok;
+    std::string expected; // ZXingReader's text, or the detail on failure
+    int sizeRows = 0;          // the size chosen (0: not compared)
+    int sizeColumns = 0;
+};
+
+const std::vector<EncoderRow> kEncoders{
+    {"Plain", false, "Hello", 0, 0, false, kavren::Status::Ok, "]d1Hello", 12, 12},
+    {"ForcedRectangle", false, "Hello", 8, 18, false, kavren::Status::Ok, "]d1Hello", 8, 18},
+    {"ForcedTooSmall", false, "Hello, World", 10, 10, false, kavren::Status::InvalidSize,
+     "the data need 11 data codewords; Data Matrix 10x10 holds 3"},
+    {"NoSuchSize", false, "Hello", 11, 11, false, kavren::Status::InvalidArgument, "Data Matrix has no size 11x11"},
+    {"DmreWithoutOption", false, "Hello", 8, 48, false, kavren::Status::InvalidArgument,
+     "Data Matrix has no size 8x48 without --dmre"},
+    // ZXingReader's identifier for the DMRE sizes is ]d7.
+    {"Dmre", false, "Hello", 8, 48, true, kavren::Status::Ok, "]d7Hello", 8, 48},
+    // With DMRE allowed, the smallest area: 14 codewords in 12x26 (312) rather than 18x18 (324).
+    {"SmallestArea", false, std::string(28, '5'), 0, 0, true, kavren::Status::Ok, "]d1" + std::string(28, '5'), 12, 26},
+    {"TooLong", false, std::string(3200, '1'), 0, 0, false, kavren::Status::InvalidText,
+     "the data need 1600 data codewords; Data Matrix holds at most 1558 (144x144)"},
+    {"Gs1Markers", true, "<AI01>09501101530003<AI17>261231<AI10>AB-12", 0, 0, false, kavren::Status::Ok,
+     "]d2010950110153000317261231" "10AB-12", 18, 18},
+    {"Gs1Brackets", true, "(01)09501101530003(10)AB12(21)XYZ", 0, 0, false, kavren::Status::Ok,
+     "]d20109501101530003" "10AB12<GS>21XYZ", 0, 0},
+    {"Gs1BadCheckDigitUnchecked", true, "(01)09501101530004", 0, 0, false, kavren::Status::Ok,
+     "]d20109501101530004", 0, 0},
+};
+
+class DataMatrixEncoder : public testing::TestWithParam<EncoderRow> {};
+
+TEST_P(DataMatrixEncoder, StatusAndReading)
+{
+    const EncoderRow& row = GetParam();
+    kavren::Options options;
+    options.matrixRows = row.rows;
+    options.matrixColumns = row.columns;
+    options.dmre = row.dmre;
+    const EncodeResult result = row.gs1 ? EncodeGs1DataMatrix(options, row.data) : EncodeDataMatrix(options, row.data);
+    ASSERT_EQ(result.status, row.status) << result.detail;
+    if (result.status != kavren::Status::Ok) {
+        EXPECT_EQ(result.detail, row.expected);
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    const std::vector<bool> modules = ModulesOf(result.symbol, width, height);
+    EXPECT_EQ(result.symbol.quiet.leading, 1.0);
+    if (row.sizeRows > 0) {
+        EXPECT_EQ(height, row.sizeRows);
+        EXPECT_EQ(width, row.sizeColumns);
+    }
+    const std::string path = WritePng(modules, width, height, row.name);
+    EXPECT_EQ(ZXingWithIdentifier(path), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DataMatrixEncoder, testing::ValuesIn(kEncoders),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
