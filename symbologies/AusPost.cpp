@@ -135,10 +135,10 @@ bool AppendCharacters(std::vector<std::uint8_t>& values, std::string_view text)
 
 // The format control code and the customer information's table for a length.
 struct AusPostFormat {
-    std::size_t length;    // of the data: DPID and customer information
+    std::size_t length; // of the data: DPID and customer information
     const char* fcc;
-    std::size_t dataBars;  // between the start bars and the parity
-    bool numericCustomer;  // N table, else C table
+    std::size_t dataBars; // between the start bars and the parity
+    bool numericCustomer; // N table, else C table
 };
 // Standard Customer, Customer 2 (5 C or 8 N characters), Customer 3 (10 C or
 // 15 N characters).

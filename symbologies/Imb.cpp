@@ -36,8 +36,7 @@ constexpr std::uint16_t Reverse13(std::uint16_t value)
 // 13-bit value with N bits set, in increasing order, each followed by its bit
 // reversal when that is larger; the values equal to their reversal fill the
 // table from its end.
-template <std::size_t Size>
-constexpr std::array<std::uint16_t, Size> NOf13Table(int ones)
+template <std::size_t Size> constexpr std::array<std::uint16_t, Size> NOf13Table(int ones)
 {
     std::array<std::uint16_t, Size> table{};
     std::size_t lower = 0;
@@ -105,19 +104,19 @@ struct BarSource {
     std::uint8_t ascenderBit;
 };
 static constexpr std::array<BarSource, 65> kBarSources = {{
-    {'H', 2, 'E', 3}, {'B', 10, 'A', 0}, {'J', 12, 'C', 8}, {'F', 5, 'G', 11}, {'I', 9, 'D', 1}, // 1-5
-    {'A', 1, 'F', 12}, {'C', 5, 'B', 8}, {'E', 4, 'J', 11}, {'G', 3, 'I', 10}, {'D', 9, 'H', 6}, // 6-10
-    {'F', 11, 'B', 4}, {'I', 5, 'C', 12}, {'J', 10, 'A', 2}, {'H', 1, 'G', 7}, {'D', 6, 'E', 9}, // 11-15
-    {'A', 3, 'I', 6}, {'G', 4, 'C', 7}, {'B', 1, 'J', 9}, {'H', 10, 'F', 2}, {'E', 0, 'D', 8}, // 16-20
-    {'G', 2, 'A', 4}, {'I', 11, 'B', 0}, {'J', 8, 'D', 12}, {'C', 6, 'H', 7}, {'F', 1, 'E', 10}, // 21-25
-    {'B', 12, 'G', 9}, {'H', 3, 'I', 0}, {'F', 8, 'J', 7}, {'E', 6, 'C', 10}, {'D', 4, 'A', 5}, // 26-30
-    {'I', 4, 'F', 7}, {'H', 11, 'B', 9}, {'G', 0, 'J', 6}, {'A', 6, 'E', 8}, {'C', 1, 'D', 2}, // 31-35
-    {'F', 9, 'I', 12}, {'E', 11, 'G', 1}, {'J', 5, 'H', 4}, {'D', 3, 'B', 2}, {'A', 7, 'C', 0}, // 36-40
-    {'B', 3, 'E', 1}, {'G', 10, 'D', 5}, {'I', 7, 'J', 4}, {'C', 11, 'F', 6}, {'A', 8, 'H', 12}, // 41-45
-    {'E', 2, 'I', 1}, {'F', 10, 'D', 0}, {'J', 3, 'A', 9}, {'G', 5, 'C', 4}, {'H', 8, 'B', 7}, // 46-50
-    {'F', 0, 'E', 5}, {'C', 3, 'A', 10}, {'G', 12, 'J', 2}, {'D', 11, 'B', 6}, {'I', 8, 'H', 9}, // 51-55
-    {'F', 4, 'A', 11}, {'B', 5, 'C', 2}, {'J', 1, 'E', 12}, {'I', 3, 'G', 6}, {'H', 0, 'D', 7}, // 56-60
-    {'E', 7, 'H', 5}, {'A', 12, 'B', 11}, {'C', 9, 'J', 0}, {'G', 8, 'F', 3}, {'D', 10, 'I', 2}, // 61-65
+    {'H', 2, 'E', 3},  {'B', 10, 'A', 0},  {'J', 12, 'C', 8}, {'F', 5, 'G', 11}, {'I', 9, 'D', 1},  // 1-5
+    {'A', 1, 'F', 12}, {'C', 5, 'B', 8},   {'E', 4, 'J', 11}, {'G', 3, 'I', 10}, {'D', 9, 'H', 6},  // 6-10
+    {'F', 11, 'B', 4}, {'I', 5, 'C', 12},  {'J', 10, 'A', 2}, {'H', 1, 'G', 7},  {'D', 6, 'E', 9},  // 11-15
+    {'A', 3, 'I', 6},  {'G', 4, 'C', 7},   {'B', 1, 'J', 9},  {'H', 10, 'F', 2}, {'E', 0, 'D', 8},  // 16-20
+    {'G', 2, 'A', 4},  {'I', 11, 'B', 0},  {'J', 8, 'D', 12}, {'C', 6, 'H', 7},  {'F', 1, 'E', 10}, // 21-25
+    {'B', 12, 'G', 9}, {'H', 3, 'I', 0},   {'F', 8, 'J', 7},  {'E', 6, 'C', 10}, {'D', 4, 'A', 5},  // 26-30
+    {'I', 4, 'F', 7},  {'H', 11, 'B', 9},  {'G', 0, 'J', 6},  {'A', 6, 'E', 8},  {'C', 1, 'D', 2},  // 31-35
+    {'F', 9, 'I', 12}, {'E', 11, 'G', 1},  {'J', 5, 'H', 4},  {'D', 3, 'B', 2},  {'A', 7, 'C', 0},  // 36-40
+    {'B', 3, 'E', 1},  {'G', 10, 'D', 5},  {'I', 7, 'J', 4},  {'C', 11, 'F', 6}, {'A', 8, 'H', 12}, // 41-45
+    {'E', 2, 'I', 1},  {'F', 10, 'D', 0},  {'J', 3, 'A', 9},  {'G', 5, 'C', 4},  {'H', 8, 'B', 7},  // 46-50
+    {'F', 0, 'E', 5},  {'C', 3, 'A', 10},  {'G', 12, 'J', 2}, {'D', 11, 'B', 6}, {'I', 8, 'H', 9},  // 51-55
+    {'F', 4, 'A', 11}, {'B', 5, 'C', 2},   {'J', 1, 'E', 12}, {'I', 3, 'G', 6},  {'H', 0, 'D', 7},  // 56-60
+    {'E', 7, 'H', 5},  {'A', 12, 'B', 11}, {'C', 9, 'J', 0},  {'G', 8, 'F', 3},  {'D', 10, 'I', 2}, // 61-65
 }};
 
 // Each of the 130 character bits drives exactly one bar half.
@@ -126,7 +125,7 @@ constexpr bool EveryBitOnce()
     std::array<int, 10 * kCharacterBits> uses{};
     for (const BarSource& bar : kBarSources) {
         for (const auto& [character, bit] : {std::pair{bar.descenderCharacter, bar.descenderBit},
-                                            std::pair{bar.ascenderCharacter, bar.ascenderBit}}) {
+                                             std::pair{bar.ascenderCharacter, bar.ascenderBit}}) {
             if (character < 'A' || character > 'J' || bit >= kCharacterBits) {
                 return false;
             }
@@ -276,15 +275,16 @@ bool IsDigits(std::string_view text)
 EncodeResult EncodeImb(const Options& options, std::string_view data)
 {
     std::string_view tracking = data.substr(0, kTrackingDigits);
-    std::string_view routing = data.size() > kTrackingDigits ? data.substr(kTrackingDigits) : std::string_view{};
+    std::string_view routing =
+        data.size() > kTrackingDigits ? data.substr(kTrackingDigits) : std::string_view{};
     if (data.size() > kTrackingDigits && data[kTrackingDigits] == '-') {
         routing.remove_prefix(1);
     }
     if (tracking.size() != kTrackingDigits || !IsDigits(tracking)) {
         return FourStateInvalid("the tracking code is 20 digits");
     }
-    if (!IsDigits(routing) || (routing.size() != 0 && routing.size() != 5 && routing.size() != 9 &&
-                               routing.size() != 11)) {
+    if (!IsDigits(routing) ||
+        (routing.size() != 0 && routing.size() != 5 && routing.size() != 9 && routing.size() != 11)) {
         return FourStateInvalid("the routing code is 0, 5, 9 or 11 digits");
     }
     if (tracking[1] > '4') {

@@ -17,16 +17,18 @@ __extension__ typedef unsigned __int128 Wide;
 using kavren::detail::EncodeImb;
 
 // USPS-B-3200 bar to character table, as four columns over bars 1..65.
-constexpr std::string_view kDescenderCharacters = "HBJFIACEGDFIJHDAGBHEGIJCFBHFEDIHGACFEJDABGICAEFJGHFCGDIFBJIHEACGD";
-constexpr std::array<int, 65> kDescenderBits = {2,  10, 12, 5,  9, 1, 5, 4,  3,  9,  11, 5,  10, 1, 6, 3, 4,
-                                                1,  10, 0,  2,  11, 8, 6, 1,  12, 3,  8,  6,  4, 4, 11, 0, 6,
-                                                1,  9,  11, 5,  3,  7, 3, 10, 7,  11, 8,  2,  10, 3, 5, 8, 0,
-                                                3,  12, 11, 8,  4,  5, 1, 3,  0,  7,  12, 9,  8,  10};
-constexpr std::string_view kAscenderCharacters = "EACGDFBJIHBCAGEICJFDABDHEGIJCAFBJEDIGHBCEDJFHIDACBEAJBHACEGDHBJFI";
-constexpr std::array<int, 65> kAscenderBits = {3, 0,  8, 11, 1, 12, 8, 11, 10, 6, 4,  12, 2,  7,  9,  6, 7,
-                                               9, 2,  8, 4,  0, 12, 7, 10, 9,  0, 7,  10, 5,  7,  9,  6, 8,
-                                               2, 12, 1, 4,  2, 0,  1, 5,  4,  6, 12, 1,  0,  9,  4,  7, 5,
-                                               10, 2, 6, 9,  11, 2, 12, 6,  7,  5, 11, 0,  3,  2};
+constexpr std::string_view kDescenderCharacters =
+    "HBJFIACEGDFIJHDAGBHEGIJCFBHFEDIHGACFEJDABGICAEFJGHFCGDIFBJIHEACGD";
+constexpr std::array<int, 65> kDescenderBits = {2, 10, 12, 5, 9,  1, 5, 4,  3,  9,  11, 5, 10, 1, 6,  3, 4,
+                                                1, 10, 0,  2, 11, 8, 6, 1,  12, 3,  8,  6, 4,  4, 11, 0, 6,
+                                                1, 9,  11, 5, 3,  7, 3, 10, 7,  11, 8,  2, 10, 3, 5,  8, 0,
+                                                3, 12, 11, 8, 4,  5, 1, 3,  0,  7,  12, 9, 8,  10};
+constexpr std::string_view kAscenderCharacters =
+    "EACGDFBJIHBCAGEICJFDABDHEGIJCAFBJEDIGHBCEDJFHIDACBEAJBHACEGDHBJFI";
+constexpr std::array<int, 65> kAscenderBits = {3,  0,  8, 11, 1,  12, 8,  11, 10, 6, 4,  12, 2, 7, 9, 6, 7,
+                                               9,  2,  8, 4,  0,  12, 7,  10, 9,  0, 7,  10, 5, 7, 9, 6, 8,
+                                               2,  12, 1, 4,  2,  0,  1,  5,  4,  6, 12, 1,  0, 9, 4, 7, 5,
+                                               10, 2,  6, 9,  11, 2,  12, 6,  7,  5, 11, 0,  3, 2};
 
 int Reversed13(int value)
 {

@@ -35,7 +35,8 @@ bool WriteFourStatePng(const kavren::detail::EncodedSymbol& symbol, int modulePi
         rowTop.push_back(Pixels(across, modulePixels));
     }
     const int height = Pixels(across + symbol.quiet.bottom, modulePixels);
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, 255);
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3,
+                                  255);
     for (const kavren::detail::DarkRect& dark : symbol.darks) {
         const int x0 = left + Pixels(dark.start.modules, modulePixels);
         const int x1 = left + Pixels(dark.start.modules + dark.length.modules, modulePixels);
@@ -44,7 +45,8 @@ bool WriteFourStatePng(const kavren::detail::EncodedSymbol& symbol, int modulePi
         for (int y = y0; y < y1; ++y) {
             for (int x = x0; x < x1; ++x) {
                 const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                                        static_cast<std::size_t>(x)) * 3;
+                                        static_cast<std::size_t>(x)) *
+                                       3;
                 rgb[at] = rgb[at + 1] = rgb[at + 2] = 0;
             }
         }
@@ -98,8 +100,8 @@ std::string ReadFourStateBars(const Raster& raster)
     }
     // Ascenders reach above the midpoint of the highest and lowest tops;
     // descenders below the midpoint of the lowest and highest bottoms.
-    const auto [highTop, lowTop] = std::minmax_element(bars.begin(), bars.end(),
-                                                       [](const Extent& a, const Extent& b) { return a.top < b.top; });
+    const auto [highTop, lowTop] = std::minmax_element(
+        bars.begin(), bars.end(), [](const Extent& a, const Extent& b) { return a.top < b.top; });
     const auto [highBottom, lowBottom] = std::minmax_element(
         bars.begin(), bars.end(), [](const Extent& a, const Extent& b) { return a.bottom < b.bottom; });
     const double topLine = (highTop->top + lowTop->top) / 2.0;

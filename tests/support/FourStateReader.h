@@ -12,7 +12,8 @@ namespace kt {
 
 // Draws the symbol black on white at `modulePixels` pixels per module
 // (quiet zones included, texts left out) and writes it as an 8-bit RGB PNG.
-bool WriteFourStatePng(const kavren::detail::EncodedSymbol& symbol, int modulePixels, const std::string& path);
+bool WriteFourStatePng(const kavren::detail::EncodedSymbol& symbol, int modulePixels,
+                       const std::string& path);
 
 // The bars from left to right as letters: F full, A ascender, D descender,
 // T tracker. The bars are the dark runs of the row that crosses the most of
