@@ -303,4 +303,40 @@ TEST(AusPostTest, EveryCTableCharacter)
     }
 }
 
+// At the nominal bar width (0.5 mm) each code keeps its printed dimensions:
+// bars per 25.4 mm, tracker height and ascender (tracker included) height.
+struct GeometryRow {
+    EncodeFunction encode;
+    const char* data;
+    double minPerInch, maxPerInch;
+    double minTracker, maxTracker;
+    double minAscender, maxAscender;
+};
+const GeometryRow kGeometryRows[] = {
+    {kavren::detail::EncodeRm4scc, "SN34RD1A", 20, 24, 1.02, 1.52, 2.62, 3.68},
+    {kavren::detail::EncodeKix, "2500GG30250", 20, 24, 1.02, 1.52, 2.62, 3.68},
+    {kavren::detail::EncodeAusPost, "39987520", 22, 25, 1.00, 1.60, 2.60, 3.70},
+    {kavren::detail::EncodeAusPostRedirect, "39987520", 22, 25, 1.00, 1.60, 2.60, 3.70},
+};
+
+TEST(FourStateGeometryTest, NominalDimensionsInMillimetres)
+{
+    constexpr double kModule = 0.5;
+    for (const GeometryRow& row : kGeometryRows) {
+        const EncodeResult result = row.encode(kavren::Options{}, row.data);
+        ASSERT_TRUE(result) << row.data;
+        const kavren::detail::EncodedSymbol& symbol = result.symbol;
+        ASSERT_EQ(symbol.rows.size(), 3U);
+        const double perInch = 25.4 / (symbol.darks.at(1).start.modules * kModule);
+        EXPECT_GE(perInch, row.minPerInch) << row.data;
+        EXPECT_LE(perInch, row.maxPerInch) << row.data;
+        const double tracker = symbol.rows[1].height * kModule;
+        EXPECT_GE(tracker, row.minTracker) << row.data;
+        EXPECT_LE(tracker, row.maxTracker) << row.data;
+        EXPECT_GE((symbol.rows[0].height + symbol.rows[1].height) * kModule, row.minAscender) << row.data;
+        EXPECT_LE((symbol.rows[0].height + symbol.rows[1].height) * kModule, row.maxAscender) << row.data;
+        EXPECT_EQ(symbol.rows[0], symbol.rows[2]) << row.data;
+    }
+}
+
 } // namespace
