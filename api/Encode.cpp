@@ -1,6 +1,7 @@
 // The symbol without the image: Encode, the symbology list and the version.
 #include "kavren/kavren.h"
 
+#include "api/Compliance.h"
 #include "api/RenderSteps.h"
 #include "engine/Barcode.h"
 #include "engine/SymbolLayout.h"
@@ -82,9 +83,10 @@ Status EncodeClassic(const Options& options, detail::EncodedSymbol& symbol, std:
 
 } // namespace
 
-Encoding Encode(const Options& options)
+Encoding Encode(const Options& given)
 {
     try {
+        const Options options = detail::CompliantOptions(given);
         if (std::string invalid = detail::FindInvalidOption(options); !invalid.empty())
             return Failed(Status::InvalidArgument, std::move(invalid));
         if (options.data.find('\0') != std::string::npos)
