@@ -176,11 +176,56 @@ void detail::ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     sym.SetData(data);
 }
 
-Status detail::RenderSymbol(const Options& options, const detail::EncodedSymbol& symbol, const std::string& title,
-                    const ByteSink& sink)
+namespace {
+
+// The encoded symbol as a PNG, in the order of the checks of every PNG: the
+// image's size, the image, then the fit at the text band it measures, then
+// the data.
+Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symbol, bool valid,
+                       const ByteSink& sink)
 {
-    // The font is loaded whether or not text is shown: a font that cannot be
-    // loaded fails every symbol alike.
+    const std::int32_t dpi = Resolution(options);
+    const bool text = detail::ShowsText(symbol, options);
+    // A symbol that does not stretch across is as thick as its text band
+    // makes it, so the band is measured before the image is made.
+    double band = 0.0;
+    if (text && !detail::Stretches(symbol)) {
+        CFontFace face;
+        if (face.Open(FontPath(options)) != 0)
+            return Status::CantInitPng;
+        band = MeasureTextBand(face, options.fontHeight, dpi, dpi);
+    }
+    detail::SymbolFrame frame;
+    std::int32_t module = 0;
+    if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
+        return status;
+    const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
+    CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, canvas,
+                        kDefaultCompression);
+    writer.SetAlpha(options.transparent);
+    if (!writer.Init())
+        return Status::CantInitPng;
+    if (text)
+        band = writer.MeasureTextHeight(options.fontHeight);
+    detail::SymbolMetrics g;
+    if (const Status status = detail::FitPixels(symbol, options, band, frame, module, g); status != Status::Ok)
+        return status;
+    if (!valid)
+        return Status::InvalidText;
+    DrawLayout(writer, detail::LayOutSymbol(symbol, options, g, frame));
+    if (options.dpi > 0)
+        writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
+    if (options.timestamp)
+        writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
+    return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
+}
+
+// The encoded symbol as SVG or EPS: whole pixels when the unit is pixels or
+// the side along is given, else exact lengths.
+Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& symbol, const std::string& title,
+                          bool valid, const ByteSink& sink)
+{
+    // The font is loaded whether or not text is shown, as for the PNG.
     CFontFace face;
     if (face.Open(FontPath(options)) != 0)
         return Status::CantInitPng;
@@ -189,27 +234,22 @@ Status detail::RenderSymbol(const Options& options, const detail::EncodedSymbol&
         detail::ShowsText(symbol, options) ? MeasureTextBand(face, options.fontHeight, dpi, dpi) : 0.0;
     detail::SymbolMetrics g;
     detail::SymbolFrame frame;
-    const bool exact = options.format != Format::Png && options.unit != Unit::Pixels &&
+    const bool exact = options.unit != Unit::Pixels &&
                        (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
-    if (const Status status = exact ? detail::FitExact(symbol, options, band, g, frame)
-                                    : detail::FitPixels(symbol, options, band, g, frame);
-        status != Status::Ok)
-        return status;
-    const Layout layout = detail::LayOutSymbol(symbol, options, g, frame);
-    if (options.format == Format::Png) {
-        const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
-        CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, canvas,
-                            kDefaultCompression);
-        writer.SetAlpha(options.transparent);
-        if (!writer.Init())
-            return Status::CantInitPng;
-        DrawLayout(writer, layout);
-        if (options.dpi > 0)
-            writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
-        if (options.timestamp)
-            writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
-        return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
+    if (exact) {
+        if (const Status status = detail::FitExact(symbol, options, band, g, frame); status != Status::Ok)
+            return status;
+    } else {
+        std::int32_t module = 0;
+        if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
+            return status;
+        if (const Status status = detail::FitPixels(symbol, options, band, frame, module, g);
+            status != Status::Ok)
+            return status;
     }
+    if (!valid)
+        return Status::InvalidText;
+    const Layout layout = detail::LayOutSymbol(symbol, options, g, frame);
     VectorOptions vector;
     vector.dpi = dpi;
     vector.unit = ToSizeUnit(options.unit);
@@ -224,6 +264,15 @@ Status detail::RenderSymbol(const Options& options, const detail::EncodedSymbol&
     return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size())
                ? Status::Ok
                : Status::CantCloseFile;
+}
+
+} // namespace
+
+Status detail::RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title,
+                            bool valid, const ByteSink& sink)
+{
+    return options.format == Format::Png ? RenderSymbolPng(options, symbol, valid, sink)
+                                         : RenderSymbolVector(options, symbol, title, valid, sink);
 }
 
 namespace {
@@ -356,6 +405,20 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
                : Status::CantCloseFile;
 }
 
+// The classic symbologies that draw through their encoded symbol: the linear
+// ones but EAN/UPC with their digit groups and add-ons, in whole pixels (the
+// exact lengths of SVG and EPS at a physical unit are still summed element by
+// element, as their last decimals have always been).
+bool DrawsAsEncodedSymbol(const Options& options, const CBarcodeSym& sym)
+{
+    const bool exact = options.format != Format::Png && options.unit != Unit::Pixels &&
+                       (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
+    if (exact)
+        return false;
+    const SymbologyRow* row = FindSymbology(sym.m_Type);
+    return row != nullptr && row->kind == detail::SymbolKind::Linear && sym.GetAddOnPattern() == nullptr;
+}
+
 // The title of a vector document: the symbol's main text, else the data.
 std::string SymbolTitle(const detail::EncodedSymbol& symbol, std::string_view data)
 {
@@ -375,7 +438,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
             why = std::move(encoded.detail);
             return encoded.status;
         }
-        return detail::RenderSymbol(options, encoded.symbol, SymbolTitle(encoded.symbol, data), sink);
+        return detail::RenderSymbol(options, encoded.symbol, SymbolTitle(encoded.symbol, data), true, sink);
     }
     CBarcode manager;
     if (!manager.GetSymbology())
@@ -383,8 +446,13 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     detail::ApplySettings(options, data, *manager.GetSymbology());
     if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
-    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink)
-                                                        : RenderVector(options, manager, sink);
+    const CBarcodeSym& sym = *manager.GetSymbology();
+    Status status = Status::Ok;
+    if (DrawsAsEncodedSymbol(options, sym))
+        status = detail::RenderSymbol(options, sym.ToEncodedSymbol(), sym.m_DisplayText, sym.m_Valid, sink);
+    else
+        status = options.format == Format::Png ? RenderPng(options, manager, sink)
+                                               : RenderVector(options, manager, sink);
     if (status == Status::InvalidText)
         why = manager.GetSymbology()->m_ErrorDetail;
     return status;

@@ -23,8 +23,9 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym);
 
 // An encoded symbol drawn as the options ask (size, format, appearance) into
 // the sink: the font opened and measured, the symbol fitted and laid out,
-// the shapes rendered; `title` names an SVG or EPS document.
-Status RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title,
+// the shapes rendered; `title` names an SVG or EPS document. Not `valid`:
+// InvalidText once the symbol (as far as it was encoded) is found to fit.
+Status RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title, bool valid,
                     const ByteSink& sink);
 
 } // namespace kavren::detail

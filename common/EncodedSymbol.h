@@ -52,6 +52,8 @@ struct DarkRect {
     std::int32_t rows = 1;
     // EAN/UPC guard bars: drawn long, into the text band, when guards are shown.
     bool guard = false;
+    // Not narrowed by the bar width reduction (bearer bars are no bars of the code).
+    bool keepsWidth = false;
 
     friend bool operator==(const DarkRect&, const DarkRect&) = default;
 };
@@ -94,6 +96,9 @@ struct EncodedSymbol {
     std::vector<DarkRect> darks;
     std::vector<TextItem> texts;
     QuietZones quiet;
+    // The text band is kept whenever text is shown, even without text items
+    // (the element-pattern symbologies always kept it).
+    bool textBand = false;
 
     friend bool operator==(const EncodedSymbol&, const EncodedSymbol&) = default;
 };

@@ -14,7 +14,6 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,9 +109,6 @@ class CBarcodeSym : public CBarcodeSettings {
     bool FitsCurrentArea() const;
     // Largest module width that fits, -1 when none.
     virtual std::int32_t FindModuleWidth(const Size* area) const;
-    // Bars and then text with the first module at (x, y), in the area of the last Draw.
-    void DrawBars(CImageWriter& writer, int x, int y);
-    void DrawText(CImageWriter& writer, int x, int y, int textHeight);
     // Origin of the first module; returns its offset along the reading direction.
     virtual std::int32_t GetBarsOrigin(const Rect* area, int* x, int* y);
     virtual void LoadData();
@@ -143,14 +139,6 @@ class CBarcodeSym : public CBarcodeSettings {
     // Extent along the reading direction minus GetSymbolLength; INT32_MIN when
     // the length cannot be computed.
     std::int32_t GetFreeSpace(int moduleWidth, int width, int height) const;
-    // One bar as a rectangle rotated by m_Orientation, clipped to the area of
-    // the last Draw. Nothing for a thickness or length of 0 or less.
-    void FillBar(CImageWriter& writer, int x, int y, int thickness, int length);
-    void DrawPlainText(CImageWriter& writer, int x, int y, int textHeight, const char* text);
-    void DrawTextRun(CImageWriter& writer, const char* text, int count, int x, int y, int offset, int span,
-                     int mode, bool inset);
-    // The EAN/UPC digit-group text layout (defined with the EAN/UPC family).
-    void DrawEanUpcText(CImageWriter& writer, int x, int y, int textHeight);
 
     // ---- The layout, in the frame of `out` (Shapes.h) ----
     // The metrics of the whole-pixel layout of the last Draw (m_ModuleWidth,
@@ -160,10 +148,6 @@ class CBarcodeSym : public CBarcodeSettings {
     LayoutMetrics GetExactMetrics(double moduleWidth, double textBand) const;
     // An empty layout of the area of the last Draw, background left alone.
     Layout GetDrawFrame() const;
-    // Lays out one part with its origin at the image point (x, y) and, when
-    // given, that text band, in a frame of its own, and draws it.
-    void DrawPart(CImageWriter& writer, int x, int y, std::optional<int> textBand,
-                  const std::function<void(const LayoutMetrics&, Layout&)>& lay) const;
     // The bars of m_Pattern; PostNet and Planet lay out their own.
     virtual void LayoutBars(const LayoutMetrics& g, Layout& out) const;
     // The human-readable text; EAN and UPC lay out digit groups.

@@ -58,6 +58,7 @@ void AddPostalBars(const std::vector<std::uint8_t>& pattern, EncodedSymbol& symb
 EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
 {
     EncodedSymbol symbol;
+    symbol.textBand = true;
     const double quiet = GetQuietZoneWidth(1);
     symbol.quiet = {quiet, quiet, 0.0, 0.0};
     if (std::any_of(m_Pattern.begin(), m_Pattern.end(), IsPostal)) {
@@ -106,12 +107,12 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
     symbol.length = along;
     if (bearers) {
         const ModuleSpan start{0.0, 0};
-        symbol.darks.push_back({start, symbol.length, 0, 1});
-        symbol.darks.push_back({start, symbol.length, 2, 1});
+        symbol.darks.push_back({start, symbol.length, 0, 1, false, true});
+        symbol.darks.push_back({start, symbol.length, 2, 1, false, true});
         if (added.before > 0) {
             const ModuleSpan side{static_cast<double>(added.before), 0};
-            symbol.darks.push_back({start, side, 1, 1});
-            symbol.darks.push_back({Add(symbol.length, {-side.modules, 0}), side, 1, 1});
+            symbol.darks.push_back({start, side, 1, 1, false, true});
+            symbol.darks.push_back({Add(symbol.length, {-side.modules, 0}), side, 1, 1, false, true});
         }
     }
     AddTexts(offset, patternEnd, symbol);

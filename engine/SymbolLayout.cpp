@@ -88,6 +88,12 @@ Rect ImageArea(const Options& o, double length, double thickness)
     return ReadsHorizontally(o.orientation) ? Rect{0, along, 0, across} : Rect{0, across, 0, along};
 }
 
+// Half a length; whole pixels truncate.
+double Half(const SymbolMetrics& g, double length)
+{
+    return g.wholePixels ? std::trunc(length / 2.0) : length / 2.0;
+}
+
 // The share of the free space before the symbol that the alignment gives.
 double AlignShift(const Options& o, const SymbolMetrics& g, double freeSpace)
 {
@@ -97,7 +103,7 @@ double AlignShift(const Options& o, const SymbolMetrics& g, double freeSpace)
     case BarcodeAlign::End: return freeSpace;
     case BarcodeAlign::Centre: break;
     }
-    return g.wholePixels ? std::trunc(freeSpace / 2.0) : freeSpace / 2.0;
+    return Half(g, freeSpace);
 }
 
 // Adds a bar cut to the frame; nothing when nothing of it is inside.
@@ -131,7 +137,7 @@ Colour ToColour(Rgb rgb)
 
 bool ShowsText(const EncodedSymbol& symbol, const Options& options)
 {
-    if (!options.showText || symbol.texts.empty())
+    if (!options.showText || (symbol.texts.empty() && !symbol.textBand))
         return false;
     return symbol.kind != SymbolKind::Matrix || options.hri;
 }
@@ -190,55 +196,83 @@ bool Stretches(const EncodedSymbol& symbol)
     return StretchWeight(symbol) > 0.0;
 }
 
-Status FitPixels(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
-                 SymbolFrame& frame)
+namespace {
+
+// The largest whole-pixel module at which the symbol fits `length` along and
+// `thickness` across (0: any thickness); 0 when none does. Lengths grow with
+// the module, so a bisection finds it; a symbol that does not grow with its
+// module (nothing but text) takes 1.
+std::int32_t LargestModule(const EncodedSymbol& symbol, const Options& options, double textBand, double length,
+                           double thickness)
+{
+    const auto fits = [&](std::int64_t m) {
+        const SymbolMetrics at = PixelMetrics(options, static_cast<std::int32_t>(m), textBand);
+        if (!(SymbolLength(symbol, options, at) <= length))
+            return false;
+        return thickness == 0 || FitsAcross(symbol, options, at, thickness);
+    };
+    if (!fits(1))
+        return 0;
+    if (SymbolLength(symbol, options, PixelMetrics(options, 1, textBand)) ==
+        SymbolLength(symbol, options, PixelMetrics(options, 2, textBand)))
+        return 1;
+    std::int64_t good = 1;
+    std::int64_t bad = static_cast<std::int64_t>(length) + 1;
+    while (bad - good > 1) {
+        const std::int64_t middle = good + (bad - good) / 2;
+        (fits(middle) ? good : bad) = middle;
+    }
+    return static_cast<std::int32_t>(good);
+}
+
+} // namespace
+
+Status PixelImage(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolFrame& frame,
+                  std::int32_t& module)
 {
     const bool horizontal = ReadsHorizontally(options.orientation);
     const std::int32_t givenLength = GivenPixels(horizontal ? options.width : options.height, options);
-    const std::int32_t givenAcross = GivenPixels(horizontal ? options.height : options.width, options);
-    const bool stretches = Stretches(symbol);
-    // Across: as given, else the default for a stretching symbol, else
-    // (0) as thick as the symbol at its module.
-    double across = givenAcross;
-    if (across == 0 && stretches)
+    double across = GivenPixels(horizontal ? options.height : options.width, options);
+    if (across == 0 && Stretches(symbol))
         across = RoundHalfAway(DefaultAcross(options));
-    const auto fits = [&](std::int64_t m) {
-        const SymbolMetrics at = PixelMetrics(options, static_cast<std::int32_t>(m), textBand);
-        if (givenLength > 0 && !(SymbolLength(symbol, options, at) <= givenLength))
-            return false;
-        return across == 0 || FitsAcross(symbol, options, at, across);
-    };
-    std::int64_t module = 0;
-    if (givenLength > 0) {
-        // Lengths grow with the module: bisect for the largest that fits.
-        if (!fits(1))
-            return Status::InvalidSize;
-        std::int64_t good = 1;
-        std::int64_t bad = std::int64_t{givenLength} + 1;
-        while (bad - good > 1) {
-            const std::int64_t middle = good + (bad - good) / 2;
-            (fits(middle) ? good : bad) = middle;
-        }
-        module = good;
-    } else {
+    module = 0;
+    frame = SymbolFrame{};
+    frame.length = givenLength;
+    if (givenLength == 0) {
         const std::int32_t dpi = Resolution(options);
-        std::int32_t pixels = 0;
-        if (XDimToPixels(options.xDimension, dpi, dpi, ToSizeUnit(options.unit), horizontal, &pixels) != 0 ||
-            pixels < 1)
+        if (XDimToPixels(options.xDimension, dpi, dpi, ToSizeUnit(options.unit), horizontal, &module) != 0 ||
+            module < 1)
             return Status::InvalidArgument;
-        module = pixels;
+        frame.length = SymbolLength(symbol, options, PixelMetrics(options, module, textBand));
+        // A length that no int32 holds cannot become an image side.
+        if (!(frame.length > 0.0 && frame.length < std::numeric_limits<std::int32_t>::max()))
+            return Status::InvalidArgument;
     }
-    g = PixelMetrics(options, static_cast<std::int32_t>(module), textBand);
-    const double length = SymbolLength(symbol, options, g);
-    if (givenLength == 0 && !(length > 0.0 && length <= std::numeric_limits<std::int32_t>::max()))
-        return Status::InvalidArgument;
-    if (across == 0)
-        across = FixedThickness(symbol, options, g);
-    if (!FitsAcross(symbol, options, g, across) || !(across <= std::numeric_limits<std::int32_t>::max()))
-        return Status::InvalidSize;
-    frame.length = givenLength > 0 ? givenLength : length;
+    if (across == 0) {
+        // As thick as the symbol at its module.
+        const std::int32_t m = module > 0 ? module : LargestModule(symbol, options, textBand, frame.length, 0);
+        if (m == 0)
+            return Status::InvalidSize;
+        across = FixedThickness(symbol, options, PixelMetrics(options, m, textBand));
+        if (!(across <= std::numeric_limits<std::int32_t>::max()))
+            return Status::InvalidSize;
+    }
     frame.thickness = across;
     frame.area = ImageArea(options, frame.length, frame.thickness);
+    return Status::Ok;
+}
+
+Status FitPixels(const EncodedSymbol& symbol, const Options& options, double textBand, const SymbolFrame& frame,
+                 std::int32_t module, SymbolMetrics& g)
+{
+    if (module == 0)
+        module = LargestModule(symbol, options, textBand, frame.length, frame.thickness);
+    if (module == 0)
+        return Status::InvalidSize;
+    g = PixelMetrics(options, module, textBand);
+    // The x-dimension is drawn as asked or not at all.
+    if (!(SymbolLength(symbol, options, g) <= frame.length) || !FitsAcross(symbol, options, g, frame.thickness))
+        return Status::InvalidSize;
     return Status::Ok;
 }
 
@@ -258,9 +292,9 @@ Status FitExact(const EncodedSymbol& symbol, const Options& options, double text
     else if (Stretches(symbol))
         across = DefaultAcross(options);
     const double length = SymbolLength(symbol, options, g);
-    if (!std::isfinite(length) || !std::isfinite(across))
+    if (!std::isfinite(across))
         return Status::InvalidArgument;
-    if (!FitsAcross(symbol, options, g, across))
+    if (!std::isfinite(length) || !FitsAcross(symbol, options, g, across))
         return Status::InvalidSize;
     frame = SymbolFrame{};
     frame.length = length;
@@ -285,7 +319,8 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
     const bool text = ShowsText(symbol, options);
     const double band = text ? g.textBand : 0.0;
     const double fixed = FixedThickness(symbol, options, g);
-    const double along = AlignShift(options, g, frame.length - SymbolLength(symbol, options, g)) + g.Modules(q.leading);
+    const double freeAlong = std::max(frame.length - SymbolLength(symbol, options, g), 0.0);
+    const double along = AlignShift(options, g, freeAlong) + g.Modules(q.leading);
     // A stretching symbol fills the frame across; a fixed one is aligned in it.
     const bool stretches = Stretches(symbol);
     const double start = stretches ? 0.0 : AlignShift(options, g, frame.thickness - fixed);
@@ -317,7 +352,7 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
     // bars (with guards shown) run into the text band by half of it.
     const bool linear = symbol.kind == SymbolKind::Linear || symbol.kind == SymbolKind::Stacked;
     const double reduction = linear ? g.reduction : 0.0;
-    const double guardRun = text && options.showGuards ? band - (g.wholePixels ? std::trunc(band / 2.0) : band / 2.0) : 0.0;
+    const double guardRun = text && options.showGuards ? band - Half(g, band) : 0.0;
     const auto rowEdge = [&](std::int32_t row) {
         return edges[static_cast<std::size_t>(std::clamp<std::int32_t>(row, 0, static_cast<std::int32_t>(symbol.rows.size())))];
     };
@@ -328,7 +363,7 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
         double bottom = rowEdge(dark.row + dark.rows);
         if (dark.guard && guardRun > 0.0)
             (options.textBelow ? bottom : top) += options.textBelow ? guardRun : -guardRun;
-        AddBox(out, {from, top, to - from - reduction, bottom - top});
+        AddBox(out, {from, top, to - from - (dark.keepsWidth ? 0.0 : reduction), bottom - top});
     }
 
     if (!text)
@@ -342,6 +377,10 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
         run.along = along + g.Along(item.start);
         run.across = line;
         run.span = g.Along(item.span);
+        // A text aligned over the bars also takes the odd pixel that centring
+        // leaves after them.
+        if (item.align >= 1 && item.align <= 3 && (item.role == TextRole::Main || item.role == TextRole::Gs1Hri))
+            run.span += freeAlong - 2.0 * Half(g, freeAlong);
         run.mode = item.align;
         run.fontHeight = options.fontHeight;
         out.texts.push_back(std::move(run));

@@ -17,8 +17,9 @@ namespace kavren::detail {
 // The options' colour as the layouts and renderers hold it.
 Colour ToColour(Rgb rgb);
 
-// True when the layout shows the symbol's text: text is on, the symbol has
-// text items, and a matrix symbol's only with options.hri.
+// True when the layout shows the symbol's text band: text is on, the symbol
+// has text items (or keeps its band), and a matrix symbol's only with
+// options.hri.
 bool ShowsText(const EncodedSymbol& symbol, const Options& options);
 
 // The measures of one layout, in its unit: whole pixels, or exact lengths at
@@ -58,19 +59,23 @@ struct SymbolFrame {
     double thickness = 0.0;
 };
 
-// Whole pixels. The side along the reading direction given (options.width at
-// 0 and 180 degrees, options.height at 90 and 270, in `unit`s): the largest
-// whole-pixel module that fits both given sides; not given: the x-dimension
-// rounded to whole pixels, and the image as long as the symbol. The side
+// The image in whole pixels. The side along the reading direction given
+// (options.width at 0 and 180 degrees, options.height at 90 and 270, in
+// `unit`s): `module` 0, found by FitPixels; not given: the x-dimension rounded
+// to whole pixels (`module`), and the image as long as the symbol. The side
 // across, when not given, is 200 pixels for a symbol that stretches, else as
-// thick as the symbol. Status::InvalidArgument when the x-dimension gives no
-// length, InvalidSize when the symbol does not fit.
-Status FitPixels(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
-                 SymbolFrame& frame);
+// thick as the symbol. InvalidArgument when the x-dimension gives no length.
+Status PixelImage(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolFrame& frame,
+                  std::int32_t& module);
+// The whole-pixel metrics in that image: the largest module that fits both
+// sides (`module` 0), or `module` itself; InvalidSize when the symbol does not
+// fit.
+Status FitPixels(const EncodedSymbol& symbol, const Options& options, double textBand, const SymbolFrame& frame,
+                 std::int32_t module, SymbolMetrics& g);
 // Exact lengths in pixels at the resolution (SVG and EPS at a physical unit,
 // the side along not given): the module not rounded, the frame as long as the
 // symbol; across as given, or as FitPixels takes it. InvalidArgument for a
-// module below 1/100 pixel, InvalidSize when the symbol does not fit across.
+// module below 1/100 pixel, InvalidSize when the symbol does not fit.
 Status FitExact(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
                 SymbolFrame& frame);
 

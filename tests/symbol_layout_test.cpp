@@ -115,7 +115,7 @@ const LayoutCase LayoutCases[] = {
 kt::Raster RenderPng(const EncodedSymbol& symbol, const kavren::Options& options, kavren::Status& status)
 {
     std::string bytes;
-    status = kavren::detail::RenderSymbol(options, symbol, "", [&](const std::uint8_t* data, std::size_t size) {
+    status = kavren::detail::RenderSymbol(options, symbol, "", true, [&](const std::uint8_t* data, std::size_t size) {
         bytes.append(reinterpret_cast<const char*>(data), size);
         return true;
     });
@@ -173,7 +173,7 @@ TEST(SymbolLayout, SizesAndStatuses)
         c.set(options);
         std::string bytes;
         const kavren::Status status =
-            kavren::detail::RenderSymbol(options, Matrix3(), "", [&](const std::uint8_t* data, std::size_t size) {
+            kavren::detail::RenderSymbol(options, Matrix3(), "", true, [&](const std::uint8_t* data, std::size_t size) {
                 bytes.append(reinterpret_cast<const char*>(data), size);
                 return true;
             });
