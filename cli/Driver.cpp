@@ -61,22 +61,15 @@ Written WriteStrictly(const RunOptions& options, std::string_view data, const ch
 
 enum class ParseResult { Run, Help, Version, Error };
 
-// What a warning turns into under --strict: the data's warnings are status 6
-// (invalid data), the options' status 1 (invalid argument).
-struct Warning {
-    int status;
-    std::string text;
-};
-
 // Reads options up to the end of the options; an action (help, version) or
 // an error ends the reading at once. What a reading changed of a value goes
 // to `warnings`.
 ParseResult ReadOptions(int argc, char* argv[], RunOptions& options, BatchSettings& batch,
-                        std::vector<Warning>& warnings)
+                        std::vector<std::string>& warnings)
 {
     const auto warn = [&warnings](std::string text) {
         if (!text.empty())
-            warnings.push_back({static_cast<int>(Status::InvalidArgument), std::move(text)});
+            warnings.push_back(std::move(text));
     };
     for (;;) {
         const int id = GetOpt(argc, argv, KavrenOptionString, KavrenLongOptions(), nullptr);
@@ -103,13 +96,17 @@ void PrintWarning(const std::string& text)
     PrintLine(stderr, ("Warning: " + text).c_str());
 }
 
-int MakeBarcode(const RunOptions& options, const char* path)
+// The warnings follow a failure's message, so that a message keeps its first
+// lines whatever was warned of.
+int MakeBarcode(const RunOptions& options, const char* path, std::vector<std::string> warnings)
 {
     const CTakeFatalSignals signals;
     const Written written = WriteBarcode(options, options.data, path);
-    for (const std::string& warning : written.warnings)
+    const int status = written.status == Ok ? Ok : PrintFailure(written.status, written.detail);
+    warnings.insert(warnings.end(), written.warnings.begin(), written.warnings.end());
+    for (const std::string& warning : warnings)
         PrintWarning(warning);
-    return written.status == Ok ? Ok : PrintFailure(written.status, written.detail);
+    return status;
 }
 
 // The name of an output file whose extension names no format kavren writes,
@@ -136,7 +133,7 @@ int Run(int argc, char* argv[])
     RunOptions options;
     options.format = FormatFromFileName;
     BatchSettings batch;
-    std::vector<Warning> warnings;
+    std::vector<std::string> warnings;
     switch (ReadOptions(argc, argv, options, batch, warnings)) {
     case ParseResult::Help: return PrintUsage(stdout, 0);
     case ParseResult::Version: PrintLine(stdout, Banner); return Ok;
@@ -152,14 +149,15 @@ int Run(int argc, char* argv[])
         return PrintFailure(static_cast<int>(Status::InvalidArgument),
                             std::string("unexpected argument '") + argv[g_optIndex + 1] + "' after the file name '" +
                                 path + "'");
-    for (const Warning& warning : warnings) {
-        if (options.strict)
-            return PrintFailure(warning.status, warning.text);
-        PrintWarning(warning.text);
-    }
-    if (batch.file)
+    // Under --strict an option's warning is an invalid argument.
+    if (options.strict && !warnings.empty())
+        return PrintFailure(static_cast<int>(Status::InvalidArgument), warnings.front());
+    if (batch.file) {
+        for (const std::string& warning : warnings)
+            PrintWarning(warning);
         return RunBatch(options, batch, path);
-    return MakeBarcode(options, path);
+    }
+    return MakeBarcode(options, path, std::move(warnings));
 }
 
 } // namespace

@@ -96,6 +96,30 @@ const std::string Usage =
       --bearer-width
                     Bearer bar width in modules. Possible Values: 1..100
                     Example: --bearer-width 5
+      --strict      Every warning is an error instead (status 1, or 6 for the data).
+Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
+    0  Interleaved 2 of 5  interleaved2of5, i25, itf
+    1  Industrial 2 of 5   industrial2of5, i2of5-industrial
+    2  Code 39             code39
+    3  Code 39 Extended    code39ext, code39-extended
+    4  Code 11             code11
+    5  Codabar             codabar
+    6  MSI                 msi
+    7  Code 128            code128
+    8  EAN-2               ean2
+    9  EAN-5               ean5
+   10  EAN-8               ean8
+   11  EAN-13              ean13
+   12  EAN-14              ean14
+   13  UPC-A               upca
+   14  UPC-E               upce
+   15  UCC/EAN-128         gs1-128, ucc-ean-128, ean128
+   16  SSCC-18             sscc18
+   17  PostNet             postnet
+   18  Planet              planet
+   19  Code 93             code93
+   20  Code 93 Extended    code93ext, code93-extended
+   21  ITF-14              itf14
 )";
 
 std::string Failure(const std::string& message)
@@ -244,7 +268,9 @@ TEST(Driver, ColoursAreReadAsRgbHexAndStoredBlueGreenRed)
         {"ffff00", 0xffff00, 0x00ffff}, // yellow
         {"0000ff", 0x0000ff, 0xff0000}, // blue
         {"FF8000", 0xff8000, 0x0080ff}, // upper case digits
-        {"0xffff00", 0, 0},             // no prefix: reading stops at the x
+        {"0xffff00", 0xffff00, 0x00ffff}, // the prefixes the usage text shows
+        {"#FF8000", 0xff8000, 0x0080ff},
+        {"x0ffff0", 0, 0},                // anything else: reading stops at once
         {"", 0, 0},
         {"zz", 0, 0},
         {"12g456", 0x12, 0x120000},          // stops at the first non-digit
@@ -269,7 +295,10 @@ TEST(Driver, ColoursReachThePicture)
         blueBar = blueBar || yellow.image.At(x, yellow.image.height / 4) == 0xff0000U;
     EXPECT_TRUE(blueBar);
 
-    const Drawn black = Draw({"-b", "0xffff00"});
+    const Drawn prefixed = Draw({"-b", "0xffff00"});
+    ASSERT_EQ(prefixed.run.status, 0) << prefixed.run.err;
+    EXPECT_EQ(prefixed.image.At(0, 0), 0x00ffffU);
+    const Drawn black = Draw({"-b", "x0ffff00"});
     ASSERT_EQ(black.run.status, 0) << black.run.err;
     EXPECT_EQ(black.image.At(0, 0), 0U);
 
@@ -458,7 +487,7 @@ TEST(Driver, EveryFailureHasTheTwoLineFormAndWritesNothing)
         kt::WriteFile(path, "keep me");
         const kt::RunResult r = kt::RunKavren(With(c.args, path));
         EXPECT_EQ(r.status, c.code) << Describe(c.args);
-        EXPECT_EQ(r.err, Failure(c.message)) << Describe(c.args);
+        EXPECT_EQ(r.err.substr(0, Failure(c.message).size()), Failure(c.message)) << Describe(c.args); // then the detail
         EXPECT_EQ(r.out, "") << Describe(c.args);
         EXPECT_EQ(kt::ReadFile(path), "keep me") << Describe(c.args);
     }
@@ -534,17 +563,29 @@ TEST(Driver, SuccessPrintsNothingAndReplacesTheFile)
     EXPECT_EQ(kt::ReadFile(path).find("xxxx"), std::string::npos);
 }
 
-TEST(Driver, OptionsAfterTheFileNameAreNotRead)
+// Nothing after the file name is read, and nothing may follow it: "--" still
+// ends the options, so a file name may start with a dash.
+TEST(Driver, OptionsAfterTheFileNameAreRefused)
 {
     const std::string path = kt::ScratchPath("first.png");
-    for (const Args& args :
-         {Args{path, "-t", "3"}, Args{"--", path, "-t", "3"}, Args{"-d", "A1", "--", path, "-d", "B"}}) {
-        std::remove(path.c_str());
+    const std::pair<Args, std::string> cases[] = {
+        {{path, "-t", "3"}, "-t"},
+        {{"--", path, "-t", "3"}, "-t"},
+        {{"-d", "A1", "--", path, "-d", "B"}, "-d"},
+    };
+    for (const auto& [args, unexpected] : cases) {
+        kt::WriteFile(path, "keep me");
         const kt::RunResult r = kt::RunKavren(args);
-        ASSERT_EQ(r.status, 0) << Describe(args) << r.err;
-        const std::string expected = args[0] == "-d" ? "CODE-128:A1" : "CODE-128:1234567";
-        EXPECT_EQ(kt::Zbar(path), std::vector<std::string>{expected}) << Describe(args);
+        EXPECT_EQ(r.status, 1) << Describe(args);
+        EXPECT_EQ(r.err, Failure("Error: Invalid argument.") + "unexpected argument '" + unexpected +
+                             "' after the file name '" + path + "'\n")
+            << Describe(args);
+        EXPECT_EQ(kt::ReadFile(path), "keep me") << Describe(args);
     }
+    const std::string dashed = kt::ScratchPath("-dashed.png");
+    std::remove(dashed.c_str());
+    EXPECT_EQ(kt::RunKavren({"-d", "A1", "--", dashed}).status, 0);
+    EXPECT_EQ(kt::Zbar(dashed), std::vector<std::string>{"CODE-128:A1"});
 }
 
 TEST(Driver, SettingsReachTheDecodedSymbol)
