@@ -26,6 +26,15 @@ constexpr std::size_t HelpColumn = 20;
 // Above 0: the smallest positive double, so "x > 0 and finite" is one range.
 constexpr double AboveZero = std::numeric_limits<double>::denorm_min();
 
+// Appends a word to a list, after the separator when the list has words. (In
+// place: a word prefixed by a new string makes GCC 12 warn of overlap.)
+void Append(std::string& list, std::string_view separator, std::string_view word)
+{
+    if (!list.empty())
+        list += separator;
+    list += word;
+}
+
 // New options are appended at the end: a long-name abbreviation takes the
 // first row that fits (--t is tcolor), so rows before keep their meaning.
 // clang-format off
@@ -450,7 +459,7 @@ std::string RangeText(const OptionSpec& o)
     if (r.step > 1) {
         std::string values;
         for (double v = r.low; v <= r.high; v += r.step)
-            values += (values.empty() ? "" : ", ") + Number(v);
+            Append(values, ", ", Number(v));
         return values;
     }
     if (r.high >= INT32_MAX)
@@ -586,7 +595,7 @@ std::string NumberValues(const OptionSpec& option)
         return "";
     std::string words;
     for (double v = r.low; v <= r.high; v += std::max(r.step, 1))
-        words += (words.empty() ? "" : " ") + std::to_string(static_cast<std::int32_t>(v));
+        Append(words, " ", std::to_string(static_cast<std::int32_t>(v)));
     return words;
 }
 
@@ -599,7 +608,7 @@ std::string CompletionValues(const OptionSpec& option)
     if (std::holds_alternative<kavren::Symbology RunOptions::*>(option.field)) {
         std::string words = NumberValues(option);
         for (const SymbologyRow& row : Symbologies())
-            words += (words.empty() ? "" : " ") + std::string(row.names);
+            Append(words, " ", row.names);
         return words;
     }
     return NumberValues(option);
