@@ -156,7 +156,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
     };
     const Case cases[] = {
         {[](Options& o) { o.symbology = static_cast<kavren::Symbology>(22); }, Status::CantSetType, ""},
-        {[](Options& o) { o.data = ""; }, Status::InvalidText, ""},
+        {[](Options& o) { o.data = ""; }, Status::InvalidText, "no data: Code 128 takes one character or more"},
         {[](Options& o) {
              o.data = std::string("12\0"
                                   "34",
