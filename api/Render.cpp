@@ -260,7 +260,8 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
         // Invalid data leaves no symbol to measure (nothing at all without
         // quiet zones): that is the data's fault, as with them.
         if (manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
-            return manager.GetSymbology()->m_Valid || module < 1 ? Status::InvalidArgument : Status::InvalidText;
+            return manager.GetSymbology()->m_Valid || module < 1 ? Status::InvalidArgument
+                                                                 : Status::InvalidText;
         // A length that no int32 holds cannot become an image side.
         if (!(length >= 0.0 && length <= static_cast<double>(INT32_MAX)))
             return Status::InvalidArgument;
@@ -497,8 +498,8 @@ Result Render(const Options& options, std::string_view data, const ByteSink& sin
             return Outcome(Status::InvalidText, "the data holds a NUL byte");
         std::string detail;
         std::vector<std::string> warnings;
-        if (const Status status = RenderBarcode(kavren::detail::CompliantOptions(options), std::string(data).c_str(),
-                                                sink, detail, warnings);
+        if (const Status status = RenderBarcode(kavren::detail::CompliantOptions(options),
+                                                std::string(data).c_str(), sink, detail, warnings);
             status != Status::Ok)
             return Outcome(status, std::move(detail));
         errno = callerErrno; // the libraries below may have left theirs

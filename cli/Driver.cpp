@@ -147,8 +147,8 @@ int Run(int argc, char* argv[])
     // a misplaced option would otherwise be lost, or a file overwritten.
     if (g_optIndex + 1 < argc && argv[g_optIndex + 1])
         return PrintFailure(static_cast<int>(Status::InvalidArgument),
-                            std::string("unexpected argument '") + argv[g_optIndex + 1] + "' after the file name '" +
-                                path + "'");
+                            std::string("unexpected argument '") + argv[g_optIndex + 1] +
+                                "' after the file name '" + path + "'");
     // Under --strict an option's warning is an invalid argument.
     if (options.strict && !warnings.empty())
         return PrintFailure(static_cast<int>(Status::InvalidArgument), warnings.front());
@@ -190,7 +190,8 @@ Written WriteBarcode(const RunOptions& options, std::string_view data, const cha
     if (output && !output->IsOpen())
         return {CantOpenFile, {}, result.warnings};
     if (!result)
-        return {static_cast<int>(result.status), result.detail, result.warnings}; // a partial file is discarded
+        return {static_cast<int>(result.status), result.detail,
+                result.warnings}; // a partial file is discarded
     // A full disk may show only when the last bytes are written.
     if (!output || !output->Commit())
         return {CantCloseFile, {}, result.warnings};

@@ -197,8 +197,8 @@ bool ReadBlock(const char* path, const char* begin, const char* end, std::vector
 }
 
 // The generated block against what the mode prints.
-bool CheckBlock(const char* path, const char* begin, const char* end, const std::vector<std::string>& expected,
-                const char* mode)
+bool CheckBlock(const char* path, const char* begin, const char* end,
+                const std::vector<std::string>& expected, const char* mode)
 {
     std::vector<std::string> block;
     if (!ReadBlock(path, begin, end, block))
@@ -257,7 +257,8 @@ int main(int argc, char* argv[])
         const bool man = CheckManPage(argv[3]);
         return completion && man ? 0 : 1;
     } else {
-        std::cerr << "usage: kavren-option-list completion|man|man-names|dict|corpus|check COMPLETION MANPAGE\n";
+        std::cerr
+            << "usage: kavren-option-list completion|man|man-names|dict|corpus|check COMPLETION MANPAGE\n";
         return 2;
     }
     return std::cout.good() ? 0 : 1;

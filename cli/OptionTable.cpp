@@ -483,7 +483,7 @@ std::string IntegerOption(const OptionSpec& o, const char* text, RunOptions& opt
     const std::int32_t n = ReadIntegerUpTo(text, &end);
     const bool symbology = std::holds_alternative<kavren::Symbology RunOptions::*>(o.field);
     if (!o.range.Accepts(n)) {
-        const std::string why = symbology ? " is not a symbology (" + RangeText(o) + ")"
+        const std::string why = symbology     ? " is not a symbology (" + RangeText(o) + ")"
                                 : end == text ? " is not a number"
                                               : " is out of range (" + RangeText(o) + ")";
         return OptionName(o) + " " + Quoted(text) + why + "; " + FieldText(o, options) + " kept";
@@ -500,8 +500,9 @@ std::string RealOption(const OptionSpec& o, const char* text, RunOptions& option
     const char* end = nullptr;
     const double x = ReadReal(text, &end);
     if (!o.range.Accepts(x))
-        return OptionName(o) + " " + Quoted(text) + (end == text ? " is not a number" : " is out of range (" + RangeText(o) + ")") +
-               "; " + FieldText(o, options) + " kept";
+        return OptionName(o) + " " + Quoted(text) +
+               (end == text ? " is not a number" : " is out of range (" + RangeText(o) + ")") + "; " +
+               FieldText(o, options) + " kept";
     Store(o.field, options, x);
     return ReadingWarning(o, text, end, Number(x));
 }
@@ -543,14 +544,15 @@ std::string ApplyOption(const OptionSpec& option, const char* text, RunOptions& 
             Store(option.field, options, n);
             break;
         }
-    {
-        std::string words(option.values);
-        for (std::size_t blank = words.find(' '); blank != std::string::npos; blank = words.find(' ', blank + 2))
-            words.replace(blank, 1, ", ");
-        const std::string kept = FieldText(option, options);
-        return OptionName(option) + " " + Quoted(text) + " is none of " + words + "; " +
-               (kept.empty() ? std::string("ignored") : kept + " kept");
-    }
+        {
+            std::string words(option.values);
+            for (std::size_t blank = words.find(' '); blank != std::string::npos;
+                 blank = words.find(' ', blank + 2))
+                words.replace(blank, 1, ", ");
+            const std::string kept = FieldText(option, options);
+            return OptionName(option) + " " + Quoted(text) + " is none of " + words + "; " +
+                   (kept.empty() ? std::string("ignored") : kept + " kept");
+        }
     case Flag: Store(option.field, options, true); break;
     }
     return {};
@@ -619,14 +621,16 @@ std::vector<std::string> SymbologyNameLines()
     std::size_t widest = 0;
     for (const SymbologyRow& row : Symbologies())
         widest = std::max(widest, row.name.size());
-    std::vector<std::string> lines = {"Barcode types (-t): the number or a name, any letter case, '-' and '_' alike."};
+    std::vector<std::string> lines = {
+        "Barcode types (-t): the number or a name, any letter case, '-' and '_' alike."};
     for (const SymbologyRow& row : Symbologies()) {
         std::string line = std::to_string(row.type);
         line.insert(0, 5 - std::min<std::size_t>(line.size(), 5), ' ');
         line += "  " + std::string(row.name);
         line.resize(7 + widest + 2, ' ');
         std::string names(row.names);
-        for (std::size_t blank = names.find(' '); blank != std::string::npos; blank = names.find(' ', blank + 2))
+        for (std::size_t blank = names.find(' '); blank != std::string::npos;
+             blank = names.find(' ', blank + 2))
             names.replace(blank, 1, ", ");
         lines.push_back(line + names);
     }

@@ -90,11 +90,10 @@ bool CBarcodeSymCode128::Validate()
     case 0:
     case SetB: return firstOther(FitsSetB, Takes(*this, "ASCII from space to DEL and FNC1 to FNC3"));
     case SetA: return firstOther(FitsSetA, "code set A takes space to _ and FNC1 to FNC3");
-    case SetC:
-        m_ErrorDetail = DigitProblem(m_Data, "code set C takes digits");
-        return m_ErrorDetail.empty();
+    case SetC: m_ErrorDetail = DigitProblem(m_Data, "code set C takes digits"); return m_ErrorDetail.empty();
     default: // no such code set: nothing could be drawn
-        m_ErrorDetail = "code set " + std::to_string(m_Code128Charset) + " is none of 0 (automatic), 1 (A), 2 (B), 3 (C)";
+        m_ErrorDetail =
+            "code set " + std::to_string(m_Code128Charset) + " is none of 0 (automatic), 1 (A), 2 (B), 3 (C)";
         return false;
     }
 }

@@ -59,7 +59,8 @@ std::string DigitProblem(std::string_view text, std::string_view takes)
     return DigitProblem(text, text.size(), text.size(), takes);
 }
 
-std::string DigitProblem(std::string_view text, std::size_t length, std::size_t altLength, std::string_view takes)
+std::string DigitProblem(std::string_view text, std::size_t length, std::size_t altLength,
+                         std::string_view takes)
 {
     const auto other = std::find_if(text.begin(), text.end(), [](char c) { return c < '0' || c > '9'; });
     if (other != text.end())

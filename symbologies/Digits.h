@@ -25,6 +25,7 @@ std::string CharacterAt(std::string_view text, std::size_t at);
 // Why the text is not digits of one of the two lengths, ending in what the
 // symbology takes (`takes`, e.g. "EAN-13 takes 12 or 13 digits"): the first
 // other character, else the length; empty when the text is right.
-std::string DigitProblem(std::string_view text, std::size_t length, std::size_t altLength, std::string_view takes);
+std::string DigitProblem(std::string_view text, std::size_t length, std::size_t altLength,
+                         std::string_view takes);
 // The same for digits of any number.
 std::string DigitProblem(std::string_view text, std::string_view takes);

@@ -21,7 +21,8 @@ bool CBarcodeSymEAN14::Validate()
     m_Warning.clear();
     const bool valid = IsDigitText(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1);
     if (!valid)
-        m_ErrorDetail = DigitProblem(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1, Takes(*this, "13 or 14 digits"));
+        m_ErrorDetail =
+            DigitProblem(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1, Takes(*this, "13 or 14 digits"));
     // Checked, a typed check digit is an error instead of being replaced.
     else if (m_Gs1Check && m_Data.size() > DigitsBeforeCheck)
         m_ErrorDetail = Gs1CheckTypedDigit("01", m_Data);

@@ -50,7 +50,8 @@ bool CheckTypedDigit(CBarcodeSym& sym, std::string_view digits)
         sym.m_ErrorDetail = std::string("check digit is ") + typed + ", expected " + expected;
         return false;
     }
-    sym.m_Warning = std::string("check digit ") + typed + " replaced by " + expected + ": " + std::string(before) + expected;
+    sym.m_Warning = std::string("check digit ") + typed + " replaced by " + expected + ": " +
+                    std::string(before) + expected;
     return true;
 }
 
@@ -264,9 +265,9 @@ bool CBarcodeSymEanUpcHalves::Validate()
         m_ErrorDetail = AddOnProblem();
         return false;
     }
-    m_ErrorDetail = DigitProblem(main, m_DataDigits, m_DataDigits + 1,
-                                 Takes(*this, std::to_string(m_DataDigits) + " or " +
-                                                  std::to_string(m_DataDigits + 1) + " digits"));
+    m_ErrorDetail = DigitProblem(
+        main, m_DataDigits, m_DataDigits + 1,
+        Takes(*this, std::to_string(m_DataDigits) + " or " + std::to_string(m_DataDigits + 1) + " digits"));
     return m_ErrorDetail.empty() && (main.size() == m_DataDigits || CheckTypedDigit(*this, main));
 }
 

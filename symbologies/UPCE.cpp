@@ -63,7 +63,8 @@ bool CBarcodeSymUPCE::Validate()
     }
     std::string sixDigits;
     if (!CompressUpcA(main, sixDigits)) {
-        m_ErrorDetail = main.substr(0, 11) + " has no zero-suppressed form: " + Takes(*this, "a UPC-A number that one");
+        m_ErrorDetail =
+            main.substr(0, 11) + " has no zero-suppressed form: " + Takes(*this, "a UPC-A number that one");
         return false;
     }
     if (main.size() == 12 && !CheckTypedDigit(*this, main))
