@@ -19,6 +19,8 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <utility>
@@ -302,9 +304,13 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
     if ((horizontal ? width : height) == 0) {
         const std::int32_t dpi = Resolution(o);
         double length = 0.0;
-        if (XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), horizontal, &module) != 0 ||
-            manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
+        if (XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), horizontal, &module) != 0)
             return Status::InvalidArgument;
+        // Invalid data leaves no symbol to measure (nothing at all without
+        // quiet zones): that is the data's fault, as with them.
+        if (manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
+            return manager.GetSymbology()->m_Valid || module < 1 ? Status::InvalidArgument
+                                                                 : Status::InvalidText;
         // A length that no int32 holds cannot become an image side.
         if (!(length >= 0.0 && length <= static_cast<double>(INT32_MAX)))
             return Status::InvalidArgument;
@@ -323,8 +329,42 @@ bool DrawnAsAsked(const CBarcodeSym& sym, std::int32_t module)
     return module <= 0 || sym.m_ModuleWidth == module;
 }
 
+// Why a font file cannot be used, for the detail line: the system's reason
+// when it cannot be read, else that it holds no font FreeType loads.
+std::string FontFailure(const std::string& font)
+{
+    if (font.empty())
+        return "the embedded font cannot be loaded";
+    std::FILE* file = std::fopen(font.c_str(), "rb");
+    if (!file)
+        return "font " + font + ": " + std::strerror(errno);
+    std::fclose(file);
+    return "font " + font + ": not a TrueType or OpenType font";
+}
+
+// Which limit the raster broke (CImageWriter::Init), else the font that failed.
+std::string InitFailure(const Options& o, const Rect& area, std::int32_t channels)
+{
+    const auto side = [](const char* name, std::int32_t pixels) {
+        return std::string("image ") + name + " " + std::to_string(pixels) + " exceeds 1,000,000 pixels";
+    };
+    if (area.right > CImageWriter::kMaxDimension)
+        return side("width", area.right);
+    if (area.bottom > CImageWriter::kMaxDimension)
+        return side("height", area.bottom);
+    const std::int64_t bytes = std::int64_t{area.right} * area.bottom * channels;
+    if (bytes > CImageWriter::kMaxRasterBytes)
+        return "image of " + std::to_string(area.right) + " x " + std::to_string(area.bottom) +
+               " pixels exceeds the raster limit of 1 GiB";
+    CFontFace face;
+    if (face.Open(FontPath(o)) != 0)
+        return FontFailure(o.font);
+    return "no memory for a raster of " + std::to_string(area.right) + " x " + std::to_string(area.bottom) +
+           " pixels";
+}
+
 // Size, draw, then encode into the sink; CantCloseFile when the encoding failed.
-Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink)
+Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& why)
 {
     Rect area;
     std::int32_t module = 0;
@@ -334,8 +374,10 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
     const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
     CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, canvas, kDefaultCompression);
     writer.SetAlpha(options.transparent);
-    if (!writer.Init())
+    if (!writer.Init()) {
+        why = InitFailure(options, area, writer.GetChannels());
         return Status::CantInitPng;
+    }
     if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
         return static_cast<Status>(drawn);
     if (!DrawnAsAsked(*manager.GetSymbology(), module))
@@ -379,13 +421,15 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
 }
 
 // Lay out, write the whole document, then hand it to the sink.
-Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& sink)
+Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& why)
 {
     // The font is loaded whether or not text is shown, as for the PNG: a
     // font that cannot be loaded fails every format alike.
     CFontFace face;
-    if (face.Open(FontPath(options)) != 0)
+    if (face.Open(FontPath(options)) != 0) {
+        why = FontFailure(options.font);
         return Status::CantInitPng;
+    }
     Layout layout;
     if (const Status status = VectorLayout(options, manager, face, layout); status != Status::Ok)
         return status;
@@ -429,8 +473,10 @@ std::string SymbolTitle(const detail::EncodedSymbol& symbol, std::string_view da
 }
 
 // Build the symbol, then draw it in the format asked for. `why`: what a
-// failed data check said.
-Status RenderBarcode(const Options& options, const char* data, const ByteSink& sink, std::string& why)
+// failed data check said, or which limit or font failed the image;
+// `warnings`: what a drawn symbol changed of the data.
+Status RenderBarcode(const Options& options, const char* data, const ByteSink& sink, std::string& why,
+                     std::vector<std::string>& warnings)
 {
     if (const SymbologyRow* row = FindSymbology(static_cast<std::int32_t>(options.symbology)); row && row->encode) {
         detail::EncodeResult encoded = row->encode(options, data);
@@ -451,10 +497,12 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     if (DrawsAsEncodedSymbol(options, sym))
         status = detail::RenderSymbol(options, sym.ToEncodedSymbol(), sym.m_DisplayText, sym.m_Valid, sink);
     else
-        status = options.format == Format::Png ? RenderPng(options, manager, sink)
-                                               : RenderVector(options, manager, sink);
+        status = options.format == Format::Png ? RenderPng(options, manager, sink, why)
+                                               : RenderVector(options, manager, sink, why);
     if (status == Status::InvalidText)
         why = manager.GetSymbology()->m_ErrorDetail;
+    if (status == Status::Ok && !manager.GetSymbology()->m_Warning.empty())
+        warnings.push_back(manager.GetSymbology()->m_Warning);
     return status;
 }
 
@@ -517,12 +565,15 @@ Result Render(const Options& options, std::string_view data, const ByteSink& sin
         if (data.find('\0') != std::string_view::npos)
             return Outcome(Status::InvalidText, "the data holds a NUL byte");
         std::string detail;
-        if (const Status status =
-                RenderBarcode(kavren::detail::CompliantOptions(options), std::string(data).c_str(), sink, detail);
+        std::vector<std::string> warnings;
+        if (const Status status = RenderBarcode(kavren::detail::CompliantOptions(options),
+                                                std::string(data).c_str(), sink, detail, warnings);
             status != Status::Ok)
             return Outcome(status, std::move(detail));
         errno = callerErrno; // the libraries below may have left theirs
-        return Outcome(Status::Ok);
+        Result result = Outcome(Status::Ok);
+        result.warnings = std::move(warnings);
+        return result;
     } catch (const std::bad_alloc&) {
         return Outcome(Status::Fail);
     } catch (...) {

@@ -15,6 +15,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,6 +24,7 @@ constexpr const char* Banner = "kavren Version 1.5 (c) 2026 the kavren developer
 
 // The file statuses are the command line's own; the others come from the library.
 using kavren::Status;
+constexpr int InvalidText = static_cast<int>(Status::InvalidText);
 constexpr int Ok = static_cast<int>(Status::Ok);
 constexpr int NoFileName = static_cast<int>(Status::NoFileName);
 constexpr int CantOpenFile = static_cast<int>(Status::CantOpenFile);
@@ -38,12 +40,37 @@ void PrintLine(FILE* stream, const char* text)
     std::fflush(stream);
 }
 
+// With --strict the render's warnings must be known before any byte goes
+// out (standard output cannot be taken back): the file is made in memory
+// first and written only when the render warned of nothing. The data's
+// warnings are invalid data.
+Written WriteStrictly(const RunOptions& options, std::string_view data, const char* path)
+{
+    const kavren::Result result = kavren::Render(options, data);
+    if (!result)
+        return {static_cast<int>(result.status), result.detail, {}};
+    if (!result.warnings.empty())
+        return {InvalidText, result.warnings.front(), {}};
+    COutputFile output(path);
+    if (!output.IsOpen())
+        return {CantOpenFile, {}, {}};
+    if (!output.Write(result.bytes.data(), result.bytes.size()) || !output.Commit())
+        return {CantCloseFile, {}, {}};
+    return {Ok, {}, {}};
+}
+
 enum class ParseResult { Run, Help, Version, Error };
 
 // Reads options up to the end of the options; an action (help, version) or
-// an error ends the reading at once.
-ParseResult ReadOptions(int argc, char* argv[], RunOptions& options, BatchSettings& batch)
+// an error ends the reading at once. What a reading changed of a value goes
+// to `warnings`.
+ParseResult ReadOptions(int argc, char* argv[], RunOptions& options, BatchSettings& batch,
+                        std::vector<std::string>& warnings)
 {
+    const auto warn = [&warnings](std::string text) {
+        if (!text.empty())
+            warnings.push_back(std::move(text));
+    };
     for (;;) {
         const int id = GetOpt(argc, argv, KavrenOptionString, KavrenLongOptions(), nullptr);
         if (id == -1)
@@ -54,21 +81,50 @@ ParseResult ReadOptions(int argc, char* argv[], RunOptions& options, BatchSettin
             return ParseResult::Version;
         const OptionSpec* option = FindOption(id);
         if (option && option->kind == ValueKind::Flag) {
-            ApplyOption(*option, nullptr, options);
+            warn(ApplyOption(*option, nullptr, options));
             continue;
         }
         if (!option || option->kind == ValueKind::None || !g_optArg)
             return ParseResult::Error;
         if (!ApplyBatchOption(*option, g_optArg, batch))
-            ApplyOption(*option, g_optArg, options);
+            warn(ApplyOption(*option, g_optArg, options));
     }
 }
 
-int MakeBarcode(const RunOptions& options, const char* path)
+void PrintWarning(const std::string& text)
+{
+    PrintLine(stderr, ("Warning: " + text).c_str());
+}
+
+// The warnings follow a failure's message, so that a message keeps its first
+// lines whatever was warned of.
+int MakeBarcode(const RunOptions& options, const char* path, std::vector<std::string> warnings)
 {
     const CTakeFatalSignals signals;
     const Written written = WriteBarcode(options, options.data, path);
-    return written.status == Ok ? Ok : PrintFailure(written.status, written.detail);
+    const int status = written.status == Ok ? Ok : PrintFailure(written.status, written.detail);
+    warnings.insert(warnings.end(), written.warnings.begin(), written.warnings.end());
+    for (const std::string& warning : warnings)
+        PrintWarning(warning);
+    return status;
+}
+
+// The name of an output file whose extension names no format kavren writes,
+// which is then written as PNG; empty for every other name.
+std::string UnknownExtension(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = path.substr(slash == std::string_view::npos ? 0 : slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size())
+        return {};
+    std::string extension(name.substr(dot + 1));
+    for (char& c : extension)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (extension == "png" || extension == "svg" || extension == "eps")
+        return {};
+    return std::string(path) + ": ." + std::string(name.substr(dot + 1)) +
+           " names no format kavren writes; written as PNG";
 }
 
 int Run(int argc, char* argv[])
@@ -77,7 +133,8 @@ int Run(int argc, char* argv[])
     RunOptions options;
     options.format = FormatFromFileName;
     BatchSettings batch;
-    switch (ReadOptions(argc, argv, options, batch)) {
+    std::vector<std::string> warnings;
+    switch (ReadOptions(argc, argv, options, batch, warnings)) {
     case ParseResult::Help: return PrintUsage(stdout, 0);
     case ParseResult::Version: PrintLine(stdout, Banner); return Ok;
     case ParseResult::Error: return PrintUsage(stderr, 1);
@@ -85,9 +142,22 @@ int Run(int argc, char* argv[])
     }
     if (g_optIndex >= argc || !argv[g_optIndex])
         return PrintFailure(NoFileName);
-    if (batch.file)
-        return RunBatch(options, batch, argv[g_optIndex]);
-    return MakeBarcode(options, argv[g_optIndex]);
+    const char* path = argv[g_optIndex];
+    // Nothing after the file name is read, so nothing after it may be given:
+    // a misplaced option would otherwise be lost, or a file overwritten.
+    if (g_optIndex + 1 < argc && argv[g_optIndex + 1])
+        return PrintFailure(static_cast<int>(Status::InvalidArgument),
+                            std::string("unexpected argument '") + argv[g_optIndex + 1] +
+                                "' after the file name '" + path + "'");
+    // Under --strict an option's warning is an invalid argument.
+    if (options.strict && !warnings.empty())
+        return PrintFailure(static_cast<int>(Status::InvalidArgument), warnings.front());
+    if (batch.file) {
+        for (const std::string& warning : warnings)
+            PrintWarning(warning);
+        return RunBatch(options, batch, path);
+    }
+    return MakeBarcode(options, path, std::move(warnings));
 }
 
 } // namespace
@@ -100,8 +170,16 @@ Written WriteBarcode(const RunOptions& options, std::string_view data, const cha
     if (options.format == FormatFromFileName) {
         RunOptions named = options;
         named.format = FileNameFormat(path);
-        return WriteBarcode(named, data, path);
+        std::string unknown = UnknownExtension(path);
+        if (!unknown.empty() && options.strict)
+            return {static_cast<int>(Status::InvalidArgument), std::move(unknown), {}};
+        Written written = WriteBarcode(named, data, path);
+        if (!unknown.empty())
+            written.warnings.insert(written.warnings.begin(), std::move(unknown));
+        return written;
     }
+    if (options.strict)
+        return WriteStrictly(options, data, path);
     std::optional<COutputFile> output;
     const kavren::Result result =
         kavren::Render(options, data, [&](const std::uint8_t* bytes, std::size_t size) {
@@ -110,13 +188,14 @@ Written WriteBarcode(const RunOptions& options, std::string_view data, const cha
             return output->Write(bytes, size);
         });
     if (output && !output->IsOpen())
-        return {CantOpenFile, {}};
+        return {CantOpenFile, {}, result.warnings};
     if (!result)
-        return {static_cast<int>(result.status), result.detail}; // a partial file is discarded
+        return {static_cast<int>(result.status), result.detail,
+                result.warnings}; // a partial file is discarded
     // A full disk may show only when the last bytes are written.
     if (!output || !output->Commit())
-        return {CantCloseFile, {}};
-    return {Ok, {}};
+        return {CantCloseFile, {}, result.warnings};
+    return {Ok, {}, result.warnings};
 }
 
 int PrintFailure(int code, const std::string& detail)
@@ -158,6 +237,8 @@ int PrintUsage(FILE* stream, int status)
     std::fflush(stream);
     PrintLine(stream, "Options:");
     for (const std::string& line : OptionHelpLines())
+        PrintLine(stream, line.c_str());
+    for (const std::string& line : SymbologyNameLines())
         PrintLine(stream, line.c_str());
     return status;
 }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 const char* ErrorMessage(int code);
 // Writes the banner, the status's message and, when there is one, the
@@ -16,11 +18,20 @@ int PrintFailure(int code, const std::string& detail = {});
 // What writing one barcode came to: the exit status and, when the library
 // said more, the detail.
 struct Written {
+    Written(int status = 0, std::string detail = {}, std::vector<std::string> warnings = {})
+        : status(status), detail(std::move(detail)), warnings(std::move(warnings))
+    {
+    }
+
     int status = 0;
     std::string detail;
+    // What the run changed of what it was asked (a replaced check digit, an
+    // extension that names no format), in order; each a "Warning: " line.
+    std::vector<std::string> warnings;
 };
 // Renders the data with the options into the output named path (see
 // cli/OutputFile.h): the file is complete or left as it was. Prints nothing.
+// With options.strict a warning fails the run instead, writing nothing.
 // The caller takes the fatal signals (cli/RemoveOnSignal.h) for an
 // interrupted run to leave no temporary file.
 Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path);

@@ -3,14 +3,17 @@
 //
 //   kavren-option-list completion          the table part of completion/kavren
 //   kavren-option-list man                 the option headings of doc/kavren.1, in order
+//   kavren-option-list man-names           the -t names block of doc/kavren.1
 //   kavren-option-list dict                the option spellings for the fuzzer's dictionary
 //   kavren-option-list corpus              one line per option for fuzz/make-corpus:
 //                                          "value LETTER LONG SAMPLE" or "action LETTER LONG",
 //                                          tab-separated, "-" for no letter
 //   kavren-option-list check COMPLETION MANPAGE
 //                                          exit status 1, with the differences, when the
-//                                          files do not list the table as printed above
+//                                          files do not list the table (and the -t names
+//                                          of the symbology table) as printed above
 #include "cli/OptionTable.h"
+#include "symbologies/Symbologies.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +27,8 @@ namespace {
 
 constexpr const char* CompletionBegin = "# BEGIN option table (generated: kavren-option-list completion)";
 constexpr const char* CompletionEnd = "# END option table";
+constexpr const char* ManNamesBegin = ".\\\" BEGIN symbology names (generated: kavren-option-list man-names)";
+constexpr const char* ManNamesEnd = ".\\\" END symbology names";
 
 std::string Short(const OptionSpec& o)
 {
@@ -99,6 +104,22 @@ std::vector<std::string> ManHeadings()
     return lines;
 }
 
+// One man-page line per symbology: its -t number, its name and its -t names,
+// as the usage text lists them, with groff's minus signs.
+std::vector<std::string> ManNameLines()
+{
+    std::vector<std::string> lines;
+    for (const SymbologyRow& row : Symbologies()) {
+        std::string names;
+        for (const char c : row.names)
+            names += c == '-' ? std::string("\\-") : c == ' ' ? std::string(", ") : std::string(1, c);
+        lines.push_back(".TP 5");
+        lines.push_back(".B " + std::to_string(row.type));
+        lines.push_back(std::string(row.name) + ": " + names);
+    }
+    return lines;
+}
+
 std::vector<std::string> DictLines()
 {
     std::vector<std::string> lines;
@@ -154,31 +175,43 @@ bool Compare(const char* what, const std::vector<std::string>& expected,
     return true;
 }
 
-bool CheckCompletion(const char* path)
+// The lines between the begin and end lines; false when there is no such block.
+bool ReadBlock(const char* path, const char* begin, const char* end, std::vector<std::string>& block)
 {
     std::vector<std::string> lines;
     if (!ReadLines(path, lines))
         return false;
-    std::vector<std::string> block;
     bool inside = false;
     bool closed = false;
     for (const std::string& line : lines) {
-        if (line == CompletionBegin)
+        if (line == begin)
             inside = true;
-        else if (line == CompletionEnd && inside)
+        else if (line == end && inside)
             inside = false, closed = true;
         else if (inside)
             block.push_back(line);
     }
-    if (!closed) {
-        std::cerr << path << ": no block between \"" << CompletionBegin << "\" and \"" << CompletionEnd
-                  << "\"\n";
+    if (!closed)
+        std::cerr << path << ": no block between \"" << begin << "\" and \"" << end << "\"\n";
+    return closed;
+}
+
+// The generated block against what the mode prints.
+bool CheckBlock(const char* path, const char* begin, const char* end,
+                const std::vector<std::string>& expected, const char* mode)
+{
+    std::vector<std::string> block;
+    if (!ReadBlock(path, begin, end, block))
         return false;
-    }
-    if (Compare(path, CompletionLines(), block, false))
+    if (Compare(path, expected, block, false))
         return true;
-    std::cerr << "  (replace the block with the output of: kavren-option-list completion)\n";
+    std::cerr << "  (replace the block with the output of: kavren-option-list " << mode << ")\n";
     return false;
+}
+
+bool CheckCompletion(const char* path)
+{
+    return CheckBlock(path, CompletionBegin, CompletionEnd, CompletionLines(), "completion");
 }
 
 bool CheckManPage(const char* path)
@@ -194,7 +227,8 @@ bool CheckManPage(const char* path)
         else if (inOptions && lines[i] == ".TP" && i + 1 < lines.size())
             headings.push_back(lines[i + 1]);
     }
-    return Compare(path, ManHeadings(), headings, true);
+    return Compare(path, ManHeadings(), headings, true) &&
+           CheckBlock(path, ManNamesBegin, ManNamesEnd, ManNameLines(), "man-names");
 }
 
 void Print(const std::vector<std::string>& lines)
@@ -212,6 +246,8 @@ int main(int argc, char* argv[])
         Print(CompletionLines());
     else if (mode == "man" && argc == 2)
         Print(ManHeadings());
+    else if (mode == "man-names" && argc == 2)
+        Print(ManNameLines());
     else if (mode == "dict" && argc == 2)
         Print(DictLines());
     else if (mode == "corpus" && argc == 2)
@@ -221,7 +257,8 @@ int main(int argc, char* argv[])
         const bool man = CheckManPage(argv[3]);
         return completion && man ? 0 : 1;
     } else {
-        std::cerr << "usage: kavren-option-list completion|man|dict|corpus|check COMPLETION MANPAGE\n";
+        std::cerr
+            << "usage: kavren-option-list completion|man|man-names|dict|corpus|check COMPLETION MANPAGE\n";
         return 2;
     }
     return std::cout.good() ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "cli/OptionTable.h"
 
 #include "cli/RemoveOnSignal.h"
+#include "symbologies/Symbologies.h"
 
 #include <algorithm>
 #include <array>
@@ -24,6 +25,15 @@ constexpr std::size_t HelpColumn = 20;
 
 // Above 0: the smallest positive double, so "x > 0 and finite" is one range.
 constexpr double AboveZero = std::numeric_limits<double>::denorm_min();
+
+// Appends a word to a list, after the separator when the list has words. (In
+// place: a word prefixed by a new string makes GCC 12 warn of overlap.)
+void Append(std::string& list, std::string_view separator, std::string_view word)
+{
+    if (!list.empty())
+        list += separator;
+    list += word;
+}
 
 // New options are appended at the end: a long-name abbreviation takes the
 // first row that fits (--t is tcolor), so rows before keep their meaning.
@@ -120,6 +130,9 @@ constexpr std::array Table{
                "Example: --bearer box"},
     OptionSpec{BearerWidthOption, "bearer-width", Integer, {1, kavren::kMaxBearerWidth}, &RunOptions::bearerWidth, nullptr, "8",
                "Bearer bar width in modules. Possible Values: 1..100\nExample: --bearer-width 5"},
+    // Read by the run itself (cli/Driver.cpp): a warning ends it as an error.
+    OptionSpec{StrictOption, "strict", Flag, {}, &RunOptions::strict, nullptr, nullptr,
+               "Every warning is an error instead (status 1, or 6 for the data)."},
 };
 // clang-format on
 
@@ -243,9 +256,11 @@ constexpr int HexDigitValue(char c)
 // A decimal number with optional fraction and exponent at the start of the
 // text; unreadable text reads as 0. Only decimal notation counts, so "0x10"
 // reads as 0 and "nan" or "inf" as 0. The decimal point is '.' whatever the
-// process locale says; a value beyond the double range reads as 0.
-double ReadReal(const char* text)
+// process locale says; a value beyond the double range reads as 0. `end`
+// gets the first character not read (the text itself when nothing was).
+double ReadReal(const char* text, const char** end)
 {
+    *end = text;
     const char* p = text;
     while (IsSpace(*p))
         ++p;
@@ -273,7 +288,32 @@ double ReadReal(const char* text)
     double value = 0.0;
     if (std::from_chars(start, p, value).ec != std::errc{})
         return 0.0;
+    *end = p;
     return value;
+}
+
+// ReadInteger, with the first character not read in `end` (the text itself
+// when no digit was read).
+std::int32_t ReadIntegerUpTo(const char* text, const char** end)
+{
+    const char* p = text;
+    while (IsSpace(*p))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    const char* digits = p;
+    std::int64_t value = 0;
+    bool saturated = false;
+    for (; IsDigit(*p); ++p) {
+        if (!saturated)
+            value = value * 10 + (*p - '0');
+        saturated = saturated || value > INT32_MAX;
+    }
+    *end = p == digits ? text : p;
+    if (saturated)
+        return negative ? INT32_MIN : INT32_MAX;
+    return static_cast<std::int32_t>(negative ? -value : value);
 }
 
 // The place of text among the blank-separated words, letter case aside; -1
@@ -319,19 +359,8 @@ template <typename V> void Store(const OptionField& field, RunOptions& options, 
 // other character; no digits read as 0. Saturates at the int32 range.
 std::int32_t ReadInteger(const char* text)
 {
-    const char* p = text;
-    while (IsSpace(*p))
-        ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    std::int64_t value = 0;
-    for (; IsDigit(*p); ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > INT32_MAX)
-            return negative ? INT32_MIN : INT32_MAX;
-    }
-    return static_cast<std::int32_t>(negative ? -value : value);
+    const char* end = nullptr;
+    return ReadIntegerUpTo(text, &end);
 }
 
 const char* const KavrenOptionString = ShortString.data();
@@ -361,31 +390,172 @@ const LongOption* KavrenLongOptions()
     return LongOptions.data();
 }
 
-void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options)
+namespace {
+
+// The option as the warnings name it: its letter, else its long name.
+std::string OptionName(const OptionSpec& o)
+{
+    return o.HasLetter() ? std::string("-") + o.Letter() : std::string("--") + o.longName;
+}
+
+// The value text as the warnings quote it: as typed, '' when empty.
+std::string Quoted(const char* text)
+{
+    return *text ? std::string(text) : std::string("''");
+}
+
+std::string Number(double value)
+{
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc{} ? std::string(text, end) : std::string("?");
+}
+
+std::string SymbologyName(std::int32_t number)
+{
+    const SymbologyRow* row = FindSymbology(number);
+    return row ? std::string(row->name) : std::to_string(number);
+}
+
+// The blank-separated word at a place of the list; empty past its end.
+std::string_view WordAt(std::string_view words, std::int32_t number)
+{
+    for (; number > 0 && !words.empty(); --number)
+        words.remove_prefix(std::min(words.find(' '), words.size() - 1) + 1);
+    return number == 0 ? words.substr(0, words.find(' ')) : std::string_view();
+}
+
+// The value the row's field holds, as a warning tells what was kept.
+std::string FieldText(const OptionSpec& o, const RunOptions& options)
+{
+    return std::visit(
+        [&](auto member) -> std::string {
+            if constexpr (std::is_same_v<decltype(member), std::monostate>) {
+                return {};
+            } else {
+                using T = std::remove_cvref_t<decltype(options.*member)>;
+                const T& value = options.*member;
+                if constexpr (std::is_same_v<T, kavren::Symbology>) {
+                    return SymbologyName(static_cast<std::int32_t>(value));
+                } else if constexpr (std::is_enum_v<T>) {
+                    const auto number = static_cast<std::int32_t>(value);
+                    if (o.kind != Word)
+                        return std::to_string(number);
+                    return std::string(WordAt(o.values, number)); // none for --format's "from the name"
+                } else if constexpr (std::is_arithmetic_v<T>) {
+                    return Number(static_cast<double>(value));
+                } else {
+                    return {};
+                }
+            }
+        },
+        o.field);
+}
+
+// The values an Integer or Real row accepts, as the warnings state them.
+std::string RangeText(const OptionSpec& o)
+{
+    const ValueRange& r = o.range;
+    if (r.step > 1) {
+        std::string values;
+        for (double v = r.low; v <= r.high; v += r.step)
+            Append(values, ", ", Number(v));
+        return values;
+    }
+    if (r.high >= INT32_MAX)
+        return r.low == AboveZero ? "above 0" : Number(r.low) + " and above";
+    return Number(r.low) + ".." + Number(r.high);
+}
+
+// How a number was read from the text: the whole text, part of it, or none.
+std::string ReadingWarning(const OptionSpec& o, const char* text, const char* end, const std::string& read)
+{
+    if (end == text)
+        return OptionName(o) + " " + Quoted(text) + " is not a number; read as " + read;
+    if (*end != '\0')
+        return OptionName(o) + " " + Quoted(text) + " read as " + read;
+    return {};
+}
+
+std::string IntegerOption(const OptionSpec& o, const char* text, RunOptions& options)
+{
+    const char* end = nullptr;
+    const std::int32_t n = ReadIntegerUpTo(text, &end);
+    const bool symbology = std::holds_alternative<kavren::Symbology RunOptions::*>(o.field);
+    if (!o.range.Accepts(n)) {
+        const std::string why = symbology     ? " is not a symbology (" + RangeText(o) + ")"
+                                : end == text ? " is not a number"
+                                              : " is out of range (" + RangeText(o) + ")";
+        return OptionName(o) + " " + Quoted(text) + why + "; " + FieldText(o, options) + " kept";
+    }
+    Store(o.field, options, n);
+    if (symbology && *end != '\0')
+        return OptionName(o) + " " + Quoted(text) + " is no symbology name; read as " + std::to_string(n) +
+               " (" + SymbologyName(n) + ")";
+    return ReadingWarning(o, text, end, std::to_string(n));
+}
+
+std::string RealOption(const OptionSpec& o, const char* text, RunOptions& options)
+{
+    const char* end = nullptr;
+    const double x = ReadReal(text, &end);
+    if (!o.range.Accepts(x))
+        return OptionName(o) + " " + Quoted(text) +
+               (end == text ? " is not a number" : " is out of range (" + RangeText(o) + ")") + "; " +
+               FieldText(o, options) + " kept";
+    Store(o.field, options, x);
+    return ReadingWarning(o, text, end, Number(x));
+}
+
+} // namespace
+
+std::string ApplyOption(const OptionSpec& option, const char* text, RunOptions& options)
 {
     switch (option.kind) {
     case None: break;
-    case Integer: {
-        const std::int32_t n = ReadInteger(text);
-        if (option.range.Accepts(n))
-            Store(option.field, options, n);
-        break;
+    case Integer:
+        // -t takes the symbology table's names besides the numbers.
+        if (std::holds_alternative<kavren::Symbology RunOptions::*>(option.field))
+            if (const SymbologyRow* row = FindSymbologyByName(text)) {
+                Store(option.field, options, static_cast<std::int32_t>(row->type));
+                break;
+            }
+        return IntegerOption(option, text, options);
+    case Real: return RealOption(option, text, options);
+    case Switch: {
+        const char* end = nullptr;
+        const std::int32_t n = ReadIntegerUpTo(text, &end);
+        Store(option.field, options, n != 0);
+        return ReadingWarning(option, text, end, std::to_string(n));
     }
-    case Real: {
-        const double x = ReadReal(text);
-        if (option.range.Accepts(x))
-            Store(option.field, options, x);
-        break;
+    case Colour: {
+        bool whole = false;
+        const std::uint32_t colour = ParseHexColor(text, &whole);
+        Store(option.field, options, kavren::Rgb::FromHex(colour));
+        if (whole)
+            break;
+        char read[8];
+        std::snprintf(read, sizeof read, "%06x", static_cast<unsigned>(colour & 0xffffffU));
+        return OptionName(option) + " " + Quoted(text) + " read as " + read;
     }
-    case Switch: Store(option.field, options, ReadInteger(text) != 0); break;
-    case Colour: Store(option.field, options, kavren::Rgb::FromHex(ParseHexColor(text))); break;
     case Text: Store(option.field, options, text); break;
     case Word:
-        if (const std::int32_t n = WordNumber(option.values, text); n >= 0)
+        if (const std::int32_t n = WordNumber(option.values, text); n >= 0) {
             Store(option.field, options, n);
-        break;
+            break;
+        }
+        {
+            std::string words(option.values);
+            for (std::size_t blank = words.find(' '); blank != std::string::npos;
+                 blank = words.find(' ', blank + 2))
+                words.replace(blank, 1, ", ");
+            const std::string kept = FieldText(option, options);
+            return OptionName(option) + " " + Quoted(text) + " is none of " + words + "; " +
+                   (kept.empty() ? std::string("ignored") : kept + " kept");
+        }
     case Flag: Store(option.field, options, true); break;
     }
+    return {};
 }
 
 std::vector<std::string> OptionHelpLines()
@@ -414,11 +584,11 @@ std::vector<std::string> OptionHelpLines()
     return lines;
 }
 
+namespace {
+
 // Switches offer 0 and 1; an integer with a few values offers them all.
-std::string CompletionValues(const OptionSpec& option)
+std::string NumberValues(const OptionSpec& option)
 {
-    if (option.values)
-        return option.values;
     if (option.kind == Switch)
         return "0 1";
     constexpr double MostOffered = 32;
@@ -427,19 +597,69 @@ std::string CompletionValues(const OptionSpec& option)
         return "";
     std::string words;
     for (double v = r.low; v <= r.high; v += std::max(r.step, 1))
-        words += (words.empty() ? "" : " ") + std::to_string(static_cast<std::int32_t>(v));
+        Append(words, " ", std::to_string(static_cast<std::int32_t>(v)));
     return words;
 }
 
-// Leading hexadecimal digits, each shifting the value four bits left, so only
-// the last eight survive. No "0x" prefix: reading stops at the 'x'.
-std::uint32_t ParseHexColor(const char* text)
+} // namespace
+
+std::string CompletionValues(const OptionSpec& option)
 {
+    if (option.values)
+        return option.values;
+    if (std::holds_alternative<kavren::Symbology RunOptions::*>(option.field)) {
+        std::string words = NumberValues(option);
+        for (const SymbologyRow& row : Symbologies())
+            Append(words, " ", row.names);
+        return words;
+    }
+    return NumberValues(option);
+}
+
+std::vector<std::string> SymbologyNameLines()
+{
+    std::size_t widest = 0;
+    for (const SymbologyRow& row : Symbologies())
+        widest = std::max(widest, row.name.size());
+    std::vector<std::string> lines = {
+        "Barcode types (-t): the number or a name, any letter case, '-' and '_' alike."};
+    for (const SymbologyRow& row : Symbologies()) {
+        std::string line = std::to_string(row.type);
+        line.insert(0, 5 - std::min<std::size_t>(line.size(), 5), ' ');
+        line += "  " + std::string(row.name);
+        line.resize(7 + widest + 2, ' ');
+        std::string names(row.names);
+        for (std::size_t blank = names.find(' '); blank != std::string::npos;
+             blank = names.find(' ', blank + 2))
+            names.replace(blank, 1, ", ");
+        lines.push_back(line + names);
+    }
+    return lines;
+}
+
+// Leading hexadecimal digits, each shifting the value four bits left, so only
+// the last eight survive (and six count), after an optional "0x" or "#", the
+// forms the usage text shows.
+std::uint32_t ParseHexColor(const char* text, bool* whole)
+{
+    if (whole)
+        *whole = false;
+    if (!text)
+        return 0;
+    const char* p = text;
+    if (p[0] == '#')
+        p += 1;
+    else if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X'))
+        p += 2;
+    const char* digits = p;
     std::uint32_t value = 0;
-    for (const char* p = text; p && HexDigitValue(*p) >= 0; ++p) {
+    for (; HexDigitValue(*p) >= 0; ++p) {
         const auto digit = static_cast<std::uint32_t>(HexDigitValue(*p));
         value = (value << 4) | digit;
     }
+    constexpr std::ptrdiff_t ColourDigits = 6;
+    if (whole)
+        *whole = *p == '\0' && p > digits && p - digits <= ColourDigits;
     return value;
 }
 

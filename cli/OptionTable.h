@@ -110,19 +110,28 @@ extern const char* const KavrenOptionString;
 const LongOption* KavrenLongOptions();
 
 // Reads the value text as the row says and stores it when the row accepts
-// it; a value outside the range (or no word of the list) is ignored without
-// a message. A Flag row takes no text (null).
-void ApplyOption(const OptionSpec& option, const char* text, RunOptions& options);
+// it; a value outside the range (or no word of the list) is ignored. A Flag
+// row takes no text (null). Returns what the reading changed or dropped of
+// the text (the warning's text, e.g. "-x 300px read as 300"); empty when the
+// whole text was taken as written.
+std::string ApplyOption(const OptionSpec& option, const char* text, RunOptions& options);
 
 // The usage text's option lines in table order: the option column padded to
 // the description column, further lines indented to it.
 std::vector<std::string> OptionHelpLines();
-// The values the completion offers for the option (empty when free).
+// The values the completion offers for the option (empty when free); -t
+// offers the symbology names besides the numbers.
 std::string CompletionValues(const OptionSpec& option);
+// The lines after the usage text's options that list the -t names of the
+// symbology table, one symbology a line.
+std::vector<std::string> SymbologyNameLines();
 
 // An Integer option's value as the table reads it (sign and decimal digits,
 // saturating), for the options the run reads itself.
 std::int32_t ReadInteger(const char* text);
 
-std::uint32_t ParseHexColor(const char* text);
+// RRGGBB hexadecimal digits after an optional "0x", "0X" or "#": the digits
+// up to the first other character, the last six counting. `whole`, when
+// given, tells whether that reading took the whole text as a colour.
+std::uint32_t ParseHexColor(const char* text, bool* whole = nullptr);
 std::uint32_t SwapRedBlue(std::uint32_t colour);

@@ -1,8 +1,10 @@
 // The settings of one run as the command line gives them: the library's
-// options, with its defaults. The option table (cli/OptionTable.h) says which
-// option sets which field.
+// options, with its defaults, and the command line's own. The option table
+// (cli/OptionTable.h) says which option sets which field.
 #pragma once
 
 #include "kavren/kavren.h"
 
-using RunOptions = kavren::Options;
+struct RunOptions : kavren::Options {
+    bool strict = false; // --strict: every warning is an error instead
+};

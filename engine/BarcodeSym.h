@@ -182,6 +182,7 @@ class CBarcodeSym : public CBarcodeSettings {
     std::int32_t m_AreaHeight = 100;
     bool m_Valid = false;            // result of the last Validate
     std::string m_ErrorDetail;       // why the last Validate failed, when a check says more than "invalid"
+    std::string m_Warning;           // what the last Validate changed of valid data (a replaced check digit)
     std::int32_t m_TextHeight = 0;   // text band in pixels, 0 when text is hidden
     Rect m_DrawArea{0, 200, 0, 100}; // area of the last Draw; bars never leave it
 };

@@ -5,11 +5,13 @@
 #pragma once
 
 #include "engine/BarcodeSym.h"
+#include "symbologies/Digits.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Index of the first of the first `count` rows whose `character` is `c`; -1
@@ -35,6 +37,20 @@ bool IsTableText(const std::array<Row, N>& rows, const std::string& text, std::s
         if (FindCharRow(rows, c, count) < 0)
             return false;
     return true;
+}
+
+// Why the text is not table text (IsTableText), ending in what the symbology
+// takes; empty when it is.
+template <typename Row, std::size_t N>
+std::string TableTextProblem(const std::array<Row, N>& rows, const std::string& text, std::string_view takes,
+                             std::size_t count = N)
+{
+    if (text.empty())
+        return "no data: " + std::string(takes);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (FindCharRow(rows, text[i], count) < 0)
+            return CharacterAt(text, i) + ": " + std::string(takes);
+    return {};
 }
 
 // Appends a character's elements, alternating from the colour in force (`bar`

@@ -42,7 +42,8 @@ bool CBarcodeSymCode11::LookupChar(char character, int& value)
 
 bool CBarcodeSymCode11::Validate()
 {
-    return IsTableText(Code11Chars, m_Data);
+    m_ErrorDetail = TableTextProblem(Code11Chars, m_Data, Takes(*this, "digits, - and S"));
+    return m_ErrorDetail.empty();
 }
 
 void CBarcodeSymCode11::LoadData()

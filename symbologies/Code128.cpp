@@ -60,14 +60,6 @@ bool FitsSetB(unsigned char b)
     return (b >= 32 && b <= 127) || IsFunctionByte(b);
 }
 
-template <typename Pred> bool AllBytes(const std::string& text, Pred pred)
-{
-    for (char c : text)
-        if (!pred(static_cast<unsigned char>(c)))
-            return false;
-    return true;
-}
-
 } // namespace
 
 bool IsCode128Byte(unsigned char b)
@@ -81,14 +73,28 @@ CBarcodeSymCode128::CBarcodeSymCode128(const CBarcodeSettings& settings) : CBarc
 
 bool CBarcodeSymCode128::Validate()
 {
-    if (!HasData())
+    m_ErrorDetail.clear();
+    if (!HasData()) {
+        m_ErrorDetail = "no data: " + Takes(*this, "one character or more");
         return false;
+    }
+    const auto firstOther = [this](bool (*fits)(unsigned char), const std::string& takes) {
+        for (std::size_t i = 0; i < m_Data.size(); ++i)
+            if (!fits(static_cast<unsigned char>(m_Data[i]))) {
+                m_ErrorDetail = CharacterAt(m_Data, i) + ": " + takes;
+                return false;
+            }
+        return true;
+    };
     switch (m_Code128Charset) {
     case 0:
-    case SetB: return AllBytes(m_Data, FitsSetB);
-    case SetA: return AllBytes(m_Data, FitsSetA);
-    case SetC: return IsDigitText(m_Data);
-    default: return false; // no such code set: nothing could be drawn
+    case SetB: return firstOther(FitsSetB, Takes(*this, "ASCII from space to DEL and FNC1 to FNC3"));
+    case SetA: return firstOther(FitsSetA, "code set A takes space to _ and FNC1 to FNC3");
+    case SetC: m_ErrorDetail = DigitProblem(m_Data, "code set C takes digits"); return m_ErrorDetail.empty();
+    default: // no such code set: nothing could be drawn
+        m_ErrorDetail =
+            "code set " + std::to_string(m_Code128Charset) + " is none of 0 (automatic), 1 (A), 2 (B), 3 (C)";
+        return false;
     }
 }
 

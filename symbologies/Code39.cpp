@@ -74,7 +74,9 @@ int CBarcodeSymCode39::CalcCheckValue(const std::vector<std::uint8_t>& values)
 
 bool CBarcodeSymCode39::Validate()
 {
-    return IsTableText(Code39Chars, m_Data, StartStopValue);
+    m_ErrorDetail = TableTextProblem(Code39Chars, m_Data, Takes(*this, "0-9, A-Z, space and - . $ / + %"),
+                                     StartStopValue);
+    return m_ErrorDetail.empty();
 }
 
 void CBarcodeSymCode39::AppendChar(std::uint8_t value)

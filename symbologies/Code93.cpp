@@ -64,7 +64,9 @@ int CBarcodeSymCode93::CalcCheckValue(const std::vector<std::uint8_t>& values, b
 
 bool CBarcodeSymCode93::Validate()
 {
-    return IsTableText(Code93Chars, m_Data, ShiftDollar);
+    m_ErrorDetail = TableTextProblem(Code93Chars, m_Data, Takes(*this, "0-9, A-Z, space and - . $ / + %"),
+                                     ShiftDollar);
+    return m_ErrorDetail.empty();
 }
 
 void CBarcodeSymCode93::AppendChar(std::uint8_t value)

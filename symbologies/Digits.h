@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // True when the text is not empty and every byte of it is '0'..'9'. The whole
@@ -11,3 +12,20 @@
 bool IsDigitText(std::string_view text);
 // The same, and the text has one of the two lengths.
 bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLength);
+
+class CBarcodeSym;
+
+// What a symbology takes, as a detail line ends: "EAN-13 takes 12 or 13
+// digits", the symbology named by the symbology table.
+std::string Takes(const CBarcodeSym& sym, std::string_view what);
+// The character at byte `at` of the data as a detail line names it, e.g.
+// "'A' at position 12" (positions count bytes from 1): a UTF-8 sequence whole,
+// a byte-order mark by name, another byte outside printable ASCII as \xHH.
+std::string CharacterAt(std::string_view text, std::size_t at);
+// Why the text is not digits of one of the two lengths, ending in what the
+// symbology takes (`takes`, e.g. "EAN-13 takes 12 or 13 digits"): the first
+// other character, else the length; empty when the text is right.
+std::string DigitProblem(std::string_view text, std::size_t length, std::size_t altLength,
+                         std::string_view takes);
+// The same for digits of any number.
+std::string DigitProblem(std::string_view text, std::string_view takes);

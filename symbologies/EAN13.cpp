@@ -25,8 +25,15 @@ CBarcodeSymEAN13::CBarcodeSymEAN13(const CBarcodeSettings& settings) : CBarcodeS
 
 bool CBarcodeSymEAN13::Validate()
 {
+    m_ErrorDetail.clear();
+    m_Warning.clear();
     std::string main;
-    return SplitAddOn(main) && IsDigitText(main, 12, 13);
+    if (!SplitAddOn(main)) {
+        m_ErrorDetail = AddOnProblem();
+        return false;
+    }
+    m_ErrorDetail = DigitProblem(main, 12, 13, Takes(*this, "12 or 13 digits"));
+    return m_ErrorDetail.empty() && (main.size() == 12 || CheckTypedDigit(*this, main));
 }
 
 // The main digits are a prefix of m_Data, also with an add-on.

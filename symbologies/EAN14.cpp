@@ -18,10 +18,16 @@ CBarcodeSymEAN14::CBarcodeSymEAN14(const CBarcodeSettings& settings) : CBarcodeS
 bool CBarcodeSymEAN14::Validate()
 {
     m_ErrorDetail.clear();
+    m_Warning.clear();
     const bool valid = IsDigitText(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1);
+    if (!valid)
+        m_ErrorDetail =
+            DigitProblem(m_Data, DigitsBeforeCheck, DigitsBeforeCheck + 1, Takes(*this, "13 or 14 digits"));
     // Checked, a typed check digit is an error instead of being replaced.
-    if (valid && m_Gs1Check && m_Data.size() > DigitsBeforeCheck)
+    else if (m_Gs1Check && m_Data.size() > DigitsBeforeCheck)
         m_ErrorDetail = Gs1CheckTypedDigit("01", m_Data);
+    else if (m_Data.size() > DigitsBeforeCheck)
+        CheckTypedDigit(*this, m_Data);
     return valid && m_ErrorDetail.empty();
 }
 

@@ -19,7 +19,8 @@ CBarcodeSymEAN2::CBarcodeSymEAN2(const CBarcodeSettings& settings) : CBarcodeSym
 
 bool CBarcodeSymEAN2::Validate()
 {
-    return IsDigitText(m_Data, 2, 2);
+    m_ErrorDetail = DigitProblem(m_Data, 2, 2, Takes(*this, "2 digits"));
+    return m_ErrorDetail.empty();
 }
 
 void EncodeEan2(std::vector<std::uint8_t>& pattern, const std::string& digits)

@@ -18,7 +18,8 @@ CBarcodeSymEAN5::CBarcodeSymEAN5(const CBarcodeSettings& settings) : CBarcodeSym
 
 bool CBarcodeSymEAN5::Validate()
 {
-    return IsDigitText(m_Data, 5, 5);
+    m_ErrorDetail = DigitProblem(m_Data, 5, 5, Takes(*this, "5 digits"));
+    return m_ErrorDetail.empty();
 }
 
 void EncodeEan5(std::vector<std::uint8_t>& pattern, const std::string& digits)

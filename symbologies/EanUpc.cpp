@@ -3,6 +3,7 @@
 #include "symbologies/CharTable.h"
 #include "symbologies/EAN2.h"
 #include "symbologies/EAN5.h"
+#include "symbologies/Gs1Syntax.h"
 
 #include <cstring>
 
@@ -35,6 +36,24 @@ int WeightedCheckDigit(const char* text, int count, int evenWeight, int oddWeigh
 }
 
 } // namespace
+
+bool CheckTypedDigit(CBarcodeSym& sym, std::string_view digits)
+{
+    if (digits.empty())
+        return true;
+    const std::string_view before = digits.substr(0, digits.size() - 1);
+    const char expected = static_cast<char>('0' + Gs1CheckDigit(before));
+    const char typed = digits.back();
+    if (typed == expected)
+        return true;
+    if (sym.m_Gs1Check) {
+        sym.m_ErrorDetail = std::string("check digit is ") + typed + ", expected " + expected;
+        return false;
+    }
+    sym.m_Warning = std::string("check digit ") + typed + " replaced by " + expected + ": " +
+                    std::string(before) + expected;
+    return true;
+}
 
 int CheckDigit3131(const char* text, int count)
 {
@@ -217,6 +236,11 @@ bool CBarcodeSymEanUpc::SplitAddOn(std::string& main)
     return plus == std::string::npos || IsDigitText(m_AddOn, 2, 5);
 }
 
+std::string CBarcodeSymEanUpc::AddOnProblem() const
+{
+    return "add-on '" + m_AddOn + "': 2 or 5 digits follow the '+'";
+}
+
 void CBarcodeSymEanUpc::EncodeAddOn()
 {
     m_AddOnPattern.clear();
@@ -234,10 +258,17 @@ CBarcodeSymEanUpcHalves::CBarcodeSymEanUpcHalves(const CBarcodeSettings& setting
 
 bool CBarcodeSymEanUpcHalves::Validate()
 {
+    m_ErrorDetail.clear();
+    m_Warning.clear();
     std::string main = m_Data;
-    if (m_TakesAddOn && !SplitAddOn(main))
+    if (m_TakesAddOn && !SplitAddOn(main)) {
+        m_ErrorDetail = AddOnProblem();
         return false;
-    return IsDigitText(main, m_DataDigits, m_DataDigits + 1);
+    }
+    m_ErrorDetail = DigitProblem(
+        main, m_DataDigits, m_DataDigits + 1,
+        Takes(*this, std::to_string(m_DataDigits) + " or " + std::to_string(m_DataDigits + 1) + " digits"));
+    return m_ErrorDetail.empty() && (main.size() == m_DataDigits || CheckTypedDigit(*this, main));
 }
 
 char CBarcodeSymEanUpcHalves::CheckChar() const

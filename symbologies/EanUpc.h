@@ -10,12 +10,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Weights 3, 1, 3, 1, ... from the first of `count` characters; 0 for null or empty text.
 int CheckDigit3131(const char* text, int count);
 // Weights 1, 3, 1, 3, ... from the first of `count` characters; 0 for null or empty text.
 int CheckDigit1313(const char* text, int count);
+
+// A typed check digit (the last of `digits`) against the GS1 one of the
+// digits before it (Gs1CheckDigit). Checked (--gs1-check), a wrong one is
+// invalid data: false, with "check digit is 8, expected 7" in m_ErrorDetail.
+// Otherwise the computed one replaces it, as always, and m_Warning says so.
+bool CheckTypedDigit(CBarcodeSym& sym, std::string_view digits);
 
 // Append a digit's four elements in table order (number set C, or set A when
 // the colour state says space). `colour` is true when the next element is a
@@ -67,6 +74,8 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     // there is none) and m_AddOn the digits after it. False when anything
     // follows the '+' but 2 or 5 digits.
     bool SplitAddOn(std::string& main);
+    // Why SplitAddOn failed, for the detail line.
+    std::string AddOnProblem() const;
     // Rebuilds m_AddOnPattern from m_AddOn; every Encode ends with it.
     void EncodeAddOn();
     // Where an attached add-on lies: along, from its first module; across, its

@@ -9,7 +9,13 @@ CBarcodeSymITF14::CBarcodeSymITF14(const CBarcodeSettings& settings) : CBarcodeS
 // 13 digits, or 14 whose last one is replaced by the computed check digit.
 bool CBarcodeSymITF14::Validate()
 {
-    return CBarcodeSymInterl25::Validate() && (m_Data.size() == 13 || m_Data.size() == 14);
+    m_ErrorDetail.clear();
+    m_Warning.clear();
+    if (!CBarcodeSymInterl25::Validate() || (m_Data.size() != 13 && m_Data.size() != 14)) {
+        m_ErrorDetail = DigitProblem(m_Data, 13, 14, Takes(*this, "13 or 14 digits"));
+        return false;
+    }
+    return m_Data.size() == 13 || CheckTypedDigit(*this, m_Data);
 }
 
 char CBarcodeSymITF14::CheckChar() const

@@ -10,7 +10,8 @@ CBarcodeSymIndustr25::CBarcodeSymIndustr25(const CBarcodeSettings& settings) : C
 
 bool CBarcodeSymIndustr25::Validate()
 {
-    return IsDigitText(m_Data);
+    m_ErrorDetail = DigitProblem(m_Data, Takes(*this, "digits"));
+    return m_ErrorDetail.empty();
 }
 
 // The family's modulo-10 check gives the last data digit weight 3. Weights run

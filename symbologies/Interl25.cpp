@@ -11,7 +11,8 @@ CBarcodeSymInterl25::CBarcodeSymInterl25(const CBarcodeSettings& settings) : CBa
 
 bool CBarcodeSymInterl25::Validate()
 {
-    return IsDigitText(m_Data);
+    m_ErrorDetail = DigitProblem(m_Data, Takes(*this, "digits"));
+    return m_ErrorDetail.empty();
 }
 
 std::string CBarcodeSymInterl25::PadToEven(const std::string& data) const

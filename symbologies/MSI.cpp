@@ -25,7 +25,8 @@ CBarcodeSymMSI::CBarcodeSymMSI(const CBarcodeSettings& settings) : CBarcodeSym(s
 
 bool CBarcodeSymMSI::Validate()
 {
-    return IsDigitText(m_Data);
+    m_ErrorDetail = DigitProblem(m_Data, Takes(*this, "digits"));
+    return m_ErrorDetail.empty();
 }
 
 // The digits in odd positions from the right form a number N whose double's

@@ -47,7 +47,8 @@ CBarcodeSymPostPlaNet::CBarcodeSymPostPlaNet(const CBarcodeSettings& settings, b
 
 bool CBarcodeSymPostPlaNet::Validate()
 {
-    return IsDigitText(m_Data);
+    m_ErrorDetail = DigitProblem(m_Data, Takes(*this, "digits"));
+    return m_ErrorDetail.empty();
 }
 
 void CBarcodeSymPostPlaNet::LoadData()

@@ -19,7 +19,13 @@ CBarcodeSymSSCC18::CBarcodeSymSSCC18(const CBarcodeSettings& settings) : CBarcod
 bool CBarcodeSymSSCC18::Validate()
 {
     m_ErrorDetail.clear();
+    m_Warning.clear();
     const bool valid = IsDigitText(m_Data, AiLength + SerialLength, AiLength + SerialLength + 1);
+    if (!valid)
+        m_ErrorDetail = DigitProblem(m_Data, AiLength + SerialLength, AiLength + SerialLength + 1,
+                                     Takes(*this, "19 or 20 digits"));
+    else if (!m_Gs1Check && m_Data.size() > AiLength + SerialLength)
+        CheckTypedDigit(*this, std::string_view(m_Data).substr(AiLength));
     if (!valid || !m_Gs1Check)
         return valid;
     // Checked, a typed identifier or check digit is an error instead of being replaced.

@@ -46,14 +46,28 @@ bool CBarcodeSymUPCE::CompressUpcA(const std::string& upcA, std::string& sixDigi
 
 bool CBarcodeSymUPCE::Validate()
 {
+    m_ErrorDetail.clear();
+    m_Warning.clear();
     std::string main;
-    if (!SplitAddOn(main) || !IsDigitText(main, 11, 12))
+    if (!SplitAddOn(main)) {
+        m_ErrorDetail = AddOnProblem();
+        return false;
+    }
+    m_ErrorDetail = DigitProblem(main, 11, 12, Takes(*this, "the 11 or 12 digits of a UPC-A number"));
+    if (!m_ErrorDetail.empty())
         return false;
     m_NumberSystem = static_cast<std::int8_t>(main[0] - '0');
-    if (m_NumberSystem != 0 && m_NumberSystem != 1)
+    if (m_NumberSystem != 0 && m_NumberSystem != 1) {
+        m_ErrorDetail = "number system " + main.substr(0, 1) + ": " + Takes(*this, "number system 0 or 1");
         return false;
+    }
     std::string sixDigits;
-    if (!CompressUpcA(main, sixDigits))
+    if (!CompressUpcA(main, sixDigits)) {
+        m_ErrorDetail =
+            main.substr(0, 11) + " has no zero-suppressed form: " + Takes(*this, "a UPC-A number that one");
+        return false;
+    }
+    if (main.size() == 12 && !CheckTypedDigit(*this, main))
         return false;
     m_DataBytes = sixDigits;
     return true;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,6 +97,30 @@ const std::string Usage =
       --bearer-width
                     Bearer bar width in modules. Possible Values: 1..100
                     Example: --bearer-width 5
+      --strict      Every warning is an error instead (status 1, or 6 for the data).
+Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
+    0  Interleaved 2 of 5  interleaved2of5, i25, itf
+    1  Industrial 2 of 5   industrial2of5, i2of5-industrial
+    2  Code 39             code39
+    3  Code 39 Extended    code39ext, code39-extended
+    4  Code 11             code11
+    5  Codabar             codabar
+    6  MSI                 msi
+    7  Code 128            code128
+    8  EAN-2               ean2
+    9  EAN-5               ean5
+   10  EAN-8               ean8
+   11  EAN-13              ean13
+   12  EAN-14              ean14
+   13  UPC-A               upca
+   14  UPC-E               upce
+   15  UCC/EAN-128         gs1-128, ucc-ean-128, ean128
+   16  SSCC-18             sscc18
+   17  PostNet             postnet
+   18  Planet              planet
+   19  Code 93             code93
+   20  Code 93 Extended    code93ext, code93-extended
+   21  ITF-14              itf14
 )";
 
 std::string Failure(const std::string& message)
@@ -244,7 +269,9 @@ TEST(Driver, ColoursAreReadAsRgbHexAndStoredBlueGreenRed)
         {"ffff00", 0xffff00, 0x00ffff}, // yellow
         {"0000ff", 0x0000ff, 0xff0000}, // blue
         {"FF8000", 0xff8000, 0x0080ff}, // upper case digits
-        {"0xffff00", 0, 0},             // no prefix: reading stops at the x
+        {"0xffff00", 0xffff00, 0x00ffff}, // the prefixes the usage text shows
+        {"#FF8000", 0xff8000, 0x0080ff},
+        {"x0ffff0", 0, 0},                // anything else: reading stops at once
         {"", 0, 0},
         {"zz", 0, 0},
         {"12g456", 0x12, 0x120000},          // stops at the first non-digit
@@ -269,7 +296,10 @@ TEST(Driver, ColoursReachThePicture)
         blueBar = blueBar || yellow.image.At(x, yellow.image.height / 4) == 0xff0000U;
     EXPECT_TRUE(blueBar);
 
-    const Drawn black = Draw({"-b", "0xffff00"});
+    const Drawn prefixed = Draw({"-b", "0xffff00"});
+    ASSERT_EQ(prefixed.run.status, 0) << prefixed.run.err;
+    EXPECT_EQ(prefixed.image.At(0, 0), 0x00ffffU);
+    const Drawn black = Draw({"-b", "x0ffff00"});
     ASSERT_EQ(black.run.status, 0) << black.run.err;
     EXPECT_EQ(black.image.At(0, 0), 0U);
 
@@ -458,7 +488,7 @@ TEST(Driver, EveryFailureHasTheTwoLineFormAndWritesNothing)
         kt::WriteFile(path, "keep me");
         const kt::RunResult r = kt::RunKavren(With(c.args, path));
         EXPECT_EQ(r.status, c.code) << Describe(c.args);
-        EXPECT_EQ(r.err, Failure(c.message)) << Describe(c.args);
+        EXPECT_EQ(r.err.substr(0, Failure(c.message).size()), Failure(c.message)) << Describe(c.args); // then the detail
         EXPECT_EQ(r.out, "") << Describe(c.args);
         EXPECT_EQ(kt::ReadFile(path), "keep me") << Describe(c.args);
     }
@@ -534,16 +564,159 @@ TEST(Driver, SuccessPrintsNothingAndReplacesTheFile)
     EXPECT_EQ(kt::ReadFile(path).find("xxxx"), std::string::npos);
 }
 
-TEST(Driver, OptionsAfterTheFileNameAreNotRead)
+// Nothing after the file name is read, and nothing may follow it: "--" still
+// ends the options, so a file name may start with a dash.
+TEST(Driver, OptionsAfterTheFileNameAreRefused)
 {
     const std::string path = kt::ScratchPath("first.png");
-    for (const Args& args :
-         {Args{path, "-t", "3"}, Args{"--", path, "-t", "3"}, Args{"-d", "A1", "--", path, "-d", "B"}}) {
-        std::remove(path.c_str());
+    const std::pair<Args, std::string> cases[] = {
+        {{path, "-t", "3"}, "-t"},
+        {{"--", path, "-t", "3"}, "-t"},
+        {{"-d", "A1", "--", path, "-d", "B"}, "-d"},
+    };
+    for (const auto& [args, unexpected] : cases) {
+        kt::WriteFile(path, "keep me");
         const kt::RunResult r = kt::RunKavren(args);
-        ASSERT_EQ(r.status, 0) << Describe(args) << r.err;
-        const std::string expected = args[0] == "-d" ? "CODE-128:A1" : "CODE-128:1234567";
-        EXPECT_EQ(kt::Zbar(path), std::vector<std::string>{expected}) << Describe(args);
+        EXPECT_EQ(r.status, 1) << Describe(args);
+        EXPECT_EQ(r.err, Failure("Error: Invalid argument.") + "unexpected argument '" + unexpected +
+                             "' after the file name '" + path + "'\n")
+            << Describe(args);
+        EXPECT_EQ(kt::ReadFile(path), "keep me") << Describe(args);
+    }
+    const std::string dashed = kt::ScratchPath("-dashed.png");
+    std::remove(dashed.c_str());
+    EXPECT_EQ(kt::RunKavren({"-d", "A1", "--", dashed}).status, 0);
+    EXPECT_EQ(kt::Zbar(dashed), std::vector<std::string>{"CODE-128:A1"});
+}
+
+// ---------------------------------------------------------------- warnings and details
+
+// What a run leaves at the output name: a new picture, the file as it was,
+// or none.
+enum class Left { Written, Unchanged, Absent };
+
+// One command line per row, followed by the output file unless the row
+// places it: "@" (".png", or another extension as "@.ext"), "@2" a second file. `line` is a
+// whole line standard error must hold (a warning, or a failure's third
+// line), "@" in it standing for the output path; empty: nothing but the
+// two-line message on failure, nothing at all on success.
+TEST(Driver, WarningsAndDetailsSayWhatHappened)
+{
+    struct Case {
+        Args args;
+        int status;
+        std::string line;
+        Left left;
+        std::string decoded = {}; // zbarimg's reading of a written picture, when given
+    };
+    const std::string text = std::string(KAVREN_SOURCE_DIR) + "/README.md"; // a file that is no font
+    // clang-format off
+    const Case cases[] = {
+        // Nothing after the file name, which is not written either.
+        {{"-d", "Hello", "--transparent", "@", "@2"}, 1, "unexpected argument '@2' after the file name '@'", Left::Unchanged},
+        {{"@", "-t", "11", "-d", "590123412345"}, 1, "unexpected argument '-t' after the file name '@'", Left::Absent},
+        {{"--", "@", "--"}, 1, "unexpected argument '--' after the file name '@'", Left::Absent},
+        // Colours with the prefixes the usage text shows; other texts read as ever, with a warning.
+        {{"-b", "0xffffff"}, 0, "", Left::Written, "CODE-128:1234567"},
+        {{"-b", "#FF0000", "-r", "0X000080"}, 0, "", Left::Written},
+        {{"-b", "12g456"}, 0, "Warning: -b 12g456 read as 000012", Left::Written},
+        {{"-r", "1000000"}, 0, "Warning: -r 1000000 read as 000000", Left::Written},
+        {{"-e", ""}, 0, "Warning: -e '' read as 000000", Left::Written},
+        // Invalid data is status 6 with or without quiet zones, with the same detail.
+        {{"-t", "2", "-q", "0", "-d", "abc"}, 6, "'a' at position 1: Code 39 takes 0-9, A-Z, space and - . $ / + %", Left::Absent},
+        {{"-t", "2", "-d", "abc"}, 6, "'a' at position 1: Code 39 takes 0-9, A-Z, space and - . $ / + %", Left::Absent},
+        {{"-t", "11", "-q", "0", "-d", "ABC"}, 6, "'A' at position 1: EAN-13 takes 12 or 13 digits", Left::Absent},
+        {{"-t", "19", "-q", "0", "-d", "a"}, 6, "'a' at position 1: Code 93 takes 0-9, A-Z, space and - . $ / + %", Left::Absent},
+        {{"-t", "7", "-q", "0", "-a", "3", "-d", "12x"}, 6, "'x' at position 3: code set C takes digits", Left::Absent},
+        // -t names, any case, '-' and '_' alike; a word that is none reads as a number.
+        {{"-t", "EAN-13", "-d", "590123412345"}, 0, "", Left::Written, "EAN-13:5901234123457"},
+        {{"--btype=upc_a", "-d", "03600029145"}, 0, "", Left::Written, "EAN-13:0036000291452"},
+        {{"-t", "Code39", "-k", "0", "-d", "KAVREN"}, 0, "", Left::Written, "CODE-39:KAVREN"},
+        {{"-t", "ean99"}, 0, "Warning: -t ean99 is no symbology name; read as 0 (Interleaved 2 of 5)", Left::Written},
+        {{"-t", "11x", "-d", "590123412345"}, 0, "Warning: -t 11x is no symbology name; read as 11 (EAN-13)", Left::Written, "EAN-13:5901234123457"},
+        // Values that are dropped or read in part, and what was kept.
+        {{"-t", "25"}, 0, "Warning: -t 25 is not a symbology (0..21); Code 128 kept", Left::Written, "CODE-128:1234567"},
+        {{"-x", "abc"}, 0, "Warning: -x abc is not a number; 0 kept", Left::Written},
+        {{"-x", "-5"}, 0, "Warning: -x -5 is out of range (1 and above); 0 kept", Left::Written},
+        {{"-x", "300px"}, 0, "Warning: -x 300px read as 300", Left::Written},
+        {{"-o", "45"}, 0, "Warning: -o 45 is out of range (0, 90, 180, 270); 0 kept", Left::Written},
+        {{"-q", "yes"}, 0, "Warning: -q yes is not a number; read as 0", Left::Written},
+        {{"--format", "sgv"}, 0, "Warning: --format sgv is none of png, svg, eps; ignored", Left::Written},
+        {{"--unit", "cm"}, 0, "Warning: --unit cm is none of px, mm, in, mil; px kept", Left::Written},
+        {{"-d", "A", "@.sgv"}, 0, "Warning: @: .sgv names no format kavren writes; written as PNG", Left::Written, "CODE-128:A"},
+        {{"-t", "11", "-d", "5901234123458"}, 0, "Warning: check digit 8 replaced by 7: 5901234123457", Left::Written, "EAN-13:5901234123457"},
+        {{"-t", "21", "-d", "15400141288760"}, 0, "Warning: check digit 0 replaced by 3: 15400141288763", Left::Written},
+        {{"-x", "abc", "-t", "11", "-d", "12"}, 6, "Warning: -x abc is not a number; 0 kept", Left::Absent},  // after the message
+        // --strict: the first warning is the error; nothing is written.
+        {{"--strict", "-t", "11", "-d", "5901234123458"}, 6, "check digit 8 replaced by 7: 5901234123457", Left::Unchanged},
+        {{"--strict", "-x", "300px"}, 1, "-x 300px read as 300", Left::Unchanged},
+        {{"--strict", "-b", "0x12345678"}, 1, "-b 0x12345678 read as 345678", Left::Unchanged},
+        {{"--strict", "-d", "A", "@.sgv"}, 1, "@: .sgv names no format kavren writes; written as PNG", Left::Absent},
+        {{"--strict", "-t", "ean13", "-d", "5901234123457", "-b", "#ffffff"}, 0, "", Left::Written, "EAN-13:5901234123457"},
+        // --gs1-check verifies the check digit of every GTIN-carrying symbology.
+        {{"--gs1-check", "-t", "11", "-d", "5901234123458"}, 6, "check digit is 8, expected 7", Left::Absent},
+        {{"--gs1-check", "-t", "10", "-d", "96385070"}, 6, "check digit is 0, expected 4", Left::Absent},
+        {{"--gs1-check", "-t", "13", "-d", "036000291453"}, 6, "check digit is 3, expected 2", Left::Absent},
+        {{"--gs1-check", "-t", "14", "-d", "042100005265"}, 6, "check digit is 5, expected 4", Left::Absent},
+        {{"--gs1-check", "-t", "21", "-d", "15400141288760"}, 6, "check digit is 0, expected 3", Left::Absent},
+        {{"--gs1-check", "-t", "10", "-d", "96385074"}, 0, "", Left::Written, "EAN-8:96385074"},
+        {{"--gs1-check", "-t", "14", "-d", "042100005264"}, 0, "", Left::Written, "EAN-13:0042100005264"},
+        // Every failure says why in its third line.
+        {{"-t", "11", "-d", "59012341234A"}, 6, "'A' at position 12: EAN-13 takes 12 or 13 digits", Left::Absent},
+        {{"-t", "11", "-d", "5901234"}, 6, "7 digits: EAN-13 takes 12 or 13 digits", Left::Absent},
+        {{"-t", "11", "-d", ""}, 6, "no data: EAN-13 takes 12 or 13 digits", Left::Absent},
+        {{"-t", "11", "-d", "\xc3\xa9"}, 6, "'\xc3\xa9' at position 1: EAN-13 takes 12 or 13 digits", Left::Absent},
+        {{"-t", "11", "-d", "\xef\xbb\xbf" "590123412345"}, 6, "a byte-order mark at position 1: EAN-13 takes 12 or 13 digits", Left::Absent},
+        {{"-t", "11", "-d", "590123412345+1"}, 6, "add-on '1': 2 or 5 digits follow the '+'", Left::Absent},
+        {{"-t", "14", "-d", "24210000526"}, 6, "number system 2: UPC-E takes number system 0 or 1", Left::Absent},
+        {{"-t", "0", "-d", "12\x01"}, 6, "byte \\x01 at position 3: Interleaved 2 of 5 takes digits", Left::Absent},
+        {{"-x", "100000000"}, 3, "image width 100000000 exceeds 1,000,000 pixels", Left::Unchanged},
+        {{"--font", "/no/such/g.ttf"}, 3, "font /no/such/g.ttf: No such file or directory", Left::Absent},
+        {{"--font", text, "@.svg"}, 3, "font " + text + ": not a TrueType or OpenType font", Left::Absent},
+    };
+    // clang-format on
+    const std::string second = kt::ScratchPath("second.png");
+    for (const Case& c : cases) {
+        std::string path = kt::ScratchPath("said.png");
+        for (const std::string& a : c.args)
+            if (a.starts_with("@."))
+                path = kt::ScratchPath("said" + a.substr(1));
+        Args args;
+        for (const std::string& a : c.args)
+            args.push_back(a == "@2" ? second : a.starts_with("@") ? path : a);
+        if (std::none_of(c.args.begin(), c.args.end(), [](const std::string& a) { return a.starts_with("@"); }))
+            args.push_back(path);
+        if (c.left == Left::Unchanged)
+            kt::WriteFile(path, "keep me");
+        else
+            std::remove(path.c_str());
+        kt::WriteFile(second, "second");
+        std::string line = c.line;
+        for (std::size_t at; (at = line.find("@2")) != std::string::npos;)
+            line.replace(at, 2, second);
+        for (std::size_t at; (at = line.find('@')) != std::string::npos;)
+            line.replace(at, 1, path);
+
+        const kt::RunResult r = kt::RunKavren(args);
+        SCOPED_TRACE(Describe(args) + "\n" + r.err);
+        EXPECT_EQ(r.status, c.status);
+        if (c.status != 0) {
+            EXPECT_TRUE(r.err.starts_with(Failure(ErrorMessage(c.status))));
+        }
+        if (line.empty()) {
+            EXPECT_EQ(r.err, c.status == 0 ? "" : Failure(ErrorMessage(c.status)));
+        } else {
+            EXPECT_NE(("\n" + r.err).find("\n" + line + "\n"), std::string::npos);
+        }
+        EXPECT_EQ(kt::ReadFile(second), "second");
+        switch (c.left) {
+        case Left::Written: EXPECT_TRUE(kt::ReadFile(path).starts_with("\x89PNG") || path.ends_with(".svg")); break;
+        case Left::Unchanged: EXPECT_EQ(kt::ReadFile(path), "keep me"); break;
+        case Left::Absent: EXPECT_FALSE(kt::FileExists(path)); break;
+        }
+        if (!c.decoded.empty()) {
+            EXPECT_EQ(kt::Zbar(path), std::vector<std::string>{c.decoded});
+        }
     }
 }
 

@@ -123,12 +123,13 @@ TEST(Gs1Check, OffByDefault)
     EXPECT_EQ(Encoded(12, "12345678901234", false)->m_DisplayText, "12345678901231");
 }
 
-// A fixed text that was invalid stays without a detail: only the check gives one.
-TEST(Gs1Check, OtherFailuresHaveNoDetail)
+// A text that is invalid before any GS1 rule is read says what the
+// symbology takes, not a GS1 rule.
+TEST(Gs1Check, OtherFailuresHaveNoRule)
 {
     EXPECT_FALSE(Encoded(15, "\xe9", true)->m_Valid);
     EXPECT_TRUE(Encoded(15, "\xe9", true)->m_ErrorDetail.empty());
-    EXPECT_TRUE(Encoded(16, "0012", true)->m_ErrorDetail.empty());
+    EXPECT_EQ(Encoded(16, "0012", true)->m_ErrorDetail, "4 digits: SSCC-18 takes 19 or 20 digits");
 }
 
 // Every AI of the dictionary is in the generated table, with its FNC1 flag, and
@@ -192,9 +193,10 @@ TEST(Gs1Check, CommandLine)
     EXPECT_EQ(sscc.status, 6);
     EXPECT_TRUE(sscc.err.ends_with("\nAI (00): check digit is 7, not 0\n"));
 
-    // Without the option: two lines only, as before.
+    // Without the option: the same two lines, and what the symbology takes.
     const kt::RunResult plain = kt::RunKavren({"-t", "16", "-d", "0012", path});
-    EXPECT_EQ(plain.err, "kavren Version 1.5 (c) 2026 the kavren developers\nError: Invalid barcode text.\n");
+    EXPECT_EQ(plain.err, "kavren Version 1.5 (c) 2026 the kavren developers\nError: Invalid barcode text.\n"
+                         "4 digits: SSCC-18 takes 19 or 20 digits\n");
 
     const kt::RunResult drawn =
         kt::RunKavren({"--gs1-check", "-t", "15", "-d", "<AI01>09506000134352<AI10>ABC<AI21>7", path});

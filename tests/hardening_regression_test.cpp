@@ -43,7 +43,7 @@ const std::vector<Replay> kReplays = {
      "width beyond int32 saturates instead of wrapping"},
     {{"-g", "e", ""}, 12, 0, 0, "empty file name"},
     {{"--guarg=0FFFFFFF", "."}, 12, 0, 0, "the current directory as file name"},
-    {{"-t015", "", "", "", "5"}, 12, 0, 0, "empty file name; later elements are never read"},
+    {{"-t015", "", "", "", "5"}, 1, 0, 0, "empty file name; nothing may follow it"},
     {{"-b", "f\xf6", "-r", "1", "-e", "1230000000ffffff", "-d", "", "@"}, 6, 0, 0, "odd colours, empty data"},
     {{"-t", "19", "-d4", "@"}, 0, 0, 0, "attached data"},
     {{"-o",

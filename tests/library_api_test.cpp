@@ -130,7 +130,8 @@ TEST(Library, GivesWhatTheCommandLineWrites)
         ASSERT_EQ(static_cast<int>(result.status), run.status) << run.err;
         if (!result) {
             EXPECT_EQ(run.err, "kavren Version 1.5 (c) 2026 the kavren developers\n" +
-                                   std::string(result.message) + "\n");
+                                   std::string(result.message) + "\n" +
+                                   (result.detail.empty() ? "" : result.detail + "\n"));
             EXPECT_TRUE(result.bytes.empty());
             continue;
         }
@@ -155,7 +156,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
     };
     const Case cases[] = {
         {[](Options& o) { o.symbology = static_cast<kavren::Symbology>(22); }, Status::CantSetType, ""},
-        {[](Options& o) { o.data = ""; }, Status::InvalidText, ""},
+        {[](Options& o) { o.data = ""; }, Status::InvalidText, "no data: Code 128 takes one character or more"},
         {[](Options& o) {
              o.data = std::string("12\0"
                                   "34",
@@ -180,7 +181,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
         {[](Options& o) { o.timestamp = -1; }, Status::InvalidArgument, "timestamp"},
         {[](Options& o) { o.format = static_cast<kavren::Format>(9); }, Status::InvalidArgument, "format"},
         {[](Options& o) { o.xDimension = 1e9; }, Status::InvalidArgument, ""}, // no length for the image
-        {[](Options& o) { o.width = 2000000; }, Status::CantInitPng, ""},      // beyond the raster limit
+        {[](Options& o) { o.width = 2000000; }, Status::CantInitPng, "image width 2000000 exceeds 1,000,000 pixels"},
         {[](Options& o) { o.width = 2; }, Status::InvalidSize, ""},            // the symbol cannot fit
     };
     for (const Case& c : cases) {

@@ -227,6 +227,9 @@ struct Result {
     std::string_view message;        // StatusMessage(status): static text
     std::string detail;              // what exactly was wrong, when known; else empty
     std::vector<std::uint8_t> bytes; // the whole file on success; else empty
+    // What the render changed of what it was given and drew anyway, e.g.
+    // "check digit 8 replaced by 7: 5901234123457"; the status stays Ok.
+    std::vector<std::string> warnings;
 
     explicit operator bool() const { return status == Status::Ok; }
 };
