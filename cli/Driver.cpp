@@ -96,26 +96,37 @@ int Run(int argc, char* argv[])
 // is drawn and its first bytes come: a failed render touches no file.
 Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path)
 {
+    return WriteBarcode(options, data, OutputTarget{path, -1, {}});
+}
+
+Written WriteBarcode(const RunOptions& options, std::string_view data, const OutputTarget& target)
+{
     // Without --format each file's name decides (a batch names many).
     if (options.format == FormatFromFileName) {
         RunOptions named = options;
-        named.format = FileNameFormat(path);
-        return WriteBarcode(named, data, path);
+        named.format = FileNameFormat(target.path);
+        return WriteBarcode(named, data, target);
     }
     std::optional<COutputFile> output;
     const kavren::Result result =
         kavren::Render(options, data, [&](const std::uint8_t* bytes, std::size_t size) {
-            if (!output)
-                output.emplace(path);
+            if (!output) {
+                if (target.folder < 0)
+                    output.emplace(target.path.c_str());
+                else
+                    output.emplace(target);
+            }
             return output->Write(bytes, size);
         });
     if (output && !output->IsOpen())
-        return {CantOpenFile, {}};
+        return {CantOpenFile, output->Detail()};
+    if (!result && result.status == Status::CantCloseFile && output)
+        return {CantCloseFile, output->Detail()}; // the write failed: a partial file is discarded
     if (!result)
-        return {static_cast<int>(result.status), result.detail}; // a partial file is discarded
+        return {static_cast<int>(result.status), result.detail};
     // A full disk may show only when the last bytes are written.
     if (!output || !output->Commit())
-        return {CantCloseFile, {}};
+        return {CantCloseFile, output ? output->Detail() : std::string()};
     return {Ok, {}};
 }
 

@@ -338,8 +338,9 @@ TEST_P(Batch, GroupIsKeptInASetGroupIdFolder)
 }
 
 // A file-size limit: every previous file stays and no temporary file is
-// left; SIGXFSZ ignored fails the lines (status 13), and at its default it
-// ends a batch of one job as it ends a single run.
+// left; with SIGXFSZ ignored or at its default, every line fails (status 13,
+// the file and the reason) and the batch ends with its summary, whatever the
+// number of jobs.
 TEST_P(Batch, FileSizeLimitKeepsThePreviousFiles)
 {
     for (const bool ignored : {true, false}) {
@@ -349,13 +350,14 @@ TEST_P(Batch, FileSizeLimitKeepsThePreviousFiles)
         WriteFile(dir + "/big-1.png", "the previous label");
         const std::string trap = ignored ? "trap '' XFSZ; " : "";
         const kt::RunResult r = kt::RunCommand(
-            "sh -c \"" + trap + "ulimit -f 1; exec '" KAVREN_BINARY "' --jobs " + std::string(GetParam()) +
-            " -x 2000 -y 2000 -n 1 --batch '" + dir + "/in.txt' '" + dir + "/big.png'\"");
-        if (ignored) {
-            EXPECT_EQ(r.status, 13);
-        } else if (std::string(GetParam()) == "1") {
-            EXPECT_EQ(r.status, 128 + SIGXFSZ);
-        }
+            "sh -c \"" + trap + "ulimit -f 1; exec 2>&1; exec '" KAVREN_BINARY "' --jobs " +
+            std::string(GetParam()) + " -x 2000 -y 2000 -n 1 --batch '" + dir + "/in.txt' '" + dir + "/big.png'\"");
+        EXPECT_EQ(r.status, 13);
+        EXPECT_EQ(r.out, "line 1: Error: Cant close output file.\n"
+                         "line 1: " + dir + "/big-1.png: File too large\n"
+                         "line 2: Error: Cant close output file.\n"
+                         "line 2: " + dir + "/big-2.png: File too large\n"
+                         "0 of 2 barcodes written\n");
         EXPECT_EQ(kt::ReadFile(dir + "/big-1.png"), "the previous label");
         EXPECT_EQ(Entries(dir), (std::vector<std::string>{"big-1.png", "in.txt"}));
     }
