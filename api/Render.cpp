@@ -8,6 +8,7 @@
 #include "image/GlyphPlacement.h"
 #include "image/MyPngWriter.h"
 #include "image/SvgWriter.h"
+#include "image/VectorLimits.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -202,9 +203,12 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
         if (XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), horizontal, &module) != 0 ||
             manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
             return Status::InvalidArgument;
-        // A length that no int32 holds cannot become an image side.
-        if (!(length >= 0.0 && length <= static_cast<double>(INT32_MAX)))
+        // A length that no int32 holds cannot become an image side: an image
+        // too large, as one past the side limit is.
+        if (!(length >= 0.0))
             return Status::InvalidArgument;
+        if (length > static_cast<double>(INT32_MAX))
+            return Status::CantInitPng;
         (horizontal ? width : height) = static_cast<std::int32_t>(length);
     }
     const std::int32_t side = RoundHalfAway(DefaultSide(o));
@@ -221,7 +225,7 @@ bool DrawnAsAsked(const CBarcodeSym& sym, std::int32_t module)
 }
 
 // Size, draw, then encode into the sink; CantCloseFile when the encoding failed.
-Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink)
+Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& detail)
 {
     Rect area;
     std::int32_t module = 0;
@@ -235,6 +239,10 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
         return Status::CantInitPng;
     if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
         return static_cast<Status>(drawn);
+    if (const int height = writer.FailedFontHeight(); height != 0) {
+        detail = "a glyph of the text cannot be rendered at font height " + std::to_string(height);
+        return Status::CantInitPng;
+    }
     if (!DrawnAsAsked(*manager.GetSymbology(), module))
         return Status::InvalidSize;
     if (options.dpi > 0)
@@ -269,10 +277,22 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
     double thickness = DefaultSide(o);
     if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
         thickness = SizeToPixels(across, dpi, ToSizeUnit(o.unit));
-    if (!(module >= kMinExactModule && std::isfinite(thickness)))
+    // A module no whole number of pixels holds is refused as the PNG refuses it.
+    if (!(module >= kMinExactModule && module <= static_cast<double>(INT32_MAX) && std::isfinite(thickness)))
         return Status::InvalidArgument;
     const double band = sym.m_ShowText ? measure(sym.m_FontHeight) : 0.0;
     return static_cast<Status>(sym.BuildExactLayout(module, thickness, band, layout));
+}
+
+// Hands a whole document to the sink; false when it refuses it or throws, as
+// the PNG's sink is treated.
+bool Deliver(const ByteSink& sink, const std::string& document)
+{
+    try {
+        return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size());
+    } catch (...) {
+        return false;
+    }
 }
 
 // Lay out, write the whole document, then hand it to the sink.
@@ -286,6 +306,8 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     Layout layout;
     if (const Status status = VectorLayout(options, manager, face, layout); status != Status::Ok)
         return status;
+    if (!detail::VectorLayoutFits(layout))
+        return Status::CantInitPng;
     VectorOptions vector;
     vector.dpi = Resolution(options);
     vector.unit = ToSizeUnit(options.unit);
@@ -295,11 +317,9 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     std::string document;
     const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
                                                        : WriteEps(layout, vector, document);
-    if (!written)
+    if (!written || document.size() > detail::kMaxVectorDocument)
         return Status::CantInitPng;
-    return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size())
-               ? Status::Ok
-               : Status::CantCloseFile;
+    return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
 }
 
 // Build the symbol, then draw it in the format asked for. `detail`: what a
@@ -312,7 +332,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     ApplySettings(options, data, *manager.GetSymbology());
     if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
-    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink)
+    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink, detail)
                                                         : RenderVector(options, manager, sink);
     if (status == Status::InvalidText)
         detail = manager.GetSymbology()->m_ErrorDetail;

@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <new>
 #include <mutex>
+#include <new>
 #include <pthread.h>
 #include <sched.h>
 #include <string>
@@ -371,7 +371,8 @@ class CBatch {
         std::string shown;
         if (tab == std::string_view::npos) {
             const std::size_t slash = m_Pattern.rfind('/');
-            name = PatternName(slash == std::string::npos ? m_Pattern : m_Pattern.substr(slash + 1), job.line);
+            name =
+                PatternName(slash == std::string::npos ? m_Pattern : m_Pattern.substr(slash + 1), job.line);
             shown = PatternName(m_Pattern, job.line);
             job.data.assign(text);
         } else {
@@ -390,7 +391,8 @@ class CBatch {
     Written Resolve(const std::string& name, const std::string& shown, Job& job) const
     {
         if (const int error = m_Folder.Resolve(name, job.file); error != 0) {
-            const char* reason = error == EXDEV ? "a link leads out of the output folder" : std::strerror(error);
+            const char* reason =
+                error == EXDEV ? "a link leads out of the output folder" : std::strerror(error);
             return {static_cast<int>(Status::CantOpenFile), shown + ": " + reason};
         }
         job.file.target.path = shown;
@@ -438,9 +440,9 @@ class CBatch {
         Written written;
         bool shared;
     };
-    std::map<std::uint64_t, Outcome> m_Finished; // waiting for earlier lines
-    std::multimap<std::string, std::uint64_t> m_Claims;          // files of the lines in hand
-    std::uint64_t m_NextSequence = 0;                            // of the next line taken
+    std::map<std::uint64_t, Outcome> m_Finished;        // waiting for earlier lines
+    std::multimap<std::string, std::uint64_t> m_Claims; // files of the lines in hand
+    std::uint64_t m_NextSequence = 0;                   // of the next line taken
     std::uint64_t m_NextToReport = 0;
     bool m_InputEnded = false;
 };
@@ -647,7 +649,8 @@ int RunBatch(const RunOptions& options, const BatchSettings& batch, const char* 
         return PrintFailure(static_cast<int>(Status::InvalidArgument),
                             "--batch " + inputName + ": " + std::strerror(EISDIR));
     }
-    const std::uint64_t totalBytes = known && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    const std::uint64_t totalBytes =
+        known && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
 
     int status = Ok;
     {

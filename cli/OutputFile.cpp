@@ -11,8 +11,8 @@
 #include <linux/openat2.h>
 #include <string>
 #include <sys/random.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <utility>
 
@@ -157,7 +157,9 @@ int OpenBeneath(int folder, const std::string& path)
 
 } // namespace
 
-CFd::CFd(CFd&& other) noexcept : m_Fd(std::exchange(other.m_Fd, -1)) {}
+CFd::CFd(CFd&& other) noexcept : m_Fd(std::exchange(other.m_Fd, -1))
+{
+}
 
 CFd& CFd::operator=(CFd&& other) noexcept
 {
@@ -200,7 +202,8 @@ int WalkBeneath(int folder, std::string_view path)
         }
         // O_PATH with O_NOFOLLOW opens a link itself, which is no folder.
         struct stat st {};
-        if (errno != ENOTDIR || fstatat(at, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
+        if (errno != ENOTDIR || fstatat(at, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISLNK(st.st_mode)) {
             errno = errno == 0 ? ENOTDIR : errno;
             return -1;
         }

@@ -152,11 +152,11 @@ class COutputFile {
 
     int m_Fd = -1;
     int m_Error = 0;
-    std::string m_Shown;  // the path as spelled
-    std::string m_Given;  // a name of the user's own, for a plain open; empty in a batch
-    CFd m_OwnFolder;      // the folder of a single run's file
-    int m_Folder = -1;    // the folder the file goes in
-    std::string m_Name;   // its name there
+    std::string m_Shown; // the path as spelled
+    std::string m_Given; // a name of the user's own, for a plain open; empty in a batch
+    CFd m_OwnFolder;     // the folder of a single run's file
+    int m_Folder = -1;   // the folder the file goes in
+    std::string m_Name;  // its name there
     bool m_Stdout = false;
     bool m_Failed = false; // a write failed; nothing more is written
     std::vector<std::uint8_t> m_Buffer;

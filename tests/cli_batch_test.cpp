@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -352,15 +352,20 @@ TEST_P(Batch, FileSizeLimitKeepsThePreviousFiles)
         WriteFile(dir + "/in.txt", "Large\nLarge\n");
         WriteFile(dir + "/big-1.png", "the previous label");
         const std::string trap = ignored ? "trap '' XFSZ; " : "";
-        const kt::RunResult r = kt::RunCommand(
-            "sh -c \"" + trap + "ulimit -f 1; exec 2>&1; exec '" KAVREN_BINARY "' --jobs " +
-            std::string(GetParam()) + " -x 2000 -y 2000 -n 1 --batch '" + dir + "/in.txt' '" + dir + "/big.png'\"");
+        const kt::RunResult r =
+            kt::RunCommand("sh -c \"" + trap + "ulimit -f 1; exec 2>&1; exec '" KAVREN_BINARY "' --jobs " +
+                           std::string(GetParam()) + " -x 2000 -y 2000 -n 1 --batch '" + dir + "/in.txt' '" +
+                           dir + "/big.png'\"");
         EXPECT_EQ(r.status, 13);
         EXPECT_EQ(r.out, "line 1: Error: Cant close output file.\n"
-                         "line 1: " + dir + "/big-1.png: File too large\n"
-                         "line 2: Error: Cant close output file.\n"
-                         "line 2: " + dir + "/big-2.png: File too large\n"
-                         "0 of 2 barcodes written\n");
+                         "line 1: " +
+                             dir +
+                             "/big-1.png: File too large\n"
+                             "line 2: Error: Cant close output file.\n"
+                             "line 2: " +
+                             dir +
+                             "/big-2.png: File too large\n"
+                             "0 of 2 barcodes written\n");
         EXPECT_EQ(kt::ReadFile(dir + "/big-1.png"), "the previous label");
         EXPECT_EQ(Entries(dir), (std::vector<std::string>{"big-1.png", "in.txt"}));
     }
@@ -387,46 +392,81 @@ struct FaultCase {
 // odd lines: each ends with its status, its message and known files. The
 // folder holds out/ (the output folder, with out/in/) and outside/victim.png.
 const FaultCase FaultCases[] = {
-    {"a link to a file outside", {{"link.png", "../outside/victim.png"}}, "link.png\t111\n", 12,
+    {"a link to a file outside",
+     {{"link.png", "../outside/victim.png"}},
+     "link.png\t111\n",
+     12,
      "line 1: Error: Cant open output file.\nline 1: @/out/link.png: a link leads out of the output folder\n"
      "0 of 1 barcodes written\n",
      {{"outside/victim.png", "CODE-128:victim"}}},
-    {"a dangling absolute link", {{"dangling.png", "@/outside/new.png"}}, "dangling.png\t222\n", 12,
-     "line 1: Error: Cant open output file.\nline 1: @/out/dangling.png: a link leads out of the output folder\n"
+    {"a dangling absolute link",
+     {{"dangling.png", "@/outside/new.png"}},
+     "dangling.png\t222\n",
+     12,
+     "line 1: Error: Cant open output file.\nline 1: @/out/dangling.png: a link leads out of the output "
+     "folder\n"
      "0 of 1 barcodes written\n",
      {{"outside/new.png", ""}}},
-    {"a folder link outside", {{"subdir", "../outside"}}, "subdir/inner.png\t333\n", 12,
+    {"a folder link outside",
+     {{"subdir", "../outside"}},
+     "subdir/inner.png\t333\n",
+     12,
      "line 1: Error: Cant open output file.\nline 1: @/out/subdir/inner.png: a link leads out of the output "
      "folder\n0 of 1 barcodes written\n",
      {{"outside/inner.png", ""}}},
-    {"a link in a folder climbing out", {{"in/up", "../../outside"}}, "in/up/x.png\t4\n", 12,
+    {"a link in a folder climbing out",
+     {{"in/up", "../../outside"}},
+     "in/up/x.png\t4\n",
+     12,
      "line 1: Error: Cant open output file.\nline 1: @/out/in/up/x.png: a link leads out of the output "
      "folder\n0 of 1 barcodes written\n",
      {{"outside/x.png", ""}}},
-    {"a chain of links whose last leaves", {{"c1.png", "in/c2.png"}, {"in/c2.png", "../../outside/victim.png"}},
-     "c1.png\t5\n", 12,
+    {"a chain of links whose last leaves",
+     {{"c1.png", "in/c2.png"}, {"in/c2.png", "../../outside/victim.png"}},
+     "c1.png\t5\n",
+     12,
      "line 1: Error: Cant open output file.\nline 1: @/out/c1.png: a link leads out of the output folder\n"
      "0 of 1 barcodes written\n",
      {{"outside/victim.png", "CODE-128:victim"}}},
-    {"a link loop", {{"loop.png", "loop.png"}}, "loop.png\t6\n", 12,
+    {"a link loop",
+     {{"loop.png", "loop.png"}},
+     "loop.png\t6\n",
+     12,
      "line 1: Error: Cant open output file.\nline 1: @/out/loop.png: Too many levels of symbolic links\n"
      "0 of 1 barcodes written\n",
      {}},
-    {"links inside the folder are followed", {{"inlink.png", "in/real.png"}, {"in/self", "../in"}},
-     "inlink.png\t7\nin/self/deep.png\t8\n", 0, "2 of 2 barcodes written\n",
+    {"links inside the folder are followed",
+     {{"inlink.png", "in/real.png"}, {"in/self", "../in"}},
+     "inlink.png\t7\nin/self/deep.png\t8\n",
+     0,
+     "2 of 2 barcodes written\n",
      {{"out/in/real.png", "CODE-128:7"}, {"out/in/deep.png", "CODE-128:8"}}},
-    {"other spellings of one file: the later line wins", {{"alias.png", "a.png"}, {"in/top", ".."}},
+    {"other spellings of one file: the later line wins",
+     {{"alias.png", "a.png"}, {"in/top", ".."}},
      "a.png\t" + std::string(3000, 'A') + "\n./a.png\t" + std::string(2000, 'B') + "\nin//top/a.png\t" +
          std::string(1000, 'C') + "\nalias.png\tSHORT\n",
-     0, "4 of 4 barcodes written\n", {{"out/a.png", "CODE-128:SHORT"}}},
-    {"a line past a mebibyte, then a short one", {},
-     std::string(std::size_t{1} << 20, '1') + "2\n3\n", 1,
-     "line 1: Error: Invalid argument.\nline 1: the line is longer than 1048576 bytes\n1 of 2 barcodes written\n",
+     0,
+     "4 of 4 barcodes written\n",
+     {{"out/a.png", "CODE-128:SHORT"}}},
+    {"a line past a mebibyte, then a short one",
+     {},
+     std::string(std::size_t{1} << 20, '1') + "2\n3\n",
+     1,
+     "line 1: Error: Invalid argument.\nline 1: the line is longer than 1048576 bytes\n1 of 2 barcodes "
+     "written\n",
      {{"out/p-1.png", ""}, {"out/p-2.png", "CODE-128:3"}}},
-    {"a NUL in a name", {}, std::string("x\0y.png\t9\n", 10), 12,
+    {"a NUL in a name",
+     {},
+     std::string("x\0y.png\t9\n", 10),
+     12,
      "line 1: Error: Cant open output file.\nline 1: the name holds a NUL byte\n0 of 1 barcodes written\n",
      {{"out/x", ""}}},
-    {"a byte-order mark is skipped", {}, "\xEF\xBB\xBF" "12345\n", 0, "1 of 1 barcodes written\n",
+    {"a byte-order mark is skipped",
+     {},
+     "\xEF\xBB\xBF"
+     "12345\n",
+     0,
+     "1 of 1 barcodes written\n",
      {{"out/p-1.png", "CODE-128:12345"}}},
 };
 
@@ -476,9 +516,9 @@ TEST(BatchFolder, WalkBeneathStaysInside)
         const char* path;
         int error; // 0: reaches out/a
     };
-    for (const Case c : {Case{"a", 0}, Case{"a/b/..", 0}, Case{"a/up/a", 0}, Case{"./a//b/side", 0},
-                         Case{"a/out", EXDEV}, Case{"..", EXDEV}, Case{"abs", EXDEV}, Case{"a/b/../../..", EXDEV},
-                         Case{"none", ENOENT}}) {
+    for (const Case c :
+         {Case{"a", 0}, Case{"a/b/..", 0}, Case{"a/up/a", 0}, Case{"./a//b/side", 0}, Case{"a/out", EXDEV},
+          Case{"..", EXDEV}, Case{"abs", EXDEV}, Case{"a/b/../../..", EXDEV}, Case{"none", ENOENT}}) {
         errno = 0;
         const int fd = WalkBeneath(top, c.path);
         struct stat st {};
@@ -504,9 +544,11 @@ TEST_P(Batch, MissingOutputFolderStopsAtTheFirstLine)
     const kt::RunResult r = Run({"--batch", dir + "/in.txt", dir + "/none/p.png"});
     EXPECT_EQ(r.status, 12);
     EXPECT_EQ(r.err, "line 1: Error: Cant open output file.\n"
-                     "line 1: " + dir + "/none/p-1.png: No such file or directory\n"
-                     "line 1: no line can be written into the output folder: the batch stops\n"
-                     "0 of 1 barcodes written\n");
+                     "line 1: " +
+                         dir +
+                         "/none/p-1.png: No such file or directory\n"
+                         "line 1: no line can be written into the output folder: the batch stops\n"
+                         "0 of 1 barcodes written\n");
     EXPECT_FALSE(kt::FileExists(dir + "/none"));
 }
 
@@ -519,9 +561,9 @@ TEST_P(Batch, EndlessLineUnderAMemoryLimit)
     GTEST_SKIP() << "AddressSanitizer needs more address space than the limit";
 #endif
     const std::string dir = Folder(std::string("zero") + GetParam());
-    const kt::RunResult r = kt::RunCommand("sh -c \"ulimit -v 400000; exec 2>&1; exec timeout 3 '" KAVREN_BINARY
-                                           "' --jobs " + std::string(GetParam()) + " --batch /dev/zero '" + dir +
-                                           "/z.png'\"");
+    const kt::RunResult r =
+        kt::RunCommand("sh -c \"ulimit -v 400000; exec 2>&1; exec timeout 3 '" KAVREN_BINARY "' --jobs " +
+                       std::string(GetParam()) + " --batch /dev/zero '" + dir + "/z.png'\"");
     EXPECT_EQ(r.status, 124); // still reading when the time was up
     EXPECT_EQ(r.out, "line 1: Error: Invalid argument.\nline 1: the line is longer than 1048576 bytes\n");
     EXPECT_EQ(Entries(dir), std::vector<std::string>{});
