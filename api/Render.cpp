@@ -3,6 +3,7 @@
 // nothing but constant tables.
 #include "kavren/kavren.h"
 
+#include "api/Compliance.h"
 #include "engine/Barcode.h"
 #include "image/EpsWriter.h"
 #include "image/GlyphPlacement.h"
@@ -160,6 +161,10 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     if (sym.m_ConvertNonPrinting != o.convertNonPrinting) {
         sym.m_ConvertNonPrinting = o.convertNonPrinting;
         sym.BuildDisplayText();
+    }
+    if (sym.m_Compliant != o.compliant) {
+        sym.m_Compliant = o.compliant;
+        sym.Encode();
     }
     if (const auto set = static_cast<std::int32_t>(o.code128Set); sym.m_Code128Charset != set) {
         sym.m_Code128Charset = set;
@@ -398,7 +403,8 @@ Result Render(const Options& options, std::string_view data, const ByteSink& sin
         if (data.find('\0') != std::string_view::npos)
             return Outcome(Status::InvalidText, "the data holds a NUL byte");
         std::string detail;
-        if (const Status status = RenderBarcode(options, std::string(data).c_str(), sink, detail);
+        if (const Status status =
+                RenderBarcode(kavren::detail::CompliantOptions(options), std::string(data).c_str(), sink, detail);
             status != Status::Ok)
             return Outcome(status, std::move(detail));
         errno = callerErrno; // the libraries below may have left theirs

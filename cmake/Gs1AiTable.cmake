@@ -73,8 +73,18 @@ foreach(line IN LISTS lines)
     if(componentCount EQUAL 0 OR componentCount GREATER 5)
         message(FATAL_ERROR "${INPUT}: AI ${ai} has ${componentCount} components (1..5 expected)")
     endif()
+    # The Digital Link attribute: "dlpkey" or "dlpkey=22,10,21|235".
+    set(dlPrimaryKey false)
+    set(dlQualifiers "")
+    foreach(token IN LISTS tokens)
+        if(token MATCHES "^dlpkey(=(.*))?$")
+            set(dlPrimaryKey true)
+            set(dlQualifiers "${CMAKE_MATCH_2}")
+        endif()
+    endforeach()
     string(APPEND entries
-           "    {\"${first}\", \"${last}\", ${predefined}, \"${format}\", ${componentCount}, {{${components}}}},\n")
+           "    {\"${first}\", \"${last}\", ${predefined}, \"${format}\", ${componentCount}, {{${components}}}, "
+           "${dlPrimaryKey}, \"${dlQualifiers}\"},\n")
     math(EXPR count "${count} + 1")
 endforeach()
 

@@ -43,6 +43,10 @@ class CBarcodeSettings {
 
     BearerStyle m_Bearer = BearerStyle::None; // read by Interleaved 2 of 5 and ITF-14 only
     std::int32_t m_BearerWidth = 5;           // in modules
+    // Drawn as the GS1 and ISO/IEC rules draw the parts the other settings
+    // leave free (shortest Code 128 sets, human-readable text without
+    // start, stop or check characters, ...).
+    bool m_Compliant = false;
 
     bool operator==(const CBarcodeSettings&) const = default;
 };

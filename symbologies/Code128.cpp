@@ -3,6 +3,9 @@
 #include "symbologies/CharTable.h"
 #include "symbologies/Digits.h"
 
+#include <algorithm>
+#include <cstdint>
+
 // ISO/IEC 15417, Table 1: bar, space, bar, space, bar, space widths of values 0..106.
 const std::array<std::array<std::uint8_t, 6>, 107> Code128Widths = {{
     {2, 1, 2, 2, 2, 2}, {2, 2, 2, 1, 2, 2}, {2, 2, 2, 2, 2, 1}, {1, 2, 1, 2, 2, 3}, // 0..3
@@ -103,7 +106,8 @@ void CBarcodeSymCode128::BuildDisplayText()
         ZeroPadForSetC(m_DisplayText, m_Data);
     else
         m_DisplayText = m_Data;
-    if (m_ShowCheckDigit)
+    // ISO/IEC 15417, 4.8: the check character is not part of the human-readable interpretation.
+    if (m_ShowCheckDigit && !m_Compliant)
         m_DisplayText += static_cast<char>(m_CheckValue + 32);
 }
 
@@ -231,6 +235,8 @@ bool CBarcodeSymCode128::AppendSetC(ValueList& values, const char* bytes, std::s
 
 bool CBarcodeSymCode128::EncodeAuto(ValueList& values) const
 {
+    if (m_Compliant)
+        return EncodeShortest(values);
     const char* bytes = m_DataBytes.data();
     std::size_t remaining = m_DataBytes.size();
     std::size_t p = 0;
@@ -248,6 +254,47 @@ bool CBarcodeSymCode128::EncodeAuto(ValueList& values) const
             AppendSetAB(current == SetA, values, bytes + p, n, false);
         p += n;
         remaining -= n;
+    }
+    return true;
+}
+
+bool CBarcodeSymCode128::EncodeShortest(ValueList& values) const
+{
+    // ISO/IEC 15417, Annex E gives rules for a short symbol; the fewest symbol
+    // characters are found exactly by costing every position in both code sets
+    // the automatic choice uses (B holds every accepted byte; C digit pairs and
+    // FNC1), from the end: a code set change costs one character.
+    const char* bytes = m_DataBytes.data();
+    const std::size_t length = m_DataBytes.size();
+    constexpr std::size_t B = 0;
+    constexpr std::size_t C = 1;
+    constexpr std::size_t None = SIZE_MAX / 4;
+    std::vector<std::array<std::size_t, 2>> cost(length + 1, {0, 0});
+    std::vector<std::array<std::size_t, 2>> stay(length + 1, {0, 0});
+    for (std::size_t i = length; i-- > 0;) {
+        std::size_t pairCount = 0;
+        stay[i][B] = 1 + cost[i + 1][B];
+        stay[i][C] = FitsSetC(bytes + i, length - i, pairCount) ? 1 + cost[i + pairCount][C] : None;
+        cost[i][B] = std::min(stay[i][B], 1 + stay[i][C]);
+        cost[i][C] = std::min(stay[i][C], 1 + stay[i][B]);
+    }
+    // The start character selects the first set; on a tie the greedy start (C
+    // before a digit pair) is kept.
+    std::size_t set = stay[0][C] <= stay[0][B] ? C : B;
+    values.push_back(set == C ? C128_START_C : C128_START_B);
+    for (std::size_t i = 0; i < length;) {
+        if (stay[i][set] != cost[i][set]) {
+            set = 1 - set;
+            values.push_back(set == C ? C128_CODE_C : C128_CODE_B);
+        }
+        std::size_t count = 1;
+        if (set == C) {
+            FitsSetC(bytes + i, length - i, count);
+            AppendSetC(values, bytes + i, count, false);
+        } else {
+            AppendSetAB(false, values, bytes + i, count, false);
+        }
+        i += count;
     }
     return true;
 }

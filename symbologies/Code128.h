@@ -63,7 +63,9 @@ class CBarcodeSymCode128 : public CBarcodeSym {
     static bool AppendSetAB(bool setA, ValueList& values, const char* bytes, std::size_t count,
                             bool withStart);
     static bool AppendSetC(ValueList& values, const char* bytes, std::size_t count, bool withStart);
+    // The automatic sets: greedy B and C, or with m_Compliant the fewest symbol characters.
     bool EncodeAuto(ValueList& values) const;
+    bool EncodeShortest(ValueList& values) const;
     static int CalcCheckValue(const ValueList& values);
     void AppendChar(std::uint8_t value, bool& colour);
     bool BuildPattern(const ValueList& values);

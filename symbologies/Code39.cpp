@@ -120,12 +120,15 @@ bool CBarcodeSymCode39::Encode()
 void CBarcodeSymCode39::ComposeDisplayText(const std::string& dataPart)
 {
     m_DisplayText.clear();
-    if (m_ShowStartStop)
+    // ISO/IEC 16388, 4.3: the human-readable interpretation leaves out the
+    // start/stop and the check character; m_Compliant draws it so.
+    const bool showStartStop = m_ShowStartStop && !m_Compliant;
+    if (showStartStop)
         m_DisplayText += '*';
     m_DisplayText += dataPart;
-    if (m_CalcCheckDigit && m_ShowCheckDigit)
+    if (m_CalcCheckDigit && m_ShowCheckDigit && !m_Compliant)
         m_DisplayText += Code39Chars[m_CheckValue % StartStopValue].character;
-    if (m_ShowStartStop)
+    if (showStartStop)
         m_DisplayText += '*';
 }
 

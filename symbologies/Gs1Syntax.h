@@ -34,6 +34,11 @@ struct Gs1Ai {
     std::string_view format; // the components without linters, e.g. "N6 [N4]"
     std::uint8_t componentCount;
     std::array<Gs1Component, 5> components;
+    // GS1 Digital Link: whether the AI is a primary key (the dictionary's
+    // `dlpkey`), and its key qualifiers in their order, alternatives split
+    // by '|' (e.g. "22,10,21|235"; empty: none).
+    bool dlPrimaryKey;
+    std::string_view dlQualifiers;
 };
 
 // Every entry of the dictionary, in its order.

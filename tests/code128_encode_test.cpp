@@ -267,3 +267,61 @@ TEST(Code128Encode, ChangingTheCharsetReencodes)
 }
 
 } // namespace
+
+namespace {
+
+// The compliant automatic sets: the fewest symbol characters, each row's
+// values written out by hand from ISO/IEC 15417, Annex E (where its rules give
+// more, the shorter encoding).
+struct ShortestCase {
+    std::string data;
+    std::vector<int> values; // start to last data value
+    const char* what;
+};
+
+const std::vector<ShortestCase> ShortestCases = {
+    {"A30741", {SB, B('A'), B('3'), CC, 7, 41}, "odd run inside: C after its first digit (E.2.2)"},
+    {"1234567", {SC, 12, 34, 56, CB, B('7')}, "odd leading run: as short either way, C kept"},
+    {FNC1 + "AB", {SB, F1, B('A'), B('B')}, "FNC1 then letters starts in B"},
+    {FNC1 + "12", {SC, F1, 12}, "FNC1 then a digit pair starts in C"},
+    {"12", {SC, 12}, "a lone pair"},
+    {"1", {SB, B('1')}, "one digit"},
+    {"AB12CD", {SB, B('A'), B('B'), B('1'), B('2'), B('C'), B('D')}, "a pair between letters costs two changes"},
+    {"AB1234CD", {SB, B('A'), B('B'), B('1'), B('2'), B('3'), B('4'), B('C'), B('D')},
+     "four digits inside stay in B (Annex E: C for six or more)"},
+    {"AB123456CD", {SB, B('A'), B('B'), CC, 12, 34, 56, CB, B('C'), B('D')}, "six digits inside go to C"},
+    {"AB123456", {SB, B('A'), B('B'), CC, 12, 34, 56}, "run to the end"},
+    {"12" + FNC1 + "3", {SC, 12, F1, CB, B('3')}, "FNC1 in C, then B for the odd digit"},
+};
+
+TEST(Code128Encode, CompliantSetsAreTheShortest)
+{
+    for (const ShortestCase& c : ShortestCases) {
+        SCOPED_TRACE(c.what);
+        CBarcodeSettings s = Settings(c.data, 0);
+        s.m_Compliant = true;
+        CBarcodeSymCode128 sym(s);
+        ASSERT_TRUE(sym.Encode());
+        const std::vector<int> values = c128t::PatternToValues(sym.m_Pattern);
+        EXPECT_EQ(std::vector<int>(values.begin(), values.end() - 1), c.values);
+        EXPECT_EQ(c128t::ValuesToBytes(values), sym.m_DataBytes);
+        EXPECT_EQ(sym.m_DisplayText, c.data) << "no check character in the text";
+    }
+    // Never longer than the greedy choice, always the same bytes.
+    std::mt19937 rng(15417);
+    const std::string alphabet = "0123456789012345678901234567890123456789AbZ\x86";
+    for (int round = 0; round < 2000; ++round) {
+        std::string data;
+        for (std::size_t i = 0, n = 1 + rng() % 24; i < n; ++i)
+            data += alphabet[rng() % alphabet.size()];
+        CBarcodeSymCode128 greedy(Settings(data, 0));
+        CBarcodeSettings s = Settings(data, 0);
+        s.m_Compliant = true;
+        CBarcodeSymCode128 shortest(s);
+        ASSERT_TRUE(greedy.Encode() && shortest.Encode()) << data;
+        EXPECT_LE(shortest.m_Pattern.size(), greedy.m_Pattern.size()) << data;
+        EXPECT_EQ(c128t::ValuesToBytes(c128t::PatternToValues(shortest.m_Pattern)), data);
+    }
+}
+
+} // namespace

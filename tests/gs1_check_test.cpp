@@ -2,6 +2,7 @@
 // from the GS1 Barcode Syntax Dictionary, and the typed check digits of SSCC-18
 // and EAN-14, each failure named by its element and rule.
 #include "symbologies/EAN14.h"
+#include "symbologies/Gs1Input.h"
 #include "symbologies/Gs1Syntax.h"
 #include "symbologies/SSCC18.h"
 #include "symbologies/UCCEAN128.h"
@@ -202,3 +203,45 @@ TEST(Gs1Check, CommandLine)
 }
 
 } // namespace
+
+// GS1 data for the element-string symbologies, in markers or brackets: the
+// elements read, their HRI and transmitted string (GS for FNC1), or the rule.
+TEST(Gs1Input, MarkersAndBracketsReadAsElements)
+{
+    struct Row {
+        const char* data;
+        bool check;
+        const char* hri;     // "" when invalid
+        const char* encoded; // the element string, '|' for the separator
+        const char* detail;
+    };
+    const Row rows[] = {
+        {"(01)09501101530003(17)261231", true, "(01)09501101530003(17)261231", "010950110153000317261231", ""},
+        {"<AI01>09501101530003<AI17>261231", true, "(01)09501101530003(17)261231", "010950110153000317261231", ""},
+        // A variable-length element is followed by the separator unless it is last.
+        {"(10)AB12(21)X9", false, "(10)AB12(21)X9", "10AB12|21X9", ""},
+        {"(01)09501101530003(10)AB(17)261231", true, "(01)09501101530003(10)AB(17)261231",
+         "0109501101530003" "10AB|17261231", ""},
+        // "\(" is a literal '(' in the bracketed form.
+        {"(10)A\\(B", false, "(10)A(B", "10A(B", ""},
+        {"", false, "", "", "no GS1 data: give AIs as (01)09501101530003 or <AI01>09501101530003"},
+        {"0109501101530003", false, "", "", "GS1 data must start with an AI, as (01) or <AI01>"},
+        {"(99999)1", false, "", "", "GS1 data must start with an AI, as (01) or <AI01>"},
+        {"(01)(17)261231", false, "", "", "AI (01): no data"},
+        {"(23)123", false, "", "", "AI (23): unknown application identifier"},
+        // The check digit and date rules apply only when checked.
+        {"(01)09501101530004", false, "(01)09501101530004", "0109501101530004", ""},
+        {"(01)09501101530004", true, "", "", "AI (01): check digit is 3, not 4"},
+    };
+    for (const Row& row : rows) {
+        const kavren::detail::Gs1Data parsed = kavren::detail::ParseGs1(row.data, row.check);
+        EXPECT_EQ(parsed.detail, row.detail) << row.data;
+        if (*row.hri == '\0') {
+            EXPECT_EQ(parsed.status, kavren::Status::InvalidText) << row.data;
+            continue;
+        }
+        ASSERT_TRUE(parsed) << row.data;
+        EXPECT_EQ(kavren::detail::Gs1Hri(parsed.elements), row.hri);
+        EXPECT_EQ(kavren::detail::Gs1ElementString(parsed.elements, '|'), row.encoded);
+    }
+}

@@ -1,0 +1,32 @@
+#include "symbologies/FourState.h"
+
+#include <utility>
+
+namespace kavren::detail {
+
+EncodeResult FourStateResult(const Options& options, const std::vector<BarState>& bars,
+                             const FourStateDimensions& dimensions, std::string text)
+{
+    const double module = dimensions.barWidth;
+    const double side = options.quietZones ? dimensions.sideQuiet / module : 0.0;
+    const double end = dimensions.endQuiet / module;
+    EncodeResult result;
+    result.symbol = FourStateSymbol(bars, dimensions.pitch / module, 1.0, dimensions.extension / module,
+                                    dimensions.tracker / module, dimensions.extension / module,
+                                    QuietZones{side, side, end, end});
+    if (!text.empty()) {
+        const ModuleSpan length = result.symbol.length;
+        result.symbol.texts.push_back({std::move(text), TextRole::Main, {}, length, 2});
+    }
+    return result;
+}
+
+EncodeResult FourStateInvalid(std::string detail)
+{
+    EncodeResult result;
+    result.status = Status::InvalidText;
+    result.detail = std::move(detail);
+    return result;
+}
+
+} // namespace kavren::detail
