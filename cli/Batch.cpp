@@ -421,8 +421,15 @@ class CBatch {
                 (job.refused.status == Ok && !job.file.below.IsOpen() && !m_Folder.TakesNewFiles()));
     }
 
+    struct Outcome {
+        Job job;
+        Written written;
+        bool shared; // a failure every line would meet
+    };
+
     // Takes lines and writes them until the input ends; every job runs this.
     void Work(std::uint64_t ahead);
+    void Finish(std::uint64_t sequence, Outcome outcome);
 
     const RunOptions& m_Options;
     std::string m_Pattern;
@@ -434,12 +441,7 @@ class CBatch {
 
     // Shared by the jobs: the reader, the lines in hand and the tally.
     std::mutex m_Mutex;
-    std::condition_variable m_JobDone; // a line written (or refused) and maybe reported
-    struct Outcome {
-        Job job;
-        Written written;
-        bool shared;
-    };
+    std::condition_variable m_JobDone;                  // a line written (or refused) and maybe reported
     std::map<std::uint64_t, Outcome> m_Finished;        // waiting for earlier lines
     std::multimap<std::string, std::uint64_t> m_Claims; // files of the lines in hand
     std::uint64_t m_NextSequence = 0;                   // of the next line taken
@@ -462,10 +464,16 @@ void CBatch::Work(std::uint64_t ahead)
             return;
         }
         const std::uint64_t sequence = m_NextSequence++;
+        if (job.refused.status != Ok) {
+            // Nothing to write: done at once, before this job reads on (the
+            // rest of a too long line may take long, or never end).
+            Written refused = job.refused;
+            const bool shared = Shared(job, refused);
+            Finish(sequence, Outcome{std::move(job), std::move(refused), shared});
+            continue;
+        }
         // Lines naming one file write it in line order: each waits until the
         // earlier claims on its name are done (equal names keep their order).
-        if (job.key.empty())
-            job.key = "refused " + std::to_string(sequence); // no file: nothing to wait for
         const auto claim = m_Claims.emplace(job.key, sequence);
         m_JobDone.wait(lock, [&] { return m_Claims.lower_bound(job.key) == claim; });
         lock.unlock();
@@ -473,16 +481,21 @@ void CBatch::Work(std::uint64_t ahead)
         const bool shared = Shared(job, written);
         lock.lock();
         m_Claims.erase(claim);
-        m_Finished.emplace(sequence, Outcome{std::move(job), std::move(written), shared});
-        // Messages in line order: whoever finishes the next line reports it
-        // and any later ones already done.
-        for (auto next = m_Finished.begin(); next != m_Finished.end() && next->first == m_NextToReport;
-             next = m_Finished.erase(next)) {
-            m_Tally.Report(next->second.job, next->second.written, next->second.shared);
-            ++m_NextToReport;
-        }
-        m_JobDone.notify_all(); // no system call while nobody waits
+        Finish(sequence, Outcome{std::move(job), std::move(written), shared});
     }
+}
+
+// Messages in line order: whoever finishes the next line reports it and any
+// later ones already done. Called with the lock held.
+void CBatch::Finish(std::uint64_t sequence, Outcome outcome)
+{
+    m_Finished.emplace(sequence, std::move(outcome));
+    for (auto next = m_Finished.begin(); next != m_Finished.end() && next->first == m_NextToReport;
+         next = m_Finished.erase(next)) {
+        m_Tally.Report(next->second.job, next->second.written, next->second.shared);
+        ++m_NextToReport;
+    }
+    m_JobDone.notify_all(); // no system call while nobody waits
 }
 
 // Takes the fatal signals for all threads of a parallel batch: they stay
