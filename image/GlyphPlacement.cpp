@@ -24,6 +24,7 @@ extern const FT_Module_Class ft_smooth_renderer_class;
 
 #include <algorithm>
 #include <cmath>
+#include <sys/stat.h>
 #include <functional>
 #include <limits>
 #include <tuple>
@@ -273,6 +274,11 @@ int CFontFace::Open(const char* fontPath)
         m_State = EmbeddedState(error);
         return error;
     }
+    // Only a regular file is read: a FIFO or a device would be waited on or
+    // read without end.
+    struct stat st {};
+    if (stat(fontPath, &st) != 0 || !S_ISREG(st.st_mode))
+        return FT_Err_Cannot_Open_Resource;
     auto own = std::make_unique<CState>();
     if (const int error = own->Open(fontPath))
         return error;

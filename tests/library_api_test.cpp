@@ -182,6 +182,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
         {[](Options& o) { o.xDimension = 1e9; }, Status::InvalidArgument, ""}, // no length for the image
         {[](Options& o) { o.width = 2000000; }, Status::CantInitPng, ""},      // beyond the raster limit
         {[](Options& o) { o.width = 2; }, Status::InvalidSize, ""},            // the symbol cannot fit
+        {[](Options& o) { o.font = "/dev/zero"; }, Status::CantInitPng, ""},   // no font file: never read
     };
     for (const Case& c : cases) {
         Options options;
