@@ -4,12 +4,16 @@
 #include "kavren/kavren.h"
 
 #include "api/Compliance.h"
+#include "api/RenderSteps.h"
 #include "engine/Barcode.h"
+#include "engine/SymbolLayout.h"
 #include "image/EpsWriter.h"
 #include "image/GlyphPlacement.h"
 #include "image/MyPngWriter.h"
+#include "image/RasterRenderer.h"
 #include "image/SvgWriter.h"
 #include "image/VectorLimits.h"
+#include "symbologies/Symbologies.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,10 +43,7 @@ constexpr double kMinExactModule = 0.01;
 // 9999-12-31 23:59:59 UTC: the PNG text time stamp has four year digits.
 constexpr std::int64_t kLastTimestamp = 253402300799;
 
-Colour ToColour(Rgb rgb)
-{
-    return Colour{rgb.red} | Colour{rgb.green} << 8 | Colour{rgb.blue} << 16;
-}
+using detail::ToColour;
 
 bool ReadsHorizontally(Orientation orientation)
 {
@@ -85,10 +86,9 @@ std::string Number(double value)
     return error == std::errc{} ? std::string(text, end) : std::string("?");
 }
 
-// Every value the command line would not accept, by the field's name; empty
-// when all are acceptable. The symbology number is the engine's to judge
-// (CantSetType), the Code 128 set the symbology's (InvalidText).
-std::string FindInvalidOption(const Options& o)
+} // namespace
+
+std::string detail::FindInvalidOption(const Options& o)
 {
     if (o.width < 0)
         return "width must not be negative";
@@ -130,10 +130,7 @@ std::string FindInvalidOption(const Options& o)
     return {};
 }
 
-// The settings go onto the live object in this order; flags that change the
-// encoding or the text are followed by the step that rebuilds it, and the data
-// text comes last (the manager's symbology number is set after).
-void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
+void detail::ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
 {
     sym.m_FontHeight = o.fontHeight;
     sym.m_Orientation = static_cast<std::int32_t>(o.orientation);
@@ -179,6 +176,75 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     sym.m_BearerWidth = o.bearerWidth;
     sym.SetData(data);
 }
+
+namespace {
+
+// Hands a whole document to the sink; false when it refuses it or throws, as
+// the PNG's sink is treated.
+bool Deliver(const ByteSink& sink, const std::string& document)
+{
+    try {
+        return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size());
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace
+
+Status detail::RenderSymbol(const Options& options, const detail::EncodedSymbol& symbol, const std::string& title,
+                    const ByteSink& sink)
+{
+    // The font is loaded whether or not text is shown: a font that cannot be
+    // loaded fails every symbol alike.
+    CFontFace face;
+    if (face.Open(FontPath(options)) != 0)
+        return Status::CantInitPng;
+    const std::int32_t dpi = Resolution(options);
+    const double band =
+        detail::ShowsText(symbol, options) ? MeasureTextBand(face, options.fontHeight, dpi, dpi) : 0.0;
+    detail::SymbolMetrics g;
+    detail::SymbolFrame frame;
+    const bool exact = options.format != Format::Png && options.unit != Unit::Pixels &&
+                       (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
+    if (const Status status = exact ? detail::FitExact(symbol, options, band, g, frame)
+                                    : detail::FitPixels(symbol, options, band, g, frame);
+        status != Status::Ok)
+        return status;
+    const Layout layout = detail::LayOutSymbol(symbol, options, g, frame);
+    if (options.format == Format::Png) {
+        const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
+        CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, canvas,
+                            kDefaultCompression);
+        writer.SetAlpha(options.transparent);
+        if (!writer.Init())
+            return Status::CantInitPng;
+        DrawLayout(writer, layout);
+        if (writer.FailedFontHeight() != 0)
+            return Status::CantInitPng; // a glyph of the text cannot be rendered
+        if (options.dpi > 0)
+            writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
+        if (options.timestamp)
+            writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
+        return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
+    }
+    if (!detail::VectorLayoutFits(layout))
+        return Status::CantInitPng;
+    VectorOptions vector;
+    vector.dpi = dpi;
+    vector.unit = ToSizeUnit(options.unit);
+    vector.fontPath = FontPath(options);
+    vector.face = &face;
+    vector.title = title;
+    std::string document;
+    const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
+                                                       : WriteEps(layout, vector, document);
+    if (!written || document.size() > detail::kMaxVectorDocument)
+        return Status::CantInitPng;
+    return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
+}
+
+namespace {
 
 // A side given in the options in whole pixels at the resolution (at least
 // one); 0 when not given.
@@ -289,17 +355,6 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
     return static_cast<Status>(sym.BuildExactLayout(module, thickness, band, layout));
 }
 
-// Hands a whole document to the sink; false when it refuses it or throws, as
-// the PNG's sink is treated.
-bool Deliver(const ByteSink& sink, const std::string& document)
-{
-    try {
-        return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size());
-    } catch (...) {
-        return false;
-    }
-}
-
 // Lay out, write the whole document, then hand it to the sink.
 Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& sink)
 {
@@ -327,20 +382,37 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
 }
 
-// Build the symbol, then draw it in the format asked for. `detail`: what a
-// failed data check said.
-Status RenderBarcode(const Options& options, const char* data, const ByteSink& sink, std::string& detail)
+// The title of a vector document: the symbol's main text, else the data.
+std::string SymbolTitle(const detail::EncodedSymbol& symbol, std::string_view data)
 {
+    for (const detail::TextItem& item : symbol.texts)
+        if (item.role == detail::TextRole::Main || item.role == detail::TextRole::Gs1Hri)
+            return item.text;
+    return std::string(data);
+}
+
+// Build the symbol, then draw it in the format asked for. `why`: what a
+// failed data check said.
+Status RenderBarcode(const Options& options, const char* data, const ByteSink& sink, std::string& why)
+{
+    if (const SymbologyRow* row = FindSymbology(static_cast<std::int32_t>(options.symbology)); row && row->encode) {
+        detail::EncodeResult encoded = row->encode(options, data);
+        if (!encoded) {
+            why = std::move(encoded.detail);
+            return encoded.status;
+        }
+        return detail::RenderSymbol(options, encoded.symbol, SymbolTitle(encoded.symbol, data), sink);
+    }
     CBarcode manager;
     if (!manager.GetSymbology())
         return Status::Fail;
-    ApplySettings(options, data, *manager.GetSymbology());
+    detail::ApplySettings(options, data, *manager.GetSymbology());
     if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
-    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink, detail)
+    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink, why)
                                                         : RenderVector(options, manager, sink);
     if (status == Status::InvalidText)
-        detail = manager.GetSymbology()->m_ErrorDetail;
+        why = manager.GetSymbology()->m_ErrorDetail;
     return status;
 }
 
@@ -397,7 +469,7 @@ Result Render(const Options& options, std::string_view data, const ByteSink& sin
 {
     const int callerErrno = errno;
     try {
-        if (std::string invalid = FindInvalidOption(options); !invalid.empty())
+        if (std::string invalid = detail::FindInvalidOption(options); !invalid.empty())
             return Outcome(Status::InvalidArgument, std::move(invalid));
         // The symbologies read their data as C text, as the command line hands it over.
         if (data.find('\0') != std::string_view::npos)

@@ -10,7 +10,7 @@ std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
 {
     std::unique_ptr<CBarcodeSym> sym;
     try {
-        if (const SymbologyRow* row = FindSymbology(settings.m_Type)) {
+        if (const SymbologyRow* row = FindSymbology(settings.m_Type); row && row->make) {
             sym = row->make(settings);
             sym->Encode(); // validity is kept in the object and reported by Draw
         }

@@ -7,6 +7,7 @@
 // Encode left. Failures are statuses and bools, never exceptions.
 #pragma once
 
+#include "common/EncodedSymbol.h"
 #include "common/Shapes.h"
 #include "engine/BarcodeSettings.h"
 
@@ -118,6 +119,17 @@ class CBarcodeSym : public CBarcodeSettings {
     virtual void BuildDisplayText();
     // What the symbology adds around its pattern; nothing by default.
     virtual AddedModules GetAddedModules() const { return {}; }
+    // The element pattern of an attached add-on (EAN/UPC), drawn in the
+    // added modules after the pattern; null when the symbology takes none.
+    virtual const std::vector<std::uint8_t>* GetAddOnPattern() const { return nullptr; }
+    // The last encoding as an encoded symbol in modules: the one conversion
+    // from the element pattern (wide elements as ModuleSpan::wides, guard
+    // bars as guards, postal bars over two rows, bearers as rows and
+    // rectangles, the text items as the layout places them).
+    kavren::detail::EncodedSymbol ToEncodedSymbol() const;
+    // ToEncodedSymbol's text items, `offset` modules into the symbol.
+    void AddTexts(double offset, const kavren::detail::ModuleSpan& patternEnd,
+                  kavren::detail::EncodedSymbol& symbol) const;
 
     // Validate, then LoadData and BuildDisplayText, then an empty pattern.
     bool Prepare();

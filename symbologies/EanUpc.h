@@ -54,6 +54,7 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     // bars and its digits beside the main bars.
     AddedModules GetAddedModules() const override;
     void LayoutBars(const LayoutMetrics& g, Layout& out) const override;
+    const std::vector<std::uint8_t>* GetAddOnPattern() const override { return &m_AddOnPattern; }
 
     // The digits of an attached add-on (after '+' in the data text), empty
     // when there is none; its pattern, drawn AddOnGapModules after the main

@@ -47,35 +47,37 @@ std::unique_ptr<CBarcodeSym> MakePlanet(const CBarcodeSettings& settings)
     return std::make_unique<CBarcodeSymPostPlaNet>(settings, false);
 }
 
-constexpr std::array<SymbologyRow, 22> SymbologyTable = {{
-    {TYPE_INTERL25, "Interleaved 2 of 5", "interleaved2of5 i25 itf", SymbolKind::Linear, Make<CBarcodeSymInterl25>},
-    {TYPE_INDUSTR25, "Industrial 2 of 5", "industrial2of5 i2of5-industrial", SymbolKind::Linear, Make<CBarcodeSymIndustr25>},
-    {TYPE_CODE39, "Code 39", "code39", SymbolKind::Linear, Make<CBarcodeSymCode39>},
-    {TYPE_CODE39EXT, "Code 39 Extended", "code39ext code39-extended", SymbolKind::Linear, Make<CBarcodeSymCode39Ext>},
-    {TYPE_CODE11, "Code 11", "code11", SymbolKind::Linear, Make<CBarcodeSymCode11>},
-    {TYPE_CODABAR, "Codabar", "codabar", SymbolKind::Linear, Make<CBarcodeSymCodabar>},
-    {TYPE_MSI, "MSI", "msi", SymbolKind::Linear, Make<CBarcodeSymMSI>},
-    {TYPE_CODE128, "Code 128", "code128", SymbolKind::Linear, Make<CBarcodeSymCode128>},
-    {TYPE_EAN2, "EAN-2", "ean2", SymbolKind::Linear, Make<CBarcodeSymEAN2>},
-    {TYPE_EAN5, "EAN-5", "ean5", SymbolKind::Linear, Make<CBarcodeSymEAN5>},
-    {TYPE_EAN8, "EAN-8", "ean8", SymbolKind::Linear, Make<CBarcodeSymEAN8>},
-    {TYPE_EAN13, "EAN-13", "ean13", SymbolKind::Linear, Make<CBarcodeSymEAN13>},
-    {TYPE_EAN14, "EAN-14", "ean14", SymbolKind::Linear, Make<CBarcodeSymEAN14>},
-    {TYPE_UPCA, "UPC-A", "upca", SymbolKind::Linear, Make<CBarcodeSymUPCA>},
-    {TYPE_UPCE, "UPC-E", "upce", SymbolKind::Linear, Make<CBarcodeSymUPCE>},
-    {TYPE_UCCEAN128, "UCC/EAN-128", "gs1-128 ucc-ean-128 ean128", SymbolKind::Linear, Make<CBarcodeSymUCCEAN128>},
-    {TYPE_SSCC18, "SSCC-18", "sscc18", SymbolKind::Linear, Make<CBarcodeSymSSCC18>},
-    {TYPE_POSTNET, "PostNet", "postnet", SymbolKind::FourState, MakePostNet},
-    {TYPE_PLANET, "Planet", "planet", SymbolKind::FourState, MakePlanet},
-    {TYPE_CODE93, "Code 93", "code93", SymbolKind::Linear, Make<CBarcodeSymCode93>},
-    {TYPE_CODE93EXT, "Code 93 Extended", "code93ext code93-extended", SymbolKind::Linear, Make<CBarcodeSymCode93Ext>},
-    {TYPE_ITF14, "ITF-14", "itf14", SymbolKind::Linear, Make<CBarcodeSymITF14>},
-}};
+// The symbologies with an `encode` function draw through it (data -> encoded
+// symbol -> layout); the others, encode null, through their class.
+constexpr SymbologyRow SymbologyTable[] = {
+    {TYPE_INTERL25, "Interleaved 2 of 5", "interleaved2of5 i25 itf", SymbolKind::Linear, Make<CBarcodeSymInterl25>, nullptr},
+    {TYPE_INDUSTR25, "Industrial 2 of 5", "industrial2of5 i2of5-industrial", SymbolKind::Linear, Make<CBarcodeSymIndustr25>, nullptr},
+    {TYPE_CODE39, "Code 39", "code39", SymbolKind::Linear, Make<CBarcodeSymCode39>, nullptr},
+    {TYPE_CODE39EXT, "Code 39 Extended", "code39ext code39-extended", SymbolKind::Linear, Make<CBarcodeSymCode39Ext>, nullptr},
+    {TYPE_CODE11, "Code 11", "code11", SymbolKind::Linear, Make<CBarcodeSymCode11>, nullptr},
+    {TYPE_CODABAR, "Codabar", "codabar", SymbolKind::Linear, Make<CBarcodeSymCodabar>, nullptr},
+    {TYPE_MSI, "MSI", "msi", SymbolKind::Linear, Make<CBarcodeSymMSI>, nullptr},
+    {TYPE_CODE128, "Code 128", "code128", SymbolKind::Linear, Make<CBarcodeSymCode128>, nullptr},
+    {TYPE_EAN2, "EAN-2", "ean2", SymbolKind::Linear, Make<CBarcodeSymEAN2>, nullptr},
+    {TYPE_EAN5, "EAN-5", "ean5", SymbolKind::Linear, Make<CBarcodeSymEAN5>, nullptr},
+    {TYPE_EAN8, "EAN-8", "ean8", SymbolKind::Linear, Make<CBarcodeSymEAN8>, nullptr},
+    {TYPE_EAN13, "EAN-13", "ean13", SymbolKind::Linear, Make<CBarcodeSymEAN13>, nullptr},
+    {TYPE_EAN14, "EAN-14", "ean14", SymbolKind::Linear, Make<CBarcodeSymEAN14>, nullptr},
+    {TYPE_UPCA, "UPC-A", "upca", SymbolKind::Linear, Make<CBarcodeSymUPCA>, nullptr},
+    {TYPE_UPCE, "UPC-E", "upce", SymbolKind::Linear, Make<CBarcodeSymUPCE>, nullptr},
+    {TYPE_UCCEAN128, "UCC/EAN-128", "gs1-128 ucc-ean-128 ean128", SymbolKind::Linear, Make<CBarcodeSymUCCEAN128>, nullptr},
+    {TYPE_SSCC18, "SSCC-18", "sscc18", SymbolKind::Linear, Make<CBarcodeSymSSCC18>, nullptr},
+    {TYPE_POSTNET, "PostNet", "postnet", SymbolKind::FourState, MakePostNet, nullptr},
+    {TYPE_PLANET, "Planet", "planet", SymbolKind::FourState, MakePlanet, nullptr},
+    {TYPE_CODE93, "Code 93", "code93", SymbolKind::Linear, Make<CBarcodeSymCode93>, nullptr},
+    {TYPE_CODE93EXT, "Code 93 Extended", "code93ext code93-extended", SymbolKind::Linear, Make<CBarcodeSymCode93Ext>, nullptr},
+    {TYPE_ITF14, "ITF-14", "itf14", SymbolKind::Linear, Make<CBarcodeSymITF14>, nullptr},
+};
 
 // Row i must hold number i, so that a number indexes the table.
 constexpr bool NumbersAreIndices()
 {
-    for (std::size_t i = 0; i < SymbologyTable.size(); ++i)
+    for (std::size_t i = 0; i < std::size(SymbologyTable); ++i)
         if (SymbologyTable[i].type != static_cast<std::int32_t>(i))
             return false;
     return true;
@@ -123,7 +125,7 @@ const SymbologyRow* FindSymbologyByName(std::string_view name)
 
 const SymbologyRow* FindSymbology(std::int32_t type)
 {
-    if (type < 0 || static_cast<std::size_t>(type) >= SymbologyTable.size())
+    if (type < 0 || static_cast<std::size_t>(type) >= std::size(SymbologyTable))
         return nullptr;
     return &SymbologyTable[static_cast<std::size_t>(type)];
 }

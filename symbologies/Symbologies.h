@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/EncodedSymbol.h"
+#include "symbologies/Encoder.h"
 
 #include <cstdint>
 #include <memory>
@@ -46,8 +47,12 @@ struct SymbologyRow {
     // lookup ignores case, '-' and '_' (FindSymbologyByName).
     std::string_view names;
     kavren::detail::SymbolKind kind; // what its encoded symbols are made of
-    // A new object of the class, made from the settings and not yet encoded.
+    // A new object of the class, made from the settings and not yet encoded;
+    // null for a symbology that only has an encoder.
     std::unique_ptr<CBarcodeSym> (*make)(const CBarcodeSettings& settings);
+    // Data and options to the encoded symbol, which the layout draws; null
+    // for the symbologies drawn through their class.
+    kavren::detail::EncodeFunction encode;
 };
 
 // Every symbology, in number order: row i has number i.

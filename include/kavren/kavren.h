@@ -1,4 +1,4 @@
-// kavren: linear barcodes as images, rendered into memory.
+// kavren: barcodes as images, rendered into memory.
 //
 //   kavren::Options options;
 //   options.symbology = kavren::Symbology::Ean13;
@@ -246,5 +246,98 @@ Result Render(const Options& options, std::string_view data);
 // never calls it; a sink that refuses a piece, or fails itself, ends the render with
 // CantCloseFile, as a file that cannot be written ends the command line.
 Result Render(const Options& options, std::string_view data, const ByteSink& sink);
+
+// ---- The symbol itself, for programs that draw into their own canvas ----
+
+// What a symbol is made of across the reading direction.
+enum class SymbolKind : std::int32_t {
+    Linear = 0,    // one row of bars
+    Stacked = 1,   // rows of bars with separators
+    FourState = 2, // bars of the postal codes, grouped over rows by state
+    Matrix = 3,    // a grid of square modules
+};
+
+// What a text item of a symbol is.
+enum class TextRole : std::int32_t {
+    Main = 0,     // the symbol's whole text
+    EanGroup = 1, // one EAN/UPC digit group
+    AddOn = 2,    // the digits of an EAN/UPC add-on
+    Gs1Hri = 3,   // GS1 data with its AIs in parentheses
+};
+
+// Lengths in modules. x runs along the reading direction from the symbol's
+// first module (quiet zone excluded), the wide elements at
+// Options::wideToNarrow; y across it from the first row.
+struct ModuleRect {
+    double x = 0.0;
+    double y = 0.0;
+    double width = 0.0;
+    double height = 0.0;
+    bool guard = false; // an EAN/UPC guard bar, drawn into the text band when guards are shown
+};
+
+// A row across the reading direction. A stretching row takes, with the
+// others, what the image leaves across (`height` is then its nominal share);
+// a fixed row is always `height` modules.
+struct SymbolRowInfo {
+    double y = 0.0;
+    double height = 0.0;
+    bool stretches = false;
+};
+
+// A human-readable text item laid over [x, x + width] along the reading
+// direction: align 0 from x, 1 ending at x + width, 2 centred, 3 spread.
+struct SymbolText {
+    std::string text; // bytes; 128..255 are Latin-1
+    TextRole role = TextRole::Main;
+    double x = 0.0;
+    double width = 0.0;
+    std::int32_t align = 0;
+};
+
+struct Margins {
+    double leading = 0.0;  // before the first module in the reading direction
+    double trailing = 0.0; // after the last
+    double top = 0.0;      // before the first row
+    double bottom = 0.0;   // after the last
+};
+
+// One encoded symbol in modules, as the images draw it before sizing.
+struct SymbolGeometry {
+    SymbolKind kind = SymbolKind::Linear;
+    double width = 0.0;  // along the reading direction, quiet zones excluded
+    double height = 0.0; // across it: the rows' heights
+    std::vector<SymbolRowInfo> rows;
+    std::vector<ModuleRect> rectangles; // the dark modules and bars
+    std::vector<SymbolText> texts;      // empty when Options::showText is off
+    Margins quietZones;                 // all 0 when Options::quietZones is off
+};
+
+struct Encoding {
+    Status status = Status::Ok;
+    std::string_view message; // StatusMessage(status)
+    std::string detail;       // what exactly was wrong, when known
+    SymbolGeometry symbol;    // on success
+
+    explicit operator bool() const { return status == Status::Ok; }
+};
+
+// Encodes options.data as the symbology and the options that change modules
+// would render it, without drawing: the statuses and details Render gives
+// before it sizes the image. Never throws.
+Encoding Encode(const Options& options);
+
+struct SymbologyInfo {
+    Symbology number;       // the -t number
+    std::string_view name;  // as people write it, e.g. "EAN-13"
+    std::string_view names; // the names -t takes, space separated, the first the canonical one
+    SymbolKind kind;
+};
+
+// Every symbology, in number order.
+std::vector<SymbologyInfo> ListSymbologies();
+
+// The library's version, "major.minor".
+std::string_view Version();
 
 } // namespace kavren

@@ -1,0 +1,149 @@
+// The one conversion from the element pattern of the classic symbologies to
+// the encoded symbol every layout reads.
+#include "engine/BarcodeSym.h"
+
+#include <algorithm>
+#include <cmath>
+
+using kavren::detail::DarkRect;
+using kavren::detail::EncodedSymbol;
+using kavren::detail::ModuleSpan;
+using kavren::detail::SymbolKind;
+using kavren::detail::SymbolRow;
+using kavren::detail::TextItem;
+using kavren::detail::TextRole;
+
+namespace {
+
+// The nominal height of the stretching bar row in modules: the bars of the
+// default image (200 pixels across at the default 2-pixel module). Layouts
+// that size from the image stretch the row instead.
+constexpr double kNominalBarModules = 100.0;
+
+bool IsWide(std::uint8_t code)
+{
+    return code == WIDE_BAR || code == WIDE_SPACE;
+}
+
+bool IsPostal(std::uint8_t code)
+{
+    return code == POSTAL_TALL || code == POSTAL_SHORT || code == POSTAL_GAP;
+}
+
+ModuleSpan Add(ModuleSpan a, const ModuleSpan& b)
+{
+    a.modules += b.modules;
+    a.wides += b.wides;
+    return a;
+}
+
+// PostNet and Planet: one module per bar or gap; a tall bar over both rows,
+// a short one (2/5 of a tall one) over the lower row only.
+void AddPostalBars(const std::vector<std::uint8_t>& pattern, EncodedSymbol& symbol)
+{
+    symbol.kind = SymbolKind::FourState;
+    symbol.rows = {{0.6 * kNominalBarModules, 0.6}, {0.4 * kNominalBarModules, 0.4}};
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const double at = static_cast<double>(i);
+        if (pattern[i] == POSTAL_TALL)
+            symbol.darks.push_back({{at, 0}, {1.0, 0}, 0, 2});
+        else if (pattern[i] == POSTAL_SHORT)
+            symbol.darks.push_back({{at, 0}, {1.0, 0}, 1, 1});
+    }
+    symbol.length = {static_cast<double>(pattern.size()), 0};
+}
+
+} // namespace
+
+EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
+{
+    EncodedSymbol symbol;
+    const double quiet = GetQuietZoneWidth(1);
+    symbol.quiet = {quiet, quiet, 0.0, 0.0};
+    if (std::any_of(m_Pattern.begin(), m_Pattern.end(), IsPostal)) {
+        AddPostalBars(m_Pattern, symbol);
+        AddTexts(0.0, symbol.length, symbol);
+        return symbol;
+    }
+
+    // Bearers (GS1, ITF-14) run over the quiet zones, and a box closes both
+    // ends beyond them: the quiet zones then lie inside the symbol.
+    const AddedModules added = GetAddedModules();
+    const std::vector<std::uint8_t>* addOn = GetAddOnPattern();
+    const bool bearers = added.across > 0;
+    const double offset = bearers ? added.before + quiet : 0.0;
+    const std::int32_t barRow = bearers ? 1 : 0;
+    symbol.rows = {{kNominalBarModules, 1.0}};
+    if (bearers) {
+        const double width = added.across;
+        symbol.rows = {{width, 0.0}, {kNominalBarModules, 1.0}, {width, 0.0}};
+        symbol.quiet.leading = symbol.quiet.trailing = 0.0;
+    }
+
+    ModuleSpan along{offset, 0};
+    const auto addElements = [&](const std::vector<std::uint8_t>& pattern) {
+        for (const std::uint8_t code : pattern) {
+            const ModuleSpan length = IsWide(code) ? ModuleSpan{0.0, 1}
+                                                   : ModuleSpan{static_cast<double>(GetElementLength(code, 1)), 0};
+            if (IsBarElement(code))
+                symbol.darks.push_back({along, length, barRow, 1, code == GUARD});
+            along = Add(along, length);
+        }
+    };
+    addElements(m_Pattern);
+    const ModuleSpan patternEnd = along;
+    if (addOn != nullptr && !addOn->empty()) {
+        double addOnModules = 0.0;
+        for (const std::uint8_t code : *addOn)
+            addOnModules += GetElementLength(code, 1);
+        along.modules += added.after - addOnModules; // the gap before the add-on
+        addElements(*addOn);
+    } else if (bearers) {
+        along.modules += quiet + added.after;
+    } else {
+        along.modules += added.after;
+    }
+    symbol.length = along;
+    if (bearers) {
+        const ModuleSpan start{0.0, 0};
+        symbol.darks.push_back({start, symbol.length, 0, 1});
+        symbol.darks.push_back({start, symbol.length, 2, 1});
+        if (added.before > 0) {
+            const ModuleSpan side{static_cast<double>(added.before), 0};
+            symbol.darks.push_back({start, side, 1, 1});
+            symbol.darks.push_back({Add(symbol.length, {-side.modules, 0}), side, 1, 1});
+        }
+    }
+    AddTexts(offset, patternEnd, symbol);
+    return symbol;
+}
+
+// The text items where the layout puts them, read at a module of 1 with the
+// wide element at its exact ratio; a run over the whole pattern (which ends
+// at `patternEnd`) keeps the pattern's count of wide elements.
+void CBarcodeSym::AddTexts(double offset, const kavren::detail::ModuleSpan& patternEnd,
+                           EncodedSymbol& symbol) const
+{
+    Layout texts;
+    texts.length = GetExactSymbolLength(1.0);
+    texts.thickness = kNominalBarModules;
+    const LayoutMetrics g = GetExactMetrics(1.0, 0.0);
+    LayoutText(g, texts);
+    const double patternLength = GetPatternLength(g);
+    const auto mainRuns = std::count_if(texts.texts.begin(), texts.texts.end(),
+                                        [&](const TextRun& run) { return run.along < patternLength; });
+    for (const TextRun& run : texts.texts) {
+        TextItem item;
+        item.text = run.text;
+        item.align = run.mode;
+        item.start = {run.along + offset, 0};
+        item.span = {run.span, 0};
+        if (run.along == 0.0 && run.span == patternLength)
+            item.span = {patternEnd.modules - offset, patternEnd.wides};
+        if (run.along >= patternLength)
+            item.role = TextRole::AddOn;
+        else if (mainRuns > 1)
+            item.role = TextRole::EanGroup;
+        symbol.texts.push_back(std::move(item));
+    }
+}

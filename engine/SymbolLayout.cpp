@@ -1,0 +1,352 @@
+#include "engine/SymbolLayout.h"
+
+#include "engine/Barcode.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kavren::detail {
+namespace {
+
+// The side across the reading direction when none is given and the symbol
+// stretches: 200 pixels, or with a physical unit as many pixels at the
+// default resolution.
+constexpr double kDefaultAcross = 200.0;
+// Vector coordinates carry six decimals: an exact module of at least 1/100
+// pixel keeps four significant digits in every bar edge.
+constexpr double kMinExactModule = 0.01;
+
+std::int32_t Resolution(const Options& o)
+{
+    return o.dpi > 0 ? o.dpi : kDefaultDpi;
+}
+
+bool ReadsHorizontally(Orientation orientation)
+{
+    return orientation == Orientation::Deg0 || orientation == Orientation::Deg180;
+}
+
+SizeUnit ToSizeUnit(Unit unit)
+{
+    switch (unit) {
+    case Unit::Millimetres: return SizeUnit::Millimetres;
+    case Unit::Inches: return SizeUnit::Inches;
+    case Unit::Mils: return SizeUnit::Mils;
+    case Unit::Pixels: break;
+    }
+    return SizeUnit::Pixels;
+}
+
+double DefaultAcross(const Options& o)
+{
+    if (o.unit == Unit::Pixels)
+        return kDefaultAcross;
+    return kDefaultAcross * Resolution(o) / kDefaultDpi;
+}
+
+// A side given in the options in whole pixels at the resolution (at least
+// one); 0 when not given.
+std::int32_t GivenPixels(std::int32_t side, const Options& o)
+{
+    if (side <= 0)
+        return 0;
+    const std::int32_t dpi = Resolution(o);
+    std::int32_t pixels = 0;
+    XDimToPixels(side, dpi, dpi, ToSizeUnit(o.unit), true, &pixels);
+    return std::max(pixels, 1);
+}
+
+QuietZones Quiet(const EncodedSymbol& symbol, const Options& options)
+{
+    return options.quietZones ? symbol.quiet : QuietZones{};
+}
+
+double StretchWeight(const EncodedSymbol& symbol)
+{
+    double total = 0.0;
+    for (const SymbolRow& row : symbol.rows)
+        if (row.stretch > 0.0)
+            total += row.stretch;
+    return total;
+}
+
+// Whether the symbol fits `thickness` across at these metrics: a stretching
+// symbol needs room for its stretching rows (at least a pixel), a fixed one
+// its whole thickness.
+bool FitsAcross(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g, double thickness)
+{
+    const double fixed = FixedThickness(symbol, options, g);
+    return Stretches(symbol) ? thickness > fixed : thickness >= fixed;
+}
+
+// Both frame sides in the image: length x thickness at 0 and 180 degrees.
+Rect ImageArea(const Options& o, double length, double thickness)
+{
+    const auto along = static_cast<std::int32_t>(length);
+    const auto across = static_cast<std::int32_t>(thickness);
+    return ReadsHorizontally(o.orientation) ? Rect{0, along, 0, across} : Rect{0, across, 0, along};
+}
+
+// The share of the free space before the symbol that the alignment gives.
+double AlignShift(const Options& o, const SymbolMetrics& g, double freeSpace)
+{
+    freeSpace = std::max(freeSpace, 0.0);
+    switch (o.barcodeAlign) {
+    case BarcodeAlign::Start: return 0.0;
+    case BarcodeAlign::End: return freeSpace;
+    case BarcodeAlign::Centre: break;
+    }
+    return g.wholePixels ? std::trunc(freeSpace / 2.0) : freeSpace / 2.0;
+}
+
+// Adds a bar cut to the frame; nothing when nothing of it is inside.
+void AddBox(Layout& out, BarBox bar)
+{
+    if (bar.along < 0.0) {
+        bar.length += bar.along;
+        bar.along = 0.0;
+    }
+    bar.length = std::min(bar.length, out.length - bar.along);
+    if (bar.across < 0.0) {
+        bar.height += bar.across;
+        bar.across = 0.0;
+    }
+    bar.height = std::min(bar.height, out.thickness - bar.across);
+    if (bar.length > 0.0 && bar.height > 0.0)
+        out.bars.push_back(bar);
+}
+
+ModuleSpan End(const ModuleSpan& start, const ModuleSpan& length)
+{
+    return {start.modules + length.modules, start.wides + length.wides};
+}
+
+} // namespace
+
+Colour ToColour(Rgb rgb)
+{
+    return Colour{rgb.red} | Colour{rgb.green} << 8 | Colour{rgb.blue} << 16;
+}
+
+bool ShowsText(const EncodedSymbol& symbol, const Options& options)
+{
+    if (!options.showText || symbol.texts.empty())
+        return false;
+    return symbol.kind != SymbolKind::Matrix || options.hri;
+}
+
+double SymbolMetrics::Along(const ModuleSpan& span) const
+{
+    return Modules(span.modules) + span.wides * wide;
+}
+
+double SymbolMetrics::Modules(double modules) const
+{
+    const double length = modules * module;
+    return wholePixels ? static_cast<double>(RoundHalfAway(length)) : length;
+}
+
+SymbolMetrics PixelMetrics(const Options& options, std::int32_t module, double textBand)
+{
+    SymbolMetrics g;
+    g.module = module;
+    g.wide = std::max(RoundHalfAway(static_cast<double>(options.wideToNarrow) * module), 0);
+    // A percentage of the module, truncated toward zero to whole pixels.
+    g.reduction = std::trunc(options.barReduction / 100.0 * static_cast<double>(module));
+    g.textBand = textBand;
+    return g;
+}
+
+SymbolMetrics ExactMetrics(const Options& options, double module, double textBand)
+{
+    SymbolMetrics g;
+    g.wholePixels = false;
+    g.module = module;
+    g.wide = std::max(static_cast<double>(options.wideToNarrow) * module, 0.0);
+    g.reduction = options.barReduction / 100.0 * module;
+    g.textBand = textBand;
+    return g;
+}
+
+double SymbolLength(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g)
+{
+    const QuietZones q = Quiet(symbol, options);
+    return g.Modules(q.leading) + g.Along(symbol.length) + g.Modules(q.trailing);
+}
+
+double FixedThickness(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g)
+{
+    const QuietZones q = Quiet(symbol, options);
+    double total = g.Modules(q.top) + g.Modules(q.bottom) + g.textBand;
+    for (const SymbolRow& row : symbol.rows)
+        if (!(row.stretch > 0.0))
+            total += g.Modules(row.height);
+    return total;
+}
+
+bool Stretches(const EncodedSymbol& symbol)
+{
+    return StretchWeight(symbol) > 0.0;
+}
+
+Status FitPixels(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
+                 SymbolFrame& frame)
+{
+    const bool horizontal = ReadsHorizontally(options.orientation);
+    const std::int32_t givenLength = GivenPixels(horizontal ? options.width : options.height, options);
+    const std::int32_t givenAcross = GivenPixels(horizontal ? options.height : options.width, options);
+    const bool stretches = Stretches(symbol);
+    // Across: as given, else the default for a stretching symbol, else
+    // (0) as thick as the symbol at its module.
+    double across = givenAcross;
+    if (across == 0 && stretches)
+        across = RoundHalfAway(DefaultAcross(options));
+    const auto fits = [&](std::int64_t m) {
+        const SymbolMetrics at = PixelMetrics(options, static_cast<std::int32_t>(m), textBand);
+        if (givenLength > 0 && !(SymbolLength(symbol, options, at) <= givenLength))
+            return false;
+        return across == 0 || FitsAcross(symbol, options, at, across);
+    };
+    std::int64_t module = 0;
+    if (givenLength > 0) {
+        // Lengths grow with the module: bisect for the largest that fits.
+        if (!fits(1))
+            return Status::InvalidSize;
+        std::int64_t good = 1;
+        std::int64_t bad = std::int64_t{givenLength} + 1;
+        while (bad - good > 1) {
+            const std::int64_t middle = good + (bad - good) / 2;
+            (fits(middle) ? good : bad) = middle;
+        }
+        module = good;
+    } else {
+        const std::int32_t dpi = Resolution(options);
+        std::int32_t pixels = 0;
+        if (XDimToPixels(options.xDimension, dpi, dpi, ToSizeUnit(options.unit), horizontal, &pixels) != 0 ||
+            pixels < 1)
+            return Status::InvalidArgument;
+        module = pixels;
+    }
+    g = PixelMetrics(options, static_cast<std::int32_t>(module), textBand);
+    const double length = SymbolLength(symbol, options, g);
+    if (givenLength == 0 && !(length > 0.0 && length <= std::numeric_limits<std::int32_t>::max()))
+        return Status::InvalidArgument;
+    if (across == 0)
+        across = FixedThickness(symbol, options, g);
+    if (!FitsAcross(symbol, options, g, across) || !(across <= std::numeric_limits<std::int32_t>::max()))
+        return Status::InvalidSize;
+    frame.length = givenLength > 0 ? givenLength : length;
+    frame.thickness = across;
+    frame.area = ImageArea(options, frame.length, frame.thickness);
+    return Status::Ok;
+}
+
+Status FitExact(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
+                SymbolFrame& frame)
+{
+    const std::int32_t dpi = Resolution(options);
+    const SizeUnit unit = ToSizeUnit(options.unit);
+    const double module = SizeToPixels(options.xDimension, dpi, unit);
+    if (!(module >= kMinExactModule && std::isfinite(module)))
+        return Status::InvalidArgument;
+    g = ExactMetrics(options, module, textBand);
+    const std::int32_t givenAcross = ReadsHorizontally(options.orientation) ? options.height : options.width;
+    double across = FixedThickness(symbol, options, g);
+    if (givenAcross > 0)
+        across = SizeToPixels(givenAcross, dpi, unit);
+    else if (Stretches(symbol))
+        across = DefaultAcross(options);
+    const double length = SymbolLength(symbol, options, g);
+    if (!std::isfinite(length) || !std::isfinite(across))
+        return Status::InvalidArgument;
+    if (!FitsAcross(symbol, options, g, across))
+        return Status::InvalidSize;
+    frame = SymbolFrame{};
+    frame.length = length;
+    frame.thickness = across;
+    return Status::Ok;
+}
+
+Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g,
+                    const SymbolFrame& frame)
+{
+    Layout out;
+    out.area = frame.area;
+    out.orientation = static_cast<std::int32_t>(options.orientation);
+    out.length = frame.length;
+    out.thickness = frame.thickness;
+    out.paintBackground = !options.transparent;
+    out.background = ToColour(options.background);
+    out.barColour = ToColour(options.barColour);
+    out.textColour = ToColour(options.textColour);
+
+    const QuietZones q = Quiet(symbol, options);
+    const bool text = ShowsText(symbol, options);
+    const double band = text ? g.textBand : 0.0;
+    const double fixed = FixedThickness(symbol, options, g);
+    const double along = AlignShift(options, g, frame.length - SymbolLength(symbol, options, g)) + g.Modules(q.leading);
+    // A stretching symbol fills the frame across; a fixed one is aligned in it.
+    const bool stretches = Stretches(symbol);
+    const double start = stretches ? 0.0 : AlignShift(options, g, frame.thickness - fixed);
+    const double textAbove = text && !options.textBelow ? band : 0.0;
+
+    // The rows' edges across, first to last: fixed rows their modules, the
+    // stretching rows what is left by weight (whole pixels: each edge rounded).
+    const double left = stretches ? std::max(frame.thickness - fixed, 0.0) : 0.0;
+    const double weight = StretchWeight(symbol);
+    std::vector<double> edges;
+    edges.reserve(symbol.rows.size() + 1);
+    double fixedSoFar = start + textAbove + g.Modules(q.top);
+    double stretchSoFar = 0.0;
+    const auto stretchEdge = [&] {
+        const double share = weight > 0.0 ? left * stretchSoFar / weight : 0.0;
+        return g.wholePixels ? std::round(share) : share;
+    };
+    edges.push_back(fixedSoFar);
+    for (const SymbolRow& row : symbol.rows) {
+        if (row.stretch > 0.0)
+            stretchSoFar += row.stretch;
+        else
+            fixedSoFar += g.Modules(row.height);
+        edges.push_back(fixedSoFar + stretchEdge());
+    }
+    const double rowsEnd = edges.back();
+
+    // Bars lose the reduction on their trailing side, linear ones only; guard
+    // bars (with guards shown) run into the text band by half of it.
+    const bool linear = symbol.kind == SymbolKind::Linear || symbol.kind == SymbolKind::Stacked;
+    const double reduction = linear ? g.reduction : 0.0;
+    const double guardRun = text && options.showGuards ? band - (g.wholePixels ? std::trunc(band / 2.0) : band / 2.0) : 0.0;
+    const auto rowEdge = [&](std::int32_t row) {
+        return edges[static_cast<std::size_t>(std::clamp<std::int32_t>(row, 0, static_cast<std::int32_t>(symbol.rows.size())))];
+    };
+    for (const DarkRect& dark : symbol.darks) {
+        const double from = along + g.Along(dark.start);
+        const double to = along + g.Along(End(dark.start, dark.length));
+        double top = rowEdge(dark.row);
+        double bottom = rowEdge(dark.row + dark.rows);
+        if (dark.guard && guardRun > 0.0)
+            (options.textBelow ? bottom : top) += options.textBelow ? guardRun : -guardRun;
+        AddBox(out, {from, top, to - from - reduction, bottom - top});
+    }
+
+    if (!text)
+        return out;
+    // The pen runs on the band's descender line: the band's far edge below
+    // the symbol, its near edge (the symbol's) above it.
+    const double line = options.textBelow ? rowsEnd + g.Modules(q.bottom) + band : start + band;
+    for (const TextItem& item : symbol.texts) {
+        TextRun run;
+        run.text = item.text;
+        run.along = along + g.Along(item.start);
+        run.across = line;
+        run.span = g.Along(item.span);
+        run.mode = item.align;
+        run.fontHeight = options.fontHeight;
+        out.texts.push_back(std::move(run));
+    }
+    return out;
+}
+
+} // namespace kavren::detail

@@ -1,0 +1,84 @@
+// The layout step of an encoded symbol: fits it into the frame on both axes
+// and turns its modules into the shapes (common/Shapes.h) every renderer
+// draws. It reads the appearance options (size, unit, quiet zones,
+// alignment, text, reduction, colours, orientation) and nothing of the
+// symbology's rules.
+#pragma once
+
+#include "common/EncodedSymbol.h"
+#include "common/Shapes.h"
+
+#include <kavren/kavren.h>
+
+#include <cstdint>
+
+namespace kavren::detail {
+
+// The options' colour as the layouts and renderers hold it.
+Colour ToColour(Rgb rgb);
+
+// True when the layout shows the symbol's text: text is on, the symbol has
+// text items, and a matrix symbol's only with options.hri.
+bool ShowsText(const EncodedSymbol& symbol, const Options& options);
+
+// The measures of one layout, in its unit: whole pixels, or exact lengths at
+// a module width that is not rounded.
+struct SymbolMetrics {
+    bool wholePixels = true;
+    double module = 1.0;    // m
+    double wide = 3.0;      // W, the wide element
+    double reduction = 0.0; // taken from each linear bar's trailing side
+    double textBand = 0.0;  // 0 when the text is not shown
+
+    // A length along the reading direction: modules x m (whole pixels:
+    // rounded half away) plus wides x W.
+    double Along(const ModuleSpan& span) const;
+    // A length in plain modules (across, quiet zones), rounded like Along.
+    double Modules(double modules) const;
+};
+
+// Whole-pixel metrics for module `m` pixels, or exact ones for `m` in the
+// output's unit, with that text band.
+SymbolMetrics PixelMetrics(const Options& options, std::int32_t module, double textBand);
+SymbolMetrics ExactMetrics(const Options& options, double module, double textBand);
+
+// Along the reading direction: both quiet zones and the symbol.
+double SymbolLength(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g);
+// Across it: the quiet zones above and below, the fixed rows and the text
+// band (what does not stretch).
+double FixedThickness(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g);
+// True when some row takes a share of what the image leaves across.
+bool Stretches(const EncodedSymbol& symbol);
+
+// The frame in which a symbol is laid out: its extent on both axes, the free
+// space along and across it, and the image area (all 0 for exact lengths).
+struct SymbolFrame {
+    Rect area;
+    double length = 0.0;
+    double thickness = 0.0;
+};
+
+// Whole pixels. The side along the reading direction given (options.width at
+// 0 and 180 degrees, options.height at 90 and 270, in `unit`s): the largest
+// whole-pixel module that fits both given sides; not given: the x-dimension
+// rounded to whole pixels, and the image as long as the symbol. The side
+// across, when not given, is 200 pixels for a symbol that stretches, else as
+// thick as the symbol. Status::InvalidArgument when the x-dimension gives no
+// length, InvalidSize when the symbol does not fit.
+Status FitPixels(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
+                 SymbolFrame& frame);
+// Exact lengths in pixels at the resolution (SVG and EPS at a physical unit,
+// the side along not given): the module not rounded, the frame as long as the
+// symbol; across as given, or as FitPixels takes it. InvalidArgument for a
+// module below 1/100 pixel, InvalidSize when the symbol does not fit across.
+Status FitExact(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
+                SymbolFrame& frame);
+
+// The shapes of the symbol in the frame: quiet zones on all four sides (none
+// with options.quietZones off), the alignment in the free space, the rows
+// (fixed or sharing what is left across), bars reduced, guard bars into the
+// text band, the text items on the band's line.
+Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g,
+                    const SymbolFrame& frame);
+
+} // namespace kavren::detail
