@@ -12,6 +12,7 @@
 #include "image/MyPngWriter.h"
 #include "image/RasterRenderer.h"
 #include "image/SvgWriter.h"
+#include "image/VectorLimits.h"
 #include "symbologies/Symbologies.h"
 
 #include <algorithm>
@@ -180,6 +181,17 @@ void detail::ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
 
 namespace {
 
+// Hands a whole document to the sink; false when it refuses it or throws, as
+// the PNG's sink is treated.
+bool Deliver(const ByteSink& sink, const std::string& document)
+{
+    try {
+        return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size());
+    } catch (...) {
+        return false;
+    }
+}
+
 // The encoded symbol as a PNG, in the order of the checks of every PNG: the
 // image's size, the image, then the fit at the text band it measures, then
 // the data.
@@ -215,6 +227,8 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     if (!valid)
         return Status::InvalidText;
     DrawLayout(writer, detail::LayOutSymbol(symbol, options, g, frame));
+    if (writer.FailedFontHeight() != 0)
+        return Status::CantInitPng; // a glyph of the text cannot be rendered
     if (options.dpi > 0)
         writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
     if (options.timestamp)
@@ -252,6 +266,8 @@ Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& s
     if (!valid)
         return Status::InvalidText;
     const Layout layout = detail::LayOutSymbol(symbol, options, g, frame);
+    if (!detail::VectorLayoutFits(layout))
+        return Status::CantInitPng;
     VectorOptions vector;
     vector.dpi = dpi;
     vector.unit = ToSizeUnit(options.unit);
@@ -261,11 +277,9 @@ Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& s
     std::string document;
     const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
                                                        : WriteEps(layout, vector, document);
-    if (!written)
+    if (!written || document.size() > detail::kMaxVectorDocument)
         return Status::CantInitPng;
-    return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size())
-               ? Status::Ok
-               : Status::CantCloseFile;
+    return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
 }
 
 } // namespace
@@ -311,9 +325,12 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
         if (manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
             return manager.GetSymbology()->m_Valid || module < 1 ? Status::InvalidArgument
                                                                  : Status::InvalidText;
-        // A length that no int32 holds cannot become an image side.
-        if (!(length >= 0.0 && length <= static_cast<double>(INT32_MAX)))
+        // A length that no int32 holds cannot become an image side: an image
+        // too large, as one past the side limit is.
+        if (!(length >= 0.0))
             return Status::InvalidArgument;
+        if (length > static_cast<double>(INT32_MAX))
+            return Status::CantInitPng;
         (horizontal ? width : height) = static_cast<std::int32_t>(length);
     }
     const std::int32_t side = RoundHalfAway(DefaultSide(o));
@@ -380,6 +397,10 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
     }
     if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
         return static_cast<Status>(drawn);
+    if (const int height = writer.FailedFontHeight(); height != 0) {
+        why = "a glyph of the text cannot be rendered at font height " + std::to_string(height);
+        return Status::CantInitPng;
+    }
     if (!DrawnAsAsked(*manager.GetSymbology(), module))
         return Status::InvalidSize;
     if (options.dpi > 0)
@@ -414,7 +435,8 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
     double thickness = DefaultSide(o);
     if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
         thickness = SizeToPixels(across, dpi, ToSizeUnit(o.unit));
-    if (!(module >= kMinExactModule && std::isfinite(thickness)))
+    // A module no whole number of pixels holds is refused as the PNG refuses it.
+    if (!(module >= kMinExactModule && module <= static_cast<double>(INT32_MAX) && std::isfinite(thickness)))
         return Status::InvalidArgument;
     const double band = sym.m_ShowText ? measure(sym.m_FontHeight) : 0.0;
     return static_cast<Status>(sym.BuildExactLayout(module, thickness, band, layout));
@@ -433,6 +455,8 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     Layout layout;
     if (const Status status = VectorLayout(options, manager, face, layout); status != Status::Ok)
         return status;
+    if (!detail::VectorLayoutFits(layout))
+        return Status::CantInitPng;
     VectorOptions vector;
     vector.dpi = Resolution(options);
     vector.unit = ToSizeUnit(options.unit);
@@ -442,11 +466,9 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     std::string document;
     const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
                                                        : WriteEps(layout, vector, document);
-    if (!written)
+    if (!written || document.size() > detail::kMaxVectorDocument)
         return Status::CantInitPng;
-    return sink(reinterpret_cast<const std::uint8_t*>(document.data()), document.size())
-               ? Status::Ok
-               : Status::CantCloseFile;
+    return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
 }
 
 // The classic symbologies that draw through their encoded symbol: the linear

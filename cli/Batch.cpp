@@ -14,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 #include <pthread.h>
 #include <sched.h>
 #include <string>
@@ -40,18 +41,27 @@ constexpr auto ProgressInterval = std::chrono::milliseconds(250);
 // How often the signal watcher looks whether the batch has ended.
 constexpr auto WatchInterval = std::chrono::milliseconds(100);
 
+// The longest line read. No symbology bounds its data below a mebibyte (a
+// vector Code 128 of 0.01-pixel modules draws two digits in 11 modules on a
+// side of up to 1,000,000 pixels), and a line this long is far past any
+// label: a longer one is refused, and its rest read past, not held.
+constexpr std::size_t MostLineBytes = std::size_t{1} << 20;
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 // One data line and where its barcode goes. A line whose name was refused
 // carries its failure instead.
 struct Job {
     std::uint64_t line = 0;      // as the file counts lines, from 1
     std::uint64_t readBytes = 0; // of the file, up to and including this line
-    std::string path;
+    BeneathName file;
+    std::string key; // the file whatever its spelling: its folder's device and inode, and its name
     std::string data;
     Written refused; // status Ok unless the name was refused
 };
 
-// A line's own file name, inside the output name's folder.
-Written NameFromLine(const std::string& folder, std::string_view name, std::string& path)
+// A line's own file name must be spelled inside the output folder; where its
+// links lead is the resolution's to judge.
+Written CheckLineName(std::string_view name)
 {
     if (name.empty())
         return {static_cast<int>(Status::NoFileName), {}};
@@ -65,50 +75,109 @@ Written NameFromLine(const std::string& folder, std::string_view name, std::stri
         return {static_cast<int>(Status::CantOpenFile),
                 std::string(name) +
                     ": the name must stay inside the output folder (no leading '/', no '..')"};
-    // Spelled as a pattern's name for the same file would be, so that lines
-    // naming one file are seen to; "-" stays a file's name.
-    path = folder == "." && name != "-" ? std::string(name) : folder + "/" + std::string(name);
+    if (name.find('\0') != std::string_view::npos)
+        return {static_cast<int>(Status::CantOpenFile), "the name holds a NUL byte"};
     return {};
 }
 
-// Reads the batch file line by line, skipping empty lines.
+// Reads the batch file line by line, skipping empty lines and a byte-order
+// mark at its start. A line is held only up to MostLineBytes; a longer one
+// is told as soon as that is seen, and its rest is skipped as it is read.
 class CLineReader {
   public:
-    explicit CLineReader(FILE* file) : m_File(file) {}
-    ~CLineReader() { std::free(m_Buffer); }
-    CLineReader(const CLineReader&) = delete;
-    CLineReader& operator=(const CLineReader&) = delete;
+    enum class Got { Line, TooLong, End };
 
-    // The next non-empty line with its number; false at the end or on a read error.
-    bool Next(std::uint64_t& number, std::string_view& text)
+    explicit CLineReader(FILE* file) : m_Fd(fileno(file)) {}
+
+    // The next non-empty line with its number. Throws std::bad_alloc.
+    Got Next(std::uint64_t& number, std::string_view& text)
     {
         for (;;) {
-            const ssize_t length = getline(&m_Buffer, &m_Capacity, m_File);
-            if (length < 0)
-                return false;
-            ++m_Line;
-            m_Bytes += static_cast<std::uint64_t>(length);
-            std::string_view line(m_Buffer, static_cast<std::size_t>(length));
-            if (!line.empty() && line.back() == '\n')
-                line.remove_suffix(1);
+            if (m_Skipping && !SkipLine())
+                return Got::End;
+            m_Line.clear();
+            bool any = false;
+            for (bool ended = false; !ended;) {
+                if (m_At == m_End && !Fill())
+                    break;
+                any = true;
+                const char* begin = m_Block.data() + m_At;
+                const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', m_End - m_At));
+                const std::size_t take = newline ? static_cast<std::size_t>(newline - begin) : m_End - m_At;
+                ended = newline != nullptr;
+                if (m_Line.size() + take > MostLineBytes) {
+                    Consume(take + (ended ? 1 : 0));
+                    m_Skipping = !ended;
+                    number = ++m_Number;
+                    return Got::TooLong;
+                }
+                m_Line.append(begin, take);
+                Consume(take + (ended ? 1 : 0));
+            }
+            if (!any)
+                return Got::End;
+            std::string_view line(m_Line);
+            if (++m_Number == 1 && line.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+                line.remove_prefix(ByteOrderMark.size());
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
             if (line.empty())
                 continue;
-            number = m_Line;
+            number = m_Number;
             text = line;
-            return true;
+            return Got::Line;
         }
     }
     std::uint64_t Bytes() const { return m_Bytes; }
-    bool Failed() const { return std::ferror(m_File) != 0; }
+    bool Failed() const { return m_Error != 0; }
+    int Error() const { return m_Error; }
 
   private:
-    FILE* m_File;
-    char* m_Buffer = nullptr;
-    std::size_t m_Capacity = 0;
-    std::uint64_t m_Line = 0;
+    // What the file has ready, up to a block (a pipe gives each line as it
+    // comes); false at its end or on a read error.
+    bool Fill()
+    {
+        m_At = m_End = 0;
+        ssize_t got = 0;
+        do
+            got = read(m_Fd, m_Block.data(), m_Block.size());
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            m_Error = errno;
+        m_End = got > 0 ? static_cast<std::size_t>(got) : 0;
+        return got > 0;
+    }
+    void Consume(std::size_t bytes)
+    {
+        m_At += bytes;
+        m_Bytes += bytes;
+    }
+    // Past the rest of a too long line; false at the end of the file.
+    bool SkipLine()
+    {
+        for (;;) {
+            if (m_At == m_End && !Fill())
+                return false;
+            const char* begin = m_Block.data() + m_At;
+            const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', m_End - m_At));
+            if (newline) {
+                Consume(static_cast<std::size_t>(newline - begin) + 1);
+                m_Skipping = false;
+                return true;
+            }
+            Consume(m_End - m_At);
+        }
+    }
+
+    int m_Fd;
+    std::vector<char> m_Block = std::vector<char>(64 * 1024);
+    std::size_t m_At = 0;
+    std::size_t m_End = 0;
+    std::string m_Line;
+    bool m_Skipping = false; // in a too long line
+    std::uint64_t m_Number = 0;
     std::uint64_t m_Bytes = 0;
+    int m_Error = 0;
 };
 
 // "12 s", "3 min 05 s", "2 h 07 min".
@@ -179,8 +248,11 @@ class CTally {
   public:
     explicit CTally(std::uint64_t totalBytes) : m_Progress(totalBytes) {}
 
-    void Report(const Job& job, const Written& written)
+    // `shared`: the failure is one every line would meet; the batch stops.
+    void Report(const Job& job, const Written& written, bool shared = false)
     {
+        if (m_Stopped)
+            return; // a line in hand when the batch stopped
         ++m_Lines;
         if (written.status == Ok) {
             ++m_Written;
@@ -190,7 +262,11 @@ class CTally {
             std::fprintf(stderr, "%s%s\n", prefix.c_str(), ErrorMessage(written.status));
             if (!written.detail.empty())
                 std::fprintf(stderr, "%s%s\n", prefix.c_str(), written.detail.c_str());
+            if (shared)
+                std::fprintf(stderr, "%sno line can be written into the output folder: the batch stops\n",
+                             prefix.c_str());
             std::fflush(stderr);
+            m_Stopped = shared;
             if (m_Status == Ok)
                 m_Status = written.status;
         }
@@ -213,7 +289,10 @@ class CTally {
             m_Status = status;
     }
 
+    bool Stopped() const { return m_Stopped; }
+
   private:
+    bool m_Stopped = false;
     CProgress m_Progress;
     std::uint64_t m_Lines = 0;
     std::uint64_t m_Written = 0;
@@ -233,8 +312,10 @@ class CBatch {
     {
         const CTakeFatalSignals signals; // for the whole batch, not per file
         Job job;
-        while (NextJob(job))
-            m_Tally.Report(job, Write(job));
+        while (!m_Tally.Stopped() && NextJob(job)) {
+            const Written written = Write(job);
+            m_Tally.Report(job, written, Shared(job, written));
+        }
     }
 
     // Every line, on `jobs` threads (this one among them), each taking the next line.
@@ -242,54 +323,128 @@ class CBatch {
 
     int Finish(const char* inputName)
     {
-        if (m_Reader.Failed()) {
+        if (m_OutOfMemory) {
+            Job job;
+            job.line = m_FailedLine;
+            m_Tally.Report(job, {static_cast<int>(Status::Fail), {}});
+        } else if (m_Reader.Failed()) {
             m_Tally.Fail(PrintFailure(static_cast<int>(Status::InvalidArgument),
-                                      std::string(inputName) + ": " + std::strerror(EIO)));
+                                      std::string(inputName) + ": " + std::strerror(m_Reader.Error())));
         }
         return m_Tally.Finish();
     }
 
   private:
+    // The next line and where it goes, resolved now: lines are taken in
+    // order, so lines naming one file claim it in order.
     bool NextJob(Job& job)
     {
+        if (m_OutOfMemory)
+            return false;
+        try {
+            return TakeLine(job);
+        } catch (const std::bad_alloc&) {
+            m_OutOfMemory = true; // reported in line order, by Finish
+            m_FailedLine = job.line;
+            return false;
+        }
+    }
+
+    bool TakeLine(Job& job)
+    {
         std::string_view text;
-        if (!m_Reader.Next(job.line, text))
+        const CLineReader::Got got = m_Reader.Next(job.line, text);
+        if (got == CLineReader::Got::End)
             return false;
         job.readBytes = m_Reader.Bytes();
         job.refused = {};
+        job.file = {};
+        job.key.clear();
+        job.data.clear();
+        if (got == CLineReader::Got::TooLong) {
+            job.refused = {static_cast<int>(Status::InvalidArgument),
+                           "the line is longer than " + std::to_string(MostLineBytes) + " bytes"};
+            return true;
+        }
         const std::size_t tab = text.find('\t');
+        std::string name;
+        std::string shown;
         if (tab == std::string_view::npos) {
-            job.path = PatternName(m_Pattern, job.line);
+            const std::size_t slash = m_Pattern.rfind('/');
+            name =
+                PatternName(slash == std::string::npos ? m_Pattern : m_Pattern.substr(slash + 1), job.line);
+            shown = PatternName(m_Pattern, job.line);
             job.data.assign(text);
         } else {
-            job.refused = NameFromLine(m_Folder, text.substr(0, tab), job.path);
+            name.assign(text.substr(0, tab));
             job.data.assign(text.substr(tab + 1));
+            job.refused = CheckLineName(name);
+            // Spelled as a pattern's name for the same file would be; "-"
+            // stays a file's name.
+            shown = m_Folder.Path() == "." && name != "-" ? name : m_Folder.Path() + "/" + name;
         }
+        if (job.refused.status == Ok)
+            job.refused = Resolve(name, shown, job);
         return true;
+    }
+
+    Written Resolve(const std::string& name, const std::string& shown, Job& job) const
+    {
+        if (const int error = m_Folder.Resolve(name, job.file); error != 0) {
+            const char* reason =
+                error == EXDEV ? "a link leads out of the output folder" : std::strerror(error);
+            return {static_cast<int>(Status::CantOpenFile), shown + ": " + reason};
+        }
+        job.file.target.path = shown;
+        job.key = std::to_string(job.file.device) + ":" + std::to_string(job.file.inode) + "/" +
+                  job.file.target.name;
+        return {};
     }
 
     Written Write(const Job& job) const
     {
         if (job.refused.status != Ok)
             return job.refused;
-        return WriteBarcode(m_Options, job.data, job.path.c_str());
+        try {
+            return WriteBarcode(m_Options, job.data, job.file.target);
+        } catch (const std::bad_alloc&) {
+            return {static_cast<int>(Status::Fail), {}};
+        }
     }
+
+    // A failure every later line would meet: the output folder cannot be
+    // opened, or takes no new file where this one went.
+    bool Shared(const Job& job, const Written& written) const
+    {
+        return written.status == static_cast<int>(Status::CantOpenFile) &&
+               (!m_Folder.IsOpen() ||
+                (job.refused.status == Ok && !job.file.below.IsOpen() && !m_Folder.TakesNewFiles()));
+    }
+
+    struct Outcome {
+        Job job;
+        Written written;
+        bool shared; // a failure every line would meet
+    };
 
     // Takes lines and writes them until the input ends; every job runs this.
     void Work(std::uint64_t ahead);
+    void Finish(std::uint64_t sequence, Outcome outcome);
 
     const RunOptions& m_Options;
     std::string m_Pattern;
-    std::string m_Folder;
+    COutputFolder m_Folder;
     CLineReader m_Reader;
     CTally m_Tally;
+    bool m_OutOfMemory = false; // reading a line failed for memory
+    std::uint64_t m_FailedLine = 0;
 
     // Shared by the jobs: the reader, the lines in hand and the tally.
     std::mutex m_Mutex;
-    std::condition_variable m_JobDone; // a line written (or refused) and maybe reported
-    std::map<std::uint64_t, std::pair<Job, Written>> m_Finished; // waiting for earlier lines
-    std::multimap<std::string, std::uint64_t> m_Claims;          // names of the lines in hand
-    std::uint64_t m_NextSequence = 0;                            // of the next line taken
+    std::condition_variable m_JobDone;                  // a line written (or refused) and maybe reported
+    std::map<std::uint64_t, Outcome> m_Finished;        // waiting for earlier lines
+    std::multimap<std::string, std::uint64_t> m_Claims; // files of the lines in hand
+    std::uint64_t m_NextSequence = 0;                   // of the next line taken
     std::uint64_t m_NextToReport = 0;
     bool m_InputEnded = false;
 };
@@ -303,30 +458,44 @@ void CBatch::Work(std::uint64_t ahead)
     for (;;) {
         m_JobDone.wait(lock, [&] { return m_InputEnded || m_NextSequence - m_NextToReport < ahead; });
         Job job;
-        if (m_InputEnded || !NextJob(job)) {
+        if (m_InputEnded || m_Tally.Stopped() || !NextJob(job)) {
             m_InputEnded = true;
             m_JobDone.notify_all();
             return;
         }
         const std::uint64_t sequence = m_NextSequence++;
+        if (job.refused.status != Ok) {
+            // Nothing to write: done at once, before this job reads on (the
+            // rest of a too long line may take long, or never end).
+            Written refused = job.refused;
+            const bool shared = Shared(job, refused);
+            Finish(sequence, Outcome{std::move(job), std::move(refused), shared});
+            continue;
+        }
         // Lines naming one file write it in line order: each waits until the
         // earlier claims on its name are done (equal names keep their order).
-        const auto claim = m_Claims.emplace(job.path, sequence);
-        m_JobDone.wait(lock, [&] { return m_Claims.lower_bound(job.path) == claim; });
+        const auto claim = m_Claims.emplace(job.key, sequence);
+        m_JobDone.wait(lock, [&] { return m_Claims.lower_bound(job.key) == claim; });
         lock.unlock();
         Written written = Write(job);
+        const bool shared = Shared(job, written);
         lock.lock();
         m_Claims.erase(claim);
-        m_Finished.emplace(sequence, std::pair{std::move(job), std::move(written)});
-        // Messages in line order: whoever finishes the next line reports it
-        // and any later ones already done.
-        for (auto next = m_Finished.begin(); next != m_Finished.end() && next->first == m_NextToReport;
-             next = m_Finished.erase(next)) {
-            m_Tally.Report(next->second.first, next->second.second);
-            ++m_NextToReport;
-        }
-        m_JobDone.notify_all(); // no system call while nobody waits
+        Finish(sequence, Outcome{std::move(job), std::move(written), shared});
     }
+}
+
+// Messages in line order: whoever finishes the next line reports it and any
+// later ones already done. Called with the lock held.
+void CBatch::Finish(std::uint64_t sequence, Outcome outcome)
+{
+    m_Finished.emplace(sequence, std::move(outcome));
+    for (auto next = m_Finished.begin(); next != m_Finished.end() && next->first == m_NextToReport;
+         next = m_Finished.erase(next)) {
+        m_Tally.Report(next->second.job, next->second.written, next->second.shared);
+        ++m_NextToReport;
+    }
+    m_JobDone.notify_all(); // no system call while nobody waits
 }
 
 // Takes the fatal signals for all threads of a parallel batch: they stay
@@ -395,6 +564,7 @@ class CSignalWatcher {
         _exit(128 + signal); // not reached: the signal ends the process
     }
 
+    CIgnoreFileSizeSignal m_FileSize; // a write past the limit fails on its own thread
     sigset_t m_Taken{};
     sigset_t m_Saved{};
     std::mutex m_Mutex;
@@ -485,8 +655,15 @@ int RunBatch(const RunOptions& options, const BatchSettings& batch, const char* 
         return PrintFailure(static_cast<int>(Status::InvalidArgument),
                             "--batch " + inputName + ": " + std::strerror(errno));
     struct stat st {};
+    const bool known = fstat(fileno(input), &st) == 0;
+    if (known && S_ISDIR(st.st_mode)) {
+        if (!standardInput)
+            std::fclose(input);
+        return PrintFailure(static_cast<int>(Status::InvalidArgument),
+                            "--batch " + inputName + ": " + std::strerror(EISDIR));
+    }
     const std::uint64_t totalBytes =
-        fstat(fileno(input), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+        known && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
 
     int status = Ok;
     {

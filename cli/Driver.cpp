@@ -44,18 +44,22 @@ void PrintLine(FILE* stream, const char* text)
 // out (standard output cannot be taken back): the file is made in memory
 // first and written only when the render warned of nothing. The data's
 // warnings are invalid data.
-Written WriteStrictly(const RunOptions& options, std::string_view data, const char* path)
+Written WriteStrictly(const RunOptions& options, std::string_view data, const OutputTarget& target)
 {
     const kavren::Result result = kavren::Render(options, data);
     if (!result)
         return {static_cast<int>(result.status), result.detail, {}};
     if (!result.warnings.empty())
         return {InvalidText, result.warnings.front(), {}};
-    COutputFile output(path);
-    if (!output.IsOpen())
-        return {CantOpenFile, {}, {}};
-    if (!output.Write(result.bytes.data(), result.bytes.size()) || !output.Commit())
-        return {CantCloseFile, {}, {}};
+    std::optional<COutputFile> output;
+    if (target.folder < 0)
+        output.emplace(target.path.c_str());
+    else
+        output.emplace(target);
+    if (!output->IsOpen())
+        return {CantOpenFile, output->Detail(), {}};
+    if (!output->Write(result.bytes.data(), result.bytes.size()) || !output->Commit())
+        return {CantCloseFile, output->Detail(), {}};
     return {Ok, {}, {}};
 }
 
@@ -166,35 +170,45 @@ int Run(int argc, char* argv[])
 // is drawn and its first bytes come: a failed render touches no file.
 Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path)
 {
+    return WriteBarcode(options, data, OutputTarget{path, -1, {}});
+}
+
+Written WriteBarcode(const RunOptions& options, std::string_view data, const OutputTarget& target)
+{
     // Without --format each file's name decides (a batch names many).
     if (options.format == FormatFromFileName) {
         RunOptions named = options;
-        named.format = FileNameFormat(path);
-        std::string unknown = UnknownExtension(path);
+        named.format = FileNameFormat(target.path.c_str());
+        std::string unknown = UnknownExtension(target.path.c_str());
         if (!unknown.empty() && options.strict)
             return {static_cast<int>(Status::InvalidArgument), std::move(unknown), {}};
-        Written written = WriteBarcode(named, data, path);
+        Written written = WriteBarcode(named, data, target);
         if (!unknown.empty())
             written.warnings.insert(written.warnings.begin(), std::move(unknown));
         return written;
     }
     if (options.strict)
-        return WriteStrictly(options, data, path);
+        return WriteStrictly(options, data, target);
     std::optional<COutputFile> output;
     const kavren::Result result =
         kavren::Render(options, data, [&](const std::uint8_t* bytes, std::size_t size) {
-            if (!output)
-                output.emplace(path);
+            if (!output) {
+                if (target.folder < 0)
+                    output.emplace(target.path.c_str());
+                else
+                    output.emplace(target);
+            }
             return output->Write(bytes, size);
         });
     if (output && !output->IsOpen())
-        return {CantOpenFile, {}, result.warnings};
+        return {CantOpenFile, output->Detail(), result.warnings};
+    if (!result && result.status == Status::CantCloseFile && output)
+        return {CantCloseFile, output->Detail(), result.warnings}; // the write failed: a partial file is discarded
     if (!result)
-        return {static_cast<int>(result.status), result.detail,
-                result.warnings}; // a partial file is discarded
+        return {static_cast<int>(result.status), result.detail, result.warnings};
     // A full disk may show only when the last bytes are written.
     if (!output || !output->Commit())
-        return {CantCloseFile, {}, result.warnings};
+        return {CantCloseFile, output ? output->Detail() : std::string(), result.warnings};
     return {Ok, {}, result.warnings};
 }
 

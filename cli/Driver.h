@@ -35,6 +35,8 @@ struct Written {
 // The caller takes the fatal signals (cli/RemoveOnSignal.h) for an
 // interrupted run to leave no temporary file.
 Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path);
+// The same into a file of a batch, resolved in its folder (cli/OutputFile.h).
+Written WriteBarcode(const RunOptions& options, std::string_view data, const struct OutputTarget& target);
 // Writes the banner and usage text to the stream and returns status.
 int PrintUsage(FILE* stream, int status);
 

@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <string>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <utility>
 
@@ -72,7 +75,7 @@ std::uint64_t Mix(std::uint64_t z)
 // name, and another process draws the same one only by a 2^-64 chance, so a
 // name armed before its file is created is this process's own
 // (cli/RemoveOnSignal.h); creating with O_EXCL still settles a clash.
-std::string TemporaryName(const std::string& folder)
+std::string TemporaryName()
 {
     static constexpr char Digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     static constexpr std::uint64_t Base = sizeof Digits - 1;
@@ -80,7 +83,7 @@ std::string TemporaryName(const std::string& folder)
     static std::atomic<std::uint64_t> count{0};
     // An odd step: distinct counts give distinct sums, and Mix keeps them apart.
     std::uint64_t bits = Mix(key + count.fetch_add(1) * 0x9e3779b97f4a7c15);
-    std::string name = folder + "/.kavren-";
+    std::string name = ".kavren-";
     for (int i = 0; i < 11; ++i, bits /= Base) // 62^11 > 2^64
         name += Digits[bits % Base];
     return name;
@@ -103,7 +106,125 @@ bool TakeOverAttributes(int fd, const struct stat& replaced)
     return (sameOwner && (own.st_mode & 07777) == mode) || fchmod(fd, mode) == 0;
 }
 
+// What a symbolic link in the folder says; empty with errno when unreadable.
+std::string ReadLinkAt(int folder, const std::string& name)
+{
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlinkat(folder, name.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
+        if (length >= 0)
+            errno = ENAMETOOLONG;
+        return {};
+    }
+    target.resize(static_cast<std::size_t>(length));
+    return target;
+}
+
+std::deque<std::string> Components(std::string_view path)
+{
+    std::deque<std::string> parts;
+    for (std::size_t at = 0; at <= path.size();) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        if (end > at)
+            parts.emplace_back(path.substr(at, end - at));
+        at = end + 1;
+    }
+    return parts;
+}
+
+// Whether the kernel lacks openat2 (before Linux 5.6), once seen.
+std::atomic<bool> g_NoOpenat2{false};
+
+// A folder below `folder` by the kernel's beneath-only resolution, else by
+// WalkBeneath. A rename elsewhere during the lookup makes the kernel give
+// up (EAGAIN) rather than guess: tried again, then walked.
+int OpenBeneath(int folder, const std::string& path)
+{
+    for (int attempt = 0; attempt < 3 && !g_NoOpenat2.load(std::memory_order_relaxed); ++attempt) {
+        open_how how{};
+        how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+        how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+        const long fd = syscall(SYS_openat2, folder, path.c_str(), &how, sizeof how);
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != EAGAIN))
+            return static_cast<int>(fd);
+        if (errno == ENOSYS)
+            g_NoOpenat2.store(true, std::memory_order_relaxed);
+        if (errno != EAGAIN)
+            break;
+    }
+    return WalkBeneath(folder, path);
+}
+
 } // namespace
+
+CFd::CFd(CFd&& other) noexcept : m_Fd(std::exchange(other.m_Fd, -1))
+{
+}
+
+CFd& CFd::operator=(CFd&& other) noexcept
+{
+    if (this != &other) {
+        Reset();
+        m_Fd = std::exchange(other.m_Fd, -1);
+    }
+    return *this;
+}
+
+void CFd::Reset()
+{
+    if (m_Fd >= 0)
+        close(m_Fd);
+    m_Fd = -1;
+}
+
+int WalkBeneath(int folder, std::string_view path)
+{
+    std::vector<CFd> entered; // the folders below `folder` on the way
+    std::deque<std::string> rest = Components(path);
+    for (int links = 0; !rest.empty();) {
+        const std::string part = std::move(rest.front());
+        rest.pop_front();
+        if (part == ".")
+            continue;
+        if (part == "..") {
+            if (entered.empty()) {
+                errno = EXDEV;
+                return -1;
+            }
+            entered.pop_back();
+            continue;
+        }
+        const int at = entered.empty() ? folder : entered.back().Get();
+        const int fd = openat(at, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0) {
+            entered.emplace_back(fd);
+            continue;
+        }
+        // O_PATH with O_NOFOLLOW opens a link itself, which is no folder.
+        struct stat st {};
+        if (errno != ENOTDIR || fstatat(at, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISLNK(st.st_mode)) {
+            errno = errno == 0 ? ENOTDIR : errno;
+            return -1;
+        }
+        if (++links > MostLinks) {
+            errno = ELOOP;
+            return -1;
+        }
+        const std::string target = ReadLinkAt(at, part);
+        if (target.empty())
+            return -1;
+        if (target.front() == '/') {
+            errno = EXDEV;
+            return -1;
+        }
+        std::deque<std::string> parts = Components(target);
+        rest.insert(rest.begin(), parts.begin(), parts.end());
+    }
+    if (entered.empty())
+        return fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    return entered.back().Release();
+}
 
 std::string FolderOf(std::string_view path)
 {
@@ -113,7 +234,68 @@ std::string FolderOf(std::string_view path)
     return slash == 0 ? "/" : std::string(path.substr(0, slash));
 }
 
-COutputFile::COutputFile(const char* path)
+COutputFolder::COutputFolder(const std::string& path) : m_Path(path)
+{
+    // The folder itself is the user's own: reached through any link.
+    m_Fd = CFd(open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat st {};
+    if (!m_Fd.IsOpen() || fstat(m_Fd.Get(), &st) != 0) {
+        m_Error = errno;
+        m_Fd.Reset();
+        return;
+    }
+    m_Device = st.st_dev;
+    m_Inode = st.st_ino;
+}
+
+bool COutputFolder::TakesNewFiles() const
+{
+    return IsOpen() && faccessat(m_Fd.Get(), ".", W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+int COutputFolder::Resolve(std::string_view spelled, BeneathName& out) const
+{
+    if (!IsOpen())
+        return m_Error;
+    std::string path(spelled);
+    for (int links = 0; links <= MostLinks; ++links) {
+        const std::size_t slash = path.rfind('/');
+        const std::string below = slash == std::string::npos ? std::string() : path.substr(0, slash);
+        std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (last.empty() || last == "." || last == "..")
+            return EISDIR;
+        CFd folder;
+        if (!below.empty() && !(folder = CFd(OpenBeneath(m_Fd.Get(), below))).IsOpen())
+            return errno;
+        const int at = folder.IsOpen() ? folder.Get() : m_Fd.Get();
+        struct stat st {};
+        if (fstatat(at, last.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+            const std::string target = ReadLinkAt(at, last);
+            if (target.empty())
+                return errno;
+            if (target.front() == '/')
+                return EXDEV;
+            path = below.empty() ? target : below + "/" + target;
+            continue;
+        }
+        out.device = m_Device;
+        out.inode = m_Inode;
+        if (folder.IsOpen()) {
+            if (fstat(folder.Get(), &st) != 0)
+                return errno;
+            out.device = st.st_dev;
+            out.inode = st.st_ino;
+        }
+        out.below = std::move(folder);
+        out.target.folder = at;
+        out.target.name = std::move(last);
+        out.target.path = m_Path + "/" + std::string(spelled);
+        return 0;
+    }
+    return ELOOP;
+}
+
+COutputFile::COutputFile(const char* path) : m_Shown(path), m_Given(path)
 {
     if (std::strcmp(path, "-") == 0) {
         m_Stdout = true;
@@ -124,21 +306,49 @@ COutputFile::COutputFile(const char* path)
     struct stat st {};
     int error = 0;
     const std::string target = FollowLinks(path, st, error);
+    const bool named = !target.empty() && target.back() != '/';
+    if (named) {
+        const std::size_t slash = target.rfind('/');
+        m_Name = slash == std::string::npos ? target : target.substr(slash + 1);
+        m_OwnFolder = CFd(open(FolderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        m_Folder = m_OwnFolder.Get();
+    }
+    Open(&st, error, named && m_OwnFolder.IsOpen());
+}
+
+COutputFile::COutputFile(const OutputTarget& target)
+    : m_Shown(target.path), m_Folder(target.folder), m_Name(target.name)
+{
+    struct stat st {};
+    const int error = fstatat(m_Folder, m_Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+    Open(&st, error, true);
+}
+
+// `found`: what lstat says of the file (`error` 0), or the errno when nothing
+// is there; `named`: the folder is open and the name is a file's.
+void COutputFile::Open(const struct stat* found, int error, bool named)
+{
     const bool exists = error == 0;
     const bool absent = error == ENOENT;
-    const bool named = !target.empty() && target.back() != '/';
-    const bool replaceable =
-        exists && S_ISREG(st.st_mode) && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+    const bool replaceable = named && exists && S_ISREG(found->st_mode) &&
+                             faccessat(m_Folder, m_Name.c_str(), W_OK, AT_EACCESS) == 0;
     if (named && (absent || replaceable)) {
-        if (OpenTemporary(target, exists ? &st : nullptr))
+        if (OpenTemporary(exists ? found : nullptr))
             return;
         // A folder that takes no new files may still hold a file to write
         // in place, as a plain open would; any other failure (a full disk,
         // too many open files) must not cut the previous file.
-        if (!(replaceable && (errno == EACCES || errno == EPERM)))
+        if (!(replaceable && (errno == EACCES || errno == EPERM))) {
+            Fail();
             return;
+        }
     }
-    m_Fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (!m_Given.empty())
+        m_Fd = open(m_Given.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    else
+        m_Fd = openat(m_Folder, m_Name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (m_Fd < 0)
+        Fail();
 }
 
 COutputFile::~COutputFile()
@@ -146,23 +356,36 @@ COutputFile::~COutputFile()
     Discard();
 }
 
-bool COutputFile::OpenTemporary(const std::string& target, const struct stat* replaced)
+bool COutputFile::Fail()
+{
+    if (m_Error == 0)
+        m_Error = errno;
+    return false;
+}
+
+std::string COutputFile::Detail() const
+{
+    if (m_Error == 0)
+        return {};
+    return m_Shown.empty() ? std::strerror(m_Error) : m_Shown + ": " + std::strerror(m_Error);
+}
+
+bool COutputFile::OpenTemporary(const struct stat* replaced)
 {
     // A new file is created as a plain open creates it (0666 less the umask,
     // or as the folder's default ACL says); a replaced one with its own mode,
     // which then mostly needs no change.
     const mode_t mode = replaced ? replaced->st_mode & 0777 : 0666;
-    const std::string folder = FolderOf(target);
     {
         CFileTurn turn;
         for (int attempt = 0; m_Fd < 0 && attempt < MostNameAttempts; ++attempt) {
-            m_Temporary = TemporaryName(folder);
-            if (!m_Cleanup.Arm(m_Temporary.c_str())) {
+            m_Temporary = TemporaryName();
+            if (!m_Cleanup.Arm(m_Folder, m_Temporary.c_str())) {
                 m_Temporary.clear();
-                errno = ENAMETOOLONG;
+                errno = ENFILE;
                 return false;
             }
-            m_Fd = open(m_Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            m_Fd = openat(m_Folder, m_Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (m_Fd < 0) {
                 const int error = errno;
                 m_Cleanup.Disarm();
@@ -175,7 +398,6 @@ bool COutputFile::OpenTemporary(const std::string& target, const struct stat* re
     }
     if (m_Fd < 0)
         return false;
-    m_Target = target;
     if (replaced && !TakeOverAttributes(m_Fd, *replaced)) {
         const int error = errno;
         Discard();
@@ -204,8 +426,10 @@ bool COutputFile::Put(const std::uint8_t* data, std::size_t size)
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
             m_Failed = true;
-            return false;
+            return Fail();
         }
         data += written;
         size -= static_cast<std::size_t>(written);
@@ -230,7 +454,7 @@ bool COutputFile::Commit()
     const int fd = std::exchange(m_Fd, -1);
     if (m_Stdout)
         return written;
-    written = close(fd) == 0 && written;
+    written = (close(fd) == 0 || Fail()) && written;
     if (m_Temporary.empty())
         return written;
 
@@ -239,9 +463,10 @@ bool COutputFile::Commit()
     // label (about 12 ms, more than the whole run), and the rename over an
     // existing file already orders the data first on ext4 (auto_da_alloc).
     CFileTurn turn;
-    const bool placed = written && rename(m_Temporary.c_str(), m_Target.c_str()) == 0;
+    const bool placed =
+        written && (renameat(m_Folder, m_Temporary.c_str(), m_Folder, m_Name.c_str()) == 0 || Fail());
     if (!placed)
-        unlink(m_Temporary.c_str());
+        unlinkat(m_Folder, m_Temporary.c_str(), 0);
     m_Cleanup.Disarm();
     m_Temporary.clear();
     return placed;
@@ -256,7 +481,7 @@ void COutputFile::Discard()
     m_Fd = -1;
     if (!m_Temporary.empty()) {
         CFileTurn turn;
-        unlink(m_Temporary.c_str());
+        unlinkat(m_Folder, m_Temporary.c_str(), 0);
         m_Cleanup.Disarm();
         m_Temporary.clear();
     }

@@ -14,6 +14,22 @@
 // (standard output), devices, FIFOs, and an existing file that can be written
 // but whose folder takes no new files.
 //
+// A batch line's file is instead resolved inside the batch's output folder
+// (COutputFolder), held open, and never leaves it: by the kernel's
+// beneath-only resolution where it has it, else component by component
+// without following a link that is not read and checked first. A link
+// inside the folder is followed; an absolute link, or one whose '..' climbs
+// out, refuses the name. The temporary file is created and renamed in the
+// folder the name resolved to, by its descriptor, so no link put in place
+// meanwhile can send the file elsewhere (a link at the name itself is
+// replaced, as rename replaces any name).
+//
+// A temporary file is always named relative to its folder's descriptor, so a
+// folder path close to PATH_MAX takes one as any other does.
+//
+// A failure keeps the system's reason: Detail() names the file and says why
+// ("/x/out.png: No such file or directory").
+//
 // The bytes are gathered in memory and written with as few calls as
 // possible: a document of up to BufferSize bytes in one.
 #pragma once
@@ -25,15 +41,86 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // The folder of a path: what comes before its last '/', "/" for a name at the
 // root, "." for a bare name.
 std::string FolderOf(std::string_view path);
 
+// A descriptor, closed with its owner.
+class CFd {
+  public:
+    CFd() = default;
+    explicit CFd(int fd) : m_Fd(fd) {}
+    ~CFd() { Reset(); }
+    CFd(CFd&& other) noexcept;
+    CFd& operator=(CFd&& other) noexcept;
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+
+    int Get() const { return m_Fd; }
+    bool IsOpen() const { return m_Fd >= 0; }
+    void Reset();
+    int Release() { return std::exchange(m_Fd, -1); }
+
+  private:
+    int m_Fd = -1;
+};
+
+// Where a file goes: a name of the user's own (folder -1: opened as given,
+// links followed), or one name in a folder held open, which is no link.
+struct OutputTarget {
+    std::string path; // as spelled: the format comes from it, messages show it
+    int folder = -1;
+    std::string name;
+};
+
+// A batch line's file resolved inside the output folder: the folder it is in
+// (held here when below the output folder) and its name there. The folder's
+// device and inode with the name tell one file whatever the spelling.
+struct BeneathName {
+    CFd below;
+    OutputTarget target;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// The output folder of a batch, held open from the start.
+class COutputFolder {
+  public:
+    explicit COutputFolder(const std::string& path);
+
+    bool IsOpen() const { return m_Fd.IsOpen(); }
+    int Error() const { return m_Error; } // errno of the opening, 0 when open
+    const std::string& Path() const { return m_Path; }
+    // Whether a new file can be made in the folder itself.
+    bool TakesNewFiles() const;
+
+    // The file a name relative to the folder stands for, its links
+    // followed inside it: 0, or the errno that refuses it (EXDEV for a name
+    // that leads out of the folder).
+    int Resolve(std::string_view name, BeneathName& out) const;
+
+  private:
+    std::string m_Path;
+    CFd m_Fd;
+    int m_Error = 0;
+    dev_t m_Device = 0;
+    ino_t m_Inode = 0;
+};
+
+// The folder a relative path names below `folder` (an O_PATH descriptor),
+// walked one component at a time with no link followed unread: the
+// resolution where the kernel has no beneath-only one. -1 with errno
+// (EXDEV: the path leads out). Exposed for its tests.
+int WalkBeneath(int folder, std::string_view path);
+
 class COutputFile {
   public:
     explicit COutputFile(const char* path);
+    explicit COutputFile(const OutputTarget& target);
     ~COutputFile();
     COutputFile(const COutputFile&) = delete;
     COutputFile& operator=(const COutputFile&) = delete;
@@ -50,19 +137,29 @@ class COutputFile {
     // untouched).
     bool Commit();
 
+    // The file and the system's reason for the first failure.
+    std::string Detail() const;
+
     static constexpr std::size_t BufferSize = 64 * 1024;
 
   private:
-    bool OpenTemporary(const std::string& target, const struct stat* replaced);
+    void Open(const struct stat* found, int error, bool named);
+    bool OpenTemporary(const struct stat* replaced);
     bool Put(const std::uint8_t* data, std::size_t size);
     bool Flush();
     void Discard();
+    bool Fail(); // keeps errno as the reason; false
 
     int m_Fd = -1;
+    int m_Error = 0;
+    std::string m_Shown; // the path as spelled
+    std::string m_Given; // a name of the user's own, for a plain open; empty in a batch
+    CFd m_OwnFolder;     // the folder of a single run's file
+    int m_Folder = -1;   // the folder the file goes in
+    std::string m_Name;  // its name there
     bool m_Stdout = false;
     bool m_Failed = false; // a write failed; nothing more is written
     std::vector<std::uint8_t> m_Buffer;
-    std::string m_Target;    // what the temporary file is renamed to
-    std::string m_Temporary; // empty when written directly
+    std::string m_Temporary; // in m_Folder; empty when written directly
     CRemoveOnSignal m_Cleanup;
 };

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@ enum SlotState : int { Free, Claimed, Armed };
 // The files the handler removes. A slot is claimed by one thread, filled, and
 // only then marked armed; the handler reads only armed slots.
 struct PendingFile {
+    int folder = AT_FDCWD;
     char path[PATH_MAX]{};
     std::atomic<int> state{Free};
 };
@@ -29,7 +31,7 @@ void RemoveArmed()
 {
     for (PendingFile& file : g_Pending)
         if (file.state.load() == Armed)
-            unlink(file.path);
+            unlinkat(file.folder, file.path, 0);
 }
 
 extern "C" void RemovePendingAndDie(int signal)
@@ -50,7 +52,7 @@ bool IsDefault(const struct sigaction& action)
 
 } // namespace
 
-bool CRemoveOnSignal::Arm(const char* path)
+bool CRemoveOnSignal::Arm(int folder, const char* path)
 {
     Disarm();
     const std::size_t length = std::strlen(path);
@@ -61,6 +63,7 @@ bool CRemoveOnSignal::Arm(const char* path)
         int expected = Free;
         if (!file.state.compare_exchange_strong(expected, Claimed))
             continue;
+        file.folder = folder;
         std::memcpy(file.path, path, length + 1);
         file.state.store(Armed);
         m_Slot = static_cast<int>(slot);
@@ -91,6 +94,27 @@ CFileTurn::CFileTurn()
 CFileTurn::~CFileTurn()
 {
     pthread_rwlock_unlock(&g_Turn);
+}
+
+CIgnoreFileSizeSignal::CIgnoreFileSizeSignal()
+{
+    struct sigaction current {};
+    if (sigaction(SIGXFSZ, nullptr, &current) != 0 || !IsDefault(current))
+        return;
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    m_Ignored = sigaction(SIGXFSZ, &ignore, nullptr) == 0;
+}
+
+CIgnoreFileSizeSignal::~CIgnoreFileSizeSignal()
+{
+    if (!m_Ignored)
+        return;
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(SIGXFSZ, &standard, nullptr);
 }
 
 CTakeFatalSignals::CTakeFatalSignals()

@@ -6,12 +6,19 @@
 #include <cstddef>
 
 // While armed, a signal that would end the process (hang-up, interrupt, quit,
-// terminate, file size limit) first removes the named file, then ends the
+// terminate) first removes the named file, then ends the
 // process as that signal does, once the run has taken the signals: on one
 // thread with CTakeFatalSignals, on several with the signals blocked in every
 // thread and one thread waiting for them that calls RemoveAllPendingForGood.
 // Only signals left at their default action are taken: one the process
-// ignores stays ignored, and one it handles stays its own.
+// ignores stays ignored, and one it handles stays its own. A file-size limit
+// ends no run: while the signals are taken, SIGXFSZ at its default is
+// ignored, so the write that passes the limit fails (EFBIG) and the run ends
+// with its status like any other failed write.
+//
+// A file is named by a folder descriptor and a name in it (unlinkat), so the
+// name is short whatever the folder's path; the descriptor stays open while
+// the file is armed.
 //
 // A file is armed before it is created and disarmed only after it is renamed
 // or removed, so it is never there unarmed. A handler may thus remove a name
@@ -29,9 +36,9 @@ class CRemoveOnSignal {
     CRemoveOnSignal(const CRemoveOnSignal&) = delete;
     CRemoveOnSignal& operator=(const CRemoveOnSignal&) = delete;
 
-    // False (and nothing armed) when the path is too long to keep or
+    // False (and nothing armed) when the name is too long to keep or
     // MostPending files are armed already.
-    bool Arm(const char* path);
+    bool Arm(int folder, const char* name);
     void Disarm();
 
     // Waits until no thread holds a CFileTurn, keeps every thread out from
@@ -39,7 +46,7 @@ class CRemoveOnSignal {
     // signals itself (sigwait) and ends the process next.
     static void RemoveAllPendingForGood();
 
-    static constexpr std::array<int, 5> Signals{SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGXFSZ};
+    static constexpr std::array<int, 4> Signals{SIGHUP, SIGINT, SIGQUIT, SIGTERM};
     static constexpr std::size_t MostPending = 256;
 
   private:
@@ -57,6 +64,18 @@ class CFileTurn {
     CFileTurn& operator=(const CFileTurn&) = delete;
 };
 
+// While alive, SIGXFSZ at its default action is ignored (and restored after).
+class CIgnoreFileSizeSignal {
+  public:
+    CIgnoreFileSizeSignal();
+    ~CIgnoreFileSizeSignal();
+    CIgnoreFileSizeSignal(const CIgnoreFileSizeSignal&) = delete;
+    CIgnoreFileSizeSignal& operator=(const CIgnoreFileSizeSignal&) = delete;
+
+  private:
+    bool m_Ignored = false;
+};
+
 // While alive, the signals at their default action remove every armed file,
 // then end the process as they would; their actions before are restored
 // when it goes. For a run that writes its files on this one thread.
@@ -70,4 +89,5 @@ class CTakeFatalSignals {
   private:
     std::array<bool, CRemoveOnSignal::Signals.size()> m_Taken{};
     std::array<struct sigaction, CRemoveOnSignal::Signals.size()> m_Previous{};
+    CIgnoreFileSizeSignal m_FileSize;
 };

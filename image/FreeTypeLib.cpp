@@ -74,22 +74,30 @@ bool CImageWriter::CFreeTypeLib::DrawStringN(const char* text, int count, int fo
 bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_t length, int fontHeight,
                                            int mode, int x, int y, int span, double angle, Colour colour)
 {
-    PlaceGlyphs(m_Font, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
-                false, [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
-                    // The face keeps its glyph: a bitmap glyph is drawn as it is,
-                    // an outline through a bitmap of its own.
-                    FT_Glyph bitmap = glyph;
-                    if (!Overlaps(glyph, originX, originY) ||
-                        FT_Glyph_To_Bitmap(&bitmap, FT_RENDER_MODE_NORMAL, nullptr, 0) != 0)
-                        return;
-                    const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(bitmap);
-                    // The bitmap's top counts upward from the baseline; raster rows grow downward.
-                    BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
-                               ClampPosition(originY - bitmapGlyph->top), colour);
-                    if (bitmap != glyph)
-                        FT_Done_Glyph(bitmap);
-                });
-    return true;
+    bool rendered = true;
+    const bool placed =
+        PlaceGlyphs(m_Font, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
+                    false, [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
+                        // The face keeps its glyph: a bitmap glyph is drawn as it is,
+                        // an outline through a bitmap of its own.
+                        FT_Glyph bitmap = glyph;
+                        if (!Overlaps(glyph, originX, originY))
+                            return;
+                        if (FT_Glyph_To_Bitmap(&bitmap, FT_RENDER_MODE_NORMAL, nullptr, 0) != 0) {
+                            rendered = false; // a text without it would look whole
+                            return;
+                        }
+                        const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(bitmap);
+                        // The bitmap's top counts upward from the baseline; raster rows grow downward.
+                        BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
+                                   ClampPosition(originY - bitmapGlyph->top), colour);
+                        if (bitmap != glyph)
+                            FT_Done_Glyph(bitmap);
+                    });
+    const bool drawn = placed && rendered;
+    if (!drawn && m_FailedFontHeight == 0)
+        m_FailedFontHeight = fontHeight;
+    return drawn;
 }
 
 void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int y, Colour colour)

@@ -24,6 +24,7 @@ extern const FT_Module_Class ft_smooth_renderer_class;
 
 #include <algorithm>
 #include <cmath>
+#include <sys/stat.h>
 #include <functional>
 #include <limits>
 #include <tuple>
@@ -273,6 +274,11 @@ int CFontFace::Open(const char* fontPath)
         m_State = EmbeddedState(error);
         return error;
     }
+    // Only a regular file is read: a FIFO or a device would be waited on or
+    // read without end.
+    struct stat st {};
+    if (stat(fontPath, &st) != 0 || !S_ISREG(st.st_mode))
+        return FT_Err_Cannot_Open_Resource;
     auto own = std::make_unique<CState>();
     if (const int error = own->Open(fontPath))
         return error;
@@ -332,19 +338,19 @@ std::int32_t MeasureTextBand(const CFontFace& font, int fontHeight, int horizont
     return state->bands.emplace(key, MeasureBand(*state, key, height, fallback)).first->second;
 }
 
-void PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, const unsigned char* text,
+bool PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, const unsigned char* text,
                  std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
                  bool outlinesOnly, const GlyphSink& sink)
 {
     CFontFace::CState* state = font.State();
     if (!state || !state->face || length == 0)
-        return;
+        return true;
     FT_Face face = state->face;
     const FT_Int32 loadFlags = FT_LOAD_DEFAULT | (outlinesOnly ? FT_LOAD_NO_BITMAP : 0);
     const std::int32_t textHeight = MeasureTextBand(font, fontHeight, horizontalDpi, verticalDpi);
     const std::int64_t descent = (std::int64_t{textHeight} - BandFontHeight(fontHeight, verticalDpi)) / 2;
     // Glyphs and kerning are scaled to the size in use.
-    state->UseSize(MakeSizeKey(fontHeight, horizontalDpi, verticalDpi));
+    bool complete = state->UseSize(MakeSizeKey(fontHeight, horizontalDpi, verticalDpi));
     if (!std::isfinite(angle))
         angle = 0.0;
     const double c = std::cos(angle);
@@ -386,8 +392,10 @@ void PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, cons
         const FT_Vector whole{FloorPixels(pen.x), FloorPixels(pen.y)};
         const FT_Vector fraction{pen.x - whole.x * 64, pen.y - whole.y * 64};
         const LoadedGlyph& loaded = state->Load(glyphIndex, loadFlags, matrix, fraction);
-        if (!loaded.glyph)
+        if (!loaded.glyph) {
+            complete = false;
             continue;
+        }
         pen.x += loaded.advance.x;
         pen.y += loaded.advance.y;
         if (mode == 3 && aligned) {
@@ -398,4 +406,5 @@ void PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, cons
         hasPrevious = true;
         sink(loaded.glyph, startX + whole.x + dx, startY + dy - whole.y);
     }
+    return complete;
 }

@@ -57,7 +57,8 @@ using GlyphSink = std::function<void(FT_GlyphRec_* glyph, std::int64_t originX, 
 // mode 0 starts at (x, y), the start of the descender line; 1 ends at x + span,
 // 2 centres in the span, 3 spreads the glyphs over it (a span of 0 starts
 // there); angle in radians, counter-clockwise. outlinesOnly skips embedded
-// bitmap strikes, for callers that need the glyph's outline.
-void PlaceGlyphs(const CFontFace& face, int horizontalDpi, int verticalDpi, const unsigned char* text,
+// bitmap strikes, for callers that need the glyph's outline. False when a
+// glyph (or the size) could not be loaded and was left out.
+bool PlaceGlyphs(const CFontFace& face, int horizontalDpi, int verticalDpi, const unsigned char* text,
                  std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
                  bool outlinesOnly, const GlyphSink& sink);

@@ -32,7 +32,9 @@ class CImageWriter {
         std::int32_t MeasureTextHeight(int fontHeight);
         // mode: 0 start, 1 end, 2 centre, 3 spread over span. (x, y) is the
         // start of the descender line; angle in radians, counter-clockwise.
-        // Bytes 128..255 are Latin-1. Always true; draws nothing before Init.
+        // Bytes 128..255 are Latin-1. False when a glyph that shows in the
+        // raster cannot be rendered (FailedFontHeight tells the height);
+        // draws nothing before Init.
         bool DrawString(const char* text, int fontHeight, int mode, int x, int y, int span, double angle,
                         Colour colour);
         // The first count bytes of text (fewer when the text ends before).
@@ -44,6 +46,8 @@ class CImageWriter {
         // One channel of a pixel under ink at coverage 0..255: between the two
         // values, under at 0, ink at 255.
         static std::uint8_t BlendChannel(std::uint8_t under, std::uint8_t ink, unsigned coverage);
+        // The font height of the first glyph that could not be rendered; 0: none.
+        int FailedFontHeight() const { return m_FailedFontHeight; }
 
       private:
         static void CompositeOver(std::uint8_t* pixel, const std::uint8_t ink[3], unsigned coverage);
@@ -56,6 +60,7 @@ class CImageWriter {
         std::int32_t m_HorizontalDpi;
         std::int32_t m_VerticalDpi;
         CFontFace m_Font;
+        int m_FailedFontHeight = 0;
     };
 
     // Largest raster Init accepts, and the largest width or height (libpng's
@@ -102,6 +107,8 @@ class CImageWriter {
     const std::uint8_t* GetRow(int y) const;
 
     std::int32_t MeasureTextHeight(int fontHeight);
+    // A text drawn without one of its glyphs: the image is not the one asked for.
+    int FailedFontHeight() const { return m_TextRenderer.FailedFontHeight(); }
     bool DrawString(const char* text, int fontHeight, int mode, int x, int y, int span, double angle,
                     Colour colour);
     bool DrawStringN(const char* text, int count, int fontHeight, int mode, int x, int y, int span,

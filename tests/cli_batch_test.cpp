@@ -2,13 +2,16 @@
 // that count empty lines, CRLF files, standard input, failures that do not
 // stop the batch, and images equal to single runs, with one and two jobs.
 #include "cli/Batch.h"
+#include "cli/OutputFile.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -339,8 +342,9 @@ TEST_P(Batch, GroupIsKeptInASetGroupIdFolder)
 }
 
 // A file-size limit: every previous file stays and no temporary file is
-// left; SIGXFSZ ignored fails the lines (status 13), and at its default it
-// ends a batch of one job as it ends a single run.
+// left; with SIGXFSZ ignored or at its default, every line fails (status 13,
+// the file and the reason) and the batch ends with its summary, whatever the
+// number of jobs.
 TEST_P(Batch, FileSizeLimitKeepsThePreviousFiles)
 {
     for (const bool ignored : {true, false}) {
@@ -349,17 +353,221 @@ TEST_P(Batch, FileSizeLimitKeepsThePreviousFiles)
         WriteFile(dir + "/in.txt", "Large\nLarge\n");
         WriteFile(dir + "/big-1.png", "the previous label");
         const std::string trap = ignored ? "trap '' XFSZ; " : "";
-        const kt::RunResult r = kt::RunCommand(
-            "sh -c \"" + trap + "ulimit -f 1; exec '" KAVREN_BINARY "' --jobs " + std::string(GetParam()) +
-            " -x 2000 -y 2000 -n 1 --batch '" + dir + "/in.txt' '" + dir + "/big.png'\"");
-        if (ignored) {
-            EXPECT_EQ(r.status, 13);
-        } else if (std::string(GetParam()) == "1") {
-            EXPECT_EQ(r.status, 128 + SIGXFSZ);
-        }
+        const kt::RunResult r =
+            kt::RunCommand("sh -c \"" + trap + "ulimit -f 1; exec 2>&1; exec '" KAVREN_BINARY "' --jobs " +
+                           std::string(GetParam()) + " -x 2000 -y 2000 -n 1 --batch '" + dir + "/in.txt' '" +
+                           dir + "/big.png'\"");
+        EXPECT_EQ(r.status, 13);
+        EXPECT_EQ(r.out, "line 1: Error: Cant close output file.\n"
+                         "line 1: " +
+                             dir +
+                             "/big-1.png: File too large\n"
+                             "line 2: Error: Cant close output file.\n"
+                             "line 2: " +
+                             dir +
+                             "/big-2.png: File too large\n"
+                             "0 of 2 barcodes written\n");
         EXPECT_EQ(kt::ReadFile(dir + "/big-1.png"), "the previous label");
         EXPECT_EQ(Entries(dir), (std::vector<std::string>{"big-1.png", "in.txt"}));
     }
+}
+
+// "@" in a row's text stands for its folder.
+std::string AtFolder(std::string text, const std::string& dir)
+{
+    for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + dir.size()))
+        text.replace(at, 1, dir);
+    return text;
+}
+
+struct FaultCase {
+    const char* what;
+    std::vector<std::pair<const char*, const char*>> links; // planted: name in out/ -> target
+    std::string lines;
+    int status;
+    const char* err;
+    std::vector<std::pair<const char*, const char*>> after; // file under @ -> its code ("" absent)
+};
+
+// Planted links of every kind, other spellings of one name and too long or
+// odd lines: each ends with its status, its message and known files. The
+// folder holds out/ (the output folder, with out/in/) and outside/victim.png.
+const FaultCase FaultCases[] = {
+    {"a link to a file outside",
+     {{"link.png", "../outside/victim.png"}},
+     "link.png\t111\n",
+     12,
+     "line 1: Error: Cant open output file.\nline 1: @/out/link.png: a link leads out of the output folder\n"
+     "0 of 1 barcodes written\n",
+     {{"outside/victim.png", "CODE-128:victim"}}},
+    {"a dangling absolute link",
+     {{"dangling.png", "@/outside/new.png"}},
+     "dangling.png\t222\n",
+     12,
+     "line 1: Error: Cant open output file.\nline 1: @/out/dangling.png: a link leads out of the output "
+     "folder\n"
+     "0 of 1 barcodes written\n",
+     {{"outside/new.png", ""}}},
+    {"a folder link outside",
+     {{"subdir", "../outside"}},
+     "subdir/inner.png\t333\n",
+     12,
+     "line 1: Error: Cant open output file.\nline 1: @/out/subdir/inner.png: a link leads out of the output "
+     "folder\n0 of 1 barcodes written\n",
+     {{"outside/inner.png", ""}}},
+    {"a link in a folder climbing out",
+     {{"in/up", "../../outside"}},
+     "in/up/x.png\t4\n",
+     12,
+     "line 1: Error: Cant open output file.\nline 1: @/out/in/up/x.png: a link leads out of the output "
+     "folder\n0 of 1 barcodes written\n",
+     {{"outside/x.png", ""}}},
+    {"a chain of links whose last leaves",
+     {{"c1.png", "in/c2.png"}, {"in/c2.png", "../../outside/victim.png"}},
+     "c1.png\t5\n",
+     12,
+     "line 1: Error: Cant open output file.\nline 1: @/out/c1.png: a link leads out of the output folder\n"
+     "0 of 1 barcodes written\n",
+     {{"outside/victim.png", "CODE-128:victim"}}},
+    {"a link loop",
+     {{"loop.png", "loop.png"}},
+     "loop.png\t6\n",
+     12,
+     "line 1: Error: Cant open output file.\nline 1: @/out/loop.png: Too many levels of symbolic links\n"
+     "0 of 1 barcodes written\n",
+     {}},
+    {"links inside the folder are followed",
+     {{"inlink.png", "in/real.png"}, {"in/self", "../in"}},
+     "inlink.png\t7\nin/self/deep.png\t8\n",
+     0,
+     "2 of 2 barcodes written\n",
+     {{"out/in/real.png", "CODE-128:7"}, {"out/in/deep.png", "CODE-128:8"}}},
+    {"other spellings of one file: the later line wins",
+     {{"alias.png", "a.png"}, {"in/top", ".."}},
+     "a.png\t" + std::string(3000, 'A') + "\n./a.png\t" + std::string(2000, 'B') + "\nin//top/a.png\t" +
+         std::string(1000, 'C') + "\nalias.png\tSHORT\n",
+     0,
+     "4 of 4 barcodes written\n",
+     {{"out/a.png", "CODE-128:SHORT"}}},
+    {"a line past a mebibyte, then a short one",
+     {},
+     std::string(std::size_t{1} << 20, '1') + "2\n3\n",
+     1,
+     "line 1: Error: Invalid argument.\nline 1: the line is longer than 1048576 bytes\n1 of 2 barcodes "
+     "written\n",
+     {{"out/p-1.png", ""}, {"out/p-2.png", "CODE-128:3"}}},
+    {"a NUL in a name",
+     {},
+     std::string("x\0y.png\t9\n", 10),
+     12,
+     "line 1: Error: Cant open output file.\nline 1: the name holds a NUL byte\n0 of 1 barcodes written\n",
+     {{"out/x", ""}}},
+    {"a byte-order mark is skipped",
+     {},
+     "\xEF\xBB\xBF"
+     "12345\n",
+     0,
+     "1 of 1 barcodes written\n",
+     {{"out/p-1.png", "CODE-128:12345"}}},
+};
+
+TEST_P(Batch, FaultsEndWithAStatus)
+{
+    for (const FaultCase& c : FaultCases) {
+        SCOPED_TRACE(c.what);
+        const std::string dir = Folder(std::string("faults") + GetParam());
+        fs::create_directories(dir + "/out/in");
+        fs::create_directories(dir + "/outside");
+        ASSERT_EQ(Run({"-d", "victim", dir + "/outside/victim.png"}).status, 0);
+        for (const auto& [name, target] : c.links)
+            ASSERT_EQ(symlink(AtFolder(target, dir).c_str(), (dir + "/out/" + name).c_str()), 0) << name;
+        WriteFile(dir + "/in.txt", c.lines);
+        const kt::RunResult r = Run({"--batch", dir + "/in.txt", dir + "/out/p.png"});
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, AtFolder(c.err, dir));
+        for (const auto& [name, code] : c.after) {
+            const std::string path = dir + "/" + name;
+            if (*code == '\0')
+                EXPECT_FALSE(kt::FileExists(path)) << name;
+            else
+                EXPECT_EQ(kt::Zbar(path), (std::vector<std::string>{code})) << name;
+        }
+        for (const auto& [name, target] : c.links) // the links stay links
+            EXPECT_TRUE(fs::is_symlink(dir + "/out/" + name)) << name;
+        EXPECT_EQ(Entries(dir + "/outside"), (std::vector<std::string>{"victim.png"}));
+    }
+}
+
+// The kernel's beneath-only lookup and the walk one component at a time
+// agree: links inside are followed, any way out is EXDEV.
+TEST(BatchFolder, WalkBeneathStaysInside)
+{
+    const std::string dir = Folder("walk");
+    fs::create_directories(dir + "/out/a/b");
+    fs::create_directories(dir + "/outside");
+    const std::pair<const char*, const char*> links[] = {
+        {"out/a/up", ".."}, {"out/a/out", "../.."}, {"out/abs", "/tmp"}, {"out/a/b/side", "../../a"}};
+    for (const auto& [name, target] : links)
+        ASSERT_EQ(symlink(target, (dir + "/" + name).c_str()), 0);
+    const int top = open((dir + "/out").c_str(), O_PATH | O_DIRECTORY);
+    ASSERT_GE(top, 0);
+    struct stat a {};
+    ASSERT_EQ(stat((dir + "/out/a").c_str(), &a), 0);
+    struct Case {
+        const char* path;
+        int error; // 0: reaches out/a
+    };
+    for (const Case c :
+         {Case{"a", 0}, Case{"a/b/..", 0}, Case{"a/up/a", 0}, Case{"./a//b/side", 0}, Case{"a/out", EXDEV},
+          Case{"..", EXDEV}, Case{"abs", EXDEV}, Case{"a/b/../../..", EXDEV}, Case{"none", ENOENT}}) {
+        errno = 0;
+        const int fd = WalkBeneath(top, c.path);
+        struct stat st {};
+        if (c.error == 0) {
+            ASSERT_GE(fd, 0) << c.path << ": " << std::strerror(errno);
+            ASSERT_EQ(fstat(fd, &st), 0);
+            EXPECT_EQ(st.st_ino, a.st_ino) << c.path;
+            close(fd);
+        } else {
+            EXPECT_EQ(fd, -1) << c.path;
+            EXPECT_EQ(errno, c.error) << c.path;
+        }
+    }
+    close(top);
+}
+
+// A failure every line would meet ends the batch at its first line with one
+// message; the summary stays.
+TEST_P(Batch, MissingOutputFolderStopsAtTheFirstLine)
+{
+    const std::string dir = Folder(std::string("nofolder") + GetParam());
+    WriteFile(dir + "/in.txt", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
+    const kt::RunResult r = Run({"--batch", dir + "/in.txt", dir + "/none/p.png"});
+    EXPECT_EQ(r.status, 12);
+    EXPECT_EQ(r.err, "line 1: Error: Cant open output file.\n"
+                     "line 1: " +
+                         dir +
+                         "/none/p-1.png: No such file or directory\n"
+                         "line 1: no line can be written into the output folder: the batch stops\n"
+                         "0 of 1 barcodes written\n");
+    EXPECT_FALSE(kt::FileExists(dir + "/none"));
+}
+
+// A line without end (/dev/zero) under a memory limit is refused as soon as
+// it passes the limit and read on in constant memory (here until the time
+// limit ends it), never taken for the end of the file.
+TEST_P(Batch, EndlessLineUnderAMemoryLimit)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit";
+#endif
+    const std::string dir = Folder(std::string("zero") + GetParam());
+    const kt::RunResult r =
+        kt::RunCommand("sh -c \"ulimit -v 400000; exec 2>&1; exec timeout 3 '" KAVREN_BINARY "' --jobs " +
+                       std::string(GetParam()) + " --batch /dev/zero '" + dir + "/z.png'\"");
+    EXPECT_EQ(r.status, 124); // still reading when the time was up
+    EXPECT_EQ(r.out, "line 1: Error: Invalid argument.\nline 1: the line is longer than 1048576 bytes\n");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, Batch, testing::Values("1", "2"));
@@ -393,6 +601,9 @@ TEST(BatchRefused, BeforeAnyLine)
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.err, banner + c.err);
     }
+    const kt::RunResult folder = kt::RunKavren({"--batch", dir, dir + "/a.png"});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, banner + "Error: Invalid argument.\n--batch " + dir + ": Is a directory\n");
     const kt::RunResult missing = kt::RunKavren({"--batch", dir + "/none.txt", dir + "/a.png"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("none.txt: No such file or directory"), std::string::npos) << missing.err;

@@ -496,11 +496,15 @@ TEST(Driver, EveryFailureHasTheTwoLineFormAndWritesNothing)
 
 TEST(Driver, UnopenableOutputIsCode12)
 {
-    for (const std::string& path :
-         {kt::ScratchPath("no/such/dir/out.png"), std::string(""), kt::ScratchPath("")}) {
+    const std::pair<std::string, std::string> cases[] = {
+        {kt::ScratchPath("no/such/dir/out.png"), kt::ScratchPath("no/such/dir/out.png: No such file or directory")},
+        {"", "No such file or directory"},
+        {kt::ScratchPath(""), kt::ScratchPath("") + ": Is a directory"},
+    };
+    for (const auto& [path, detail] : cases) {
         const kt::RunResult r = kt::RunKavren({path});
         EXPECT_EQ(r.status, 12) << "[" << path << "]";
-        EXPECT_EQ(r.err, Failure("Error: Cant open output file.")) << "[" << path << "]";
+        EXPECT_EQ(r.err, Failure("Error: Cant open output file.") + detail + "\n") << "[" << path << "]";
     }
 }
 
@@ -508,7 +512,7 @@ TEST(Driver, FailedWriteIsCode13AndSparesDevices)
 {
     const kt::RunResult r = kt::RunKavren({"/dev/full"});
     EXPECT_EQ(r.status, 13);
-    EXPECT_EQ(r.err, Failure("Error: Cant close output file."));
+    EXPECT_EQ(r.err, Failure("Error: Cant close output file.") + "/dev/full: No space left on device\n");
     struct stat st {};
     ASSERT_EQ(stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
@@ -529,7 +533,7 @@ TEST(Driver, FailedWriteKeepsThePreviousFile)
     kt::WriteFile(path, "old");
     const kt::RunResult r = RunWithSmallFileLimit(path);
     EXPECT_EQ(r.status, 13);
-    EXPECT_EQ(r.out, Failure("Error: Cant close output file."));
+    EXPECT_EQ(r.out, Failure("Error: Cant close output file.") + path + ": File too large\n");
     EXPECT_EQ(kt::ReadFile(path), "old");
 }
 

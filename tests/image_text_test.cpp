@@ -284,3 +284,22 @@ TEST(ImageText, EmbeddedFontDrawsAsTheSameFontFile)
 }
 
 } // namespace
+
+// A glyph that cannot be loaded or rendered at its size (an '@' of 2500
+// points at 1200 dpi, over 32767 pixels a side) fails the text, and the
+// writer keeps the height for the message; a glyph drawn wholly outside the
+// raster is no failure.
+TEST(ImageText, AGlyphThatCannotBeRenderedFailsTheText)
+{
+    struct Case {
+        int fontHeight;
+        int x;
+        bool drawn;
+    };
+    for (const Case c : {Case{2500, -20000, false}, Case{14, 5000, true}}) {
+        CMyPngWriter w(100, 100, nullptr, 1200, 1200, 0xffffff, -2);
+        ASSERT_TRUE(w.Init());
+        EXPECT_EQ(w.DrawString("@", c.fontHeight, 0, c.x, 30000, 0, 0, 0), c.drawn) << c.fontHeight;
+        EXPECT_EQ(w.FailedFontHeight(), c.drawn ? 0 : c.fontHeight) << c.fontHeight;
+    }
+}

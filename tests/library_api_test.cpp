@@ -183,6 +183,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
         {[](Options& o) { o.xDimension = 1e9; }, Status::InvalidArgument, ""}, // no length for the image
         {[](Options& o) { o.width = 2000000; }, Status::CantInitPng, "image width 2000000 exceeds 1,000,000 pixels"},
         {[](Options& o) { o.width = 2; }, Status::InvalidSize, ""},            // the symbol cannot fit
+        {[](Options& o) { o.font = "/dev/zero"; }, Status::CantInitPng, ""},   // no font file: never read
     };
     for (const Case& c : cases) {
         Options options;
@@ -223,8 +224,55 @@ TEST(Library, SinkGetsTheBytesOfMemoryAndNothingOnFailure)
     // A sink that refuses or throws ends the render as an unwritable file.
     const kavren::ByteSink refuses = [](const std::uint8_t*, std::size_t) { return false; };
     const kavren::ByteSink throws = [](const std::uint8_t*, std::size_t) -> bool { throw 1; };
-    EXPECT_EQ(kavren::Render(options, options.data, refuses).status, Status::CantCloseFile);
-    EXPECT_EQ(kavren::Render(options, options.data, throws).status, Status::CantCloseFile);
+    for (const kavren::Format format : {kavren::Format::Png, kavren::Format::Svg, kavren::Format::Eps}) {
+        options.format = format;
+        EXPECT_EQ(kavren::Render(options, options.data, refuses).status, Status::CantCloseFile);
+        EXPECT_EQ(kavren::Render(options, options.data, throws).status, Status::CantCloseFile);
+    }
+}
+
+// SVG and EPS keep the PNG's limits: a side past 1,000,000 pixels or a
+// module past any whole number of pixels is refused as for the PNG, and so
+// is a document past 32 MiB (here 150,000 digits of 0.003 mm modules), before
+// it is written out.
+TEST(Library, VectorDocumentsKeepTheLimits)
+{
+    struct Case {
+        std::function<void(Options&)> set;
+        Status status;
+        bool vectorOnly = false;
+    };
+    const Case cases[] = {
+        {[](Options& o) { o.width = 1000001; o.height = 100; }, Status::CantInitPng},
+        {[](Options& o) { o.width = 1000000; o.height = 100; }, Status::Ok},
+        {[](Options& o) { o.unit = kavren::Unit::Millimetres; o.xDimension = 1e300; }, Status::InvalidArgument},
+        {[](Options& o) { o.unit = kavren::Unit::Millimetres; o.xDimension = 1e5; }, Status::CantInitPng},
+        {[](Options& o) { o.xDimension = 1e6; }, Status::CantInitPng},
+        {[](Options& o) {
+             o.unit = kavren::Unit::Millimetres;
+             o.xDimension = 0.003;
+             o.data = std::string(150000, '1');
+         },
+         Status::CantInitPng, true},
+    };
+    for (const Case& c : cases) {
+        for (const kavren::Format format : {kavren::Format::Png, kavren::Format::Svg, kavren::Format::Eps}) {
+            if (c.vectorOnly && format == kavren::Format::Png)
+                continue;
+            Options options;
+            options.format = format;
+            c.set(options);
+            std::size_t bytes = 0;
+            const kavren::Result result =
+                kavren::Render(options, options.data, [&](const std::uint8_t*, std::size_t size) {
+                    bytes += size;
+                    return true;
+                });
+            SCOPED_TRACE(std::to_string(&c - cases) + " in format " + std::to_string(static_cast<int>(format)));
+            EXPECT_EQ(result.status, c.status) << result.detail;
+            EXPECT_EQ(bytes == 0, c.status != Status::Ok);
+        }
+    }
 }
 
 TEST(Library, TimestampAndDataArgumentGiveRepeatableBytes)

@@ -208,7 +208,9 @@ enum class Status : std::int32_t {
     Ok = 0,
     InvalidArgument = 1, // an option out of its range, or no length for the x-dimension
     Fail = 2,            // out of memory
-    CantInitPng = 3,     // the image cannot be made (too large, or the font fails)
+    CantInitPng = 3,     // the image cannot be made: too large (a side above 1,000,000 pixels at the
+                         // resolution in every format, a raster above 1 GiB, an SVG or EPS document
+                         // above 32 MiB), or the font or a glyph of the text fails
     CantSetType = 4,     // no such symbology
     InvalidSize = 5,     // the symbol does not fit the fixed image
     InvalidText = 6,     // the data is not valid for the symbology
