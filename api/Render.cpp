@@ -471,20 +471,6 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
 }
 
-// The classic symbologies that draw through their encoded symbol: the linear
-// ones but EAN/UPC with their digit groups and add-ons, in whole pixels (the
-// exact lengths of SVG and EPS at a physical unit are still summed element by
-// element, as their last decimals have always been).
-bool DrawsAsEncodedSymbol(const Options& options, const CBarcodeSym& sym)
-{
-    const bool exact = options.format != Format::Png && options.unit != Unit::Pixels &&
-                       (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
-    if (exact)
-        return false;
-    const SymbologyRow* row = FindSymbology(sym.m_Type);
-    return row != nullptr && row->kind == detail::SymbolKind::Linear && sym.GetAddOnPattern() == nullptr;
-}
-
 // The title of a vector document: the symbol's main text, else the data.
 std::string SymbolTitle(const detail::EncodedSymbol& symbol, std::string_view data)
 {
@@ -514,13 +500,11 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     detail::ApplySettings(options, data, *manager.GetSymbology());
     if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
-    const CBarcodeSym& sym = *manager.GetSymbology();
-    Status status = Status::Ok;
-    if (DrawsAsEncodedSymbol(options, sym))
-        status = detail::RenderSymbol(options, sym.ToEncodedSymbol(), sym.m_DisplayText, sym.m_Valid, sink);
-    else
-        status = options.format == Format::Png ? RenderPng(options, manager, sink, why)
-                                               : RenderVector(options, manager, sink, why);
+    // The classic symbologies draw from their element pattern, which gives
+    // the detail lines of image limits and fonts; Encode gives their encoded
+    // symbol through the same conversion.
+    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink, why)
+                                                        : RenderVector(options, manager, sink, why);
     if (status == Status::InvalidText)
         why = manager.GetSymbology()->m_ErrorDetail;
     if (status == Status::Ok && !manager.GetSymbology()->m_Warning.empty())

@@ -183,7 +183,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
         {[](Options& o) { o.xDimension = 1e9; }, Status::InvalidArgument, ""}, // no length for the image
         {[](Options& o) { o.width = 2000000; }, Status::CantInitPng, "image width 2000000 exceeds 1,000,000 pixels"},
         {[](Options& o) { o.width = 2; }, Status::InvalidSize, ""},            // the symbol cannot fit
-        {[](Options& o) { o.font = "/dev/zero"; }, Status::CantInitPng, ""},   // no font file: never read
+        {[](Options& o) { o.font = "/dev/zero"; }, Status::CantInitPng, "font /dev/zero: not a TrueType or OpenType font"},
     };
     for (const Case& c : cases) {
         Options options;
