@@ -104,6 +104,10 @@ private:
             column += m_columns;
             row += 4 - ((m_columns + 4) % 8);
         }
+        // The DMRE mapping matrices of 24 rows and 36 or 44 columns wrap a
+        // codeword of the left edge past the last row, to the top (ISO/IEC 21471).
+        if (row >= m_rows)
+            row -= m_rows;
         m_cells[Index(row, column)] = codeword * 8 + bit + 1;
     }
 
