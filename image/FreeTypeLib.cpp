@@ -95,7 +95,10 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
                             FT_Done_Glyph(bitmap);
                     });
     const bool drawn = placed && rendered;
-    if (!drawn && m_FailedFontHeight == 0)
+    // Below one pixel per em a text has no glyphs to show, and never had: only
+    // a text of a visible size that fails to render fails the image.
+    const bool visible = static_cast<double>(fontHeight) * m_VerticalDpi / 72.0 >= 1.0;
+    if (!drawn && visible && m_FailedFontHeight == 0)
         m_FailedFontHeight = fontHeight;
     return drawn;
 }
