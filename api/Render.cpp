@@ -47,26 +47,9 @@ constexpr std::int64_t kLastTimestamp = 253402300799;
 
 using detail::ToColour;
 
-bool ReadsHorizontally(Orientation orientation)
-{
-    return orientation == Orientation::Deg0 || orientation == Orientation::Deg180;
-}
-
-SizeUnit ToSizeUnit(Unit unit)
-{
-    switch (unit) {
-    case Unit::Millimetres: return SizeUnit::Millimetres;
-    case Unit::Inches: return SizeUnit::Inches;
-    case Unit::Mils: return SizeUnit::Mils;
-    case Unit::Pixels: break;
-    }
-    return SizeUnit::Pixels;
-}
-
-std::int32_t Resolution(const Options& o)
-{
-    return o.dpi > 0 ? o.dpi : kDefaultDpi;
-}
+using detail::ReadsHorizontally;
+using detail::Resolution;
+using detail::ToSizeUnit;
 
 // kDefaultSide in pixels at the resolution, exactly.
 double DefaultSide(const Options& o)

@@ -7,15 +7,6 @@
 #include <limits>
 
 namespace kavren::detail {
-namespace {
-
-// The side across the reading direction when none is given and the symbol
-// stretches: 200 pixels, or with a physical unit as many pixels at the
-// default resolution.
-constexpr double kDefaultAcross = 200.0;
-// Vector coordinates carry six decimals: an exact module of at least 1/100
-// pixel keeps four significant digits in every bar edge.
-constexpr double kMinExactModule = 0.01;
 
 std::int32_t Resolution(const Options& o)
 {
@@ -37,6 +28,16 @@ SizeUnit ToSizeUnit(Unit unit)
     }
     return SizeUnit::Pixels;
 }
+
+namespace {
+
+// The side across the reading direction when none is given and the symbol
+// stretches: 200 pixels, or with a physical unit as many pixels at the
+// default resolution.
+constexpr double kDefaultAcross = 200.0;
+// Vector coordinates carry six decimals: an exact module of at least 1/100
+// pixel keeps four significant digits in every bar edge.
+constexpr double kMinExactModule = 0.01;
 
 double DefaultAcross(const Options& o)
 {

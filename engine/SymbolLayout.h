@@ -14,6 +14,13 @@
 
 namespace kavren::detail {
 
+// The resolution in dots per inch: the given one, else kDefaultDpi.
+std::int32_t Resolution(const Options& o);
+// 0 and 180 degrees read along the image's width.
+bool ReadsHorizontally(Orientation orientation);
+// The options' unit as the size conversions number it.
+SizeUnit ToSizeUnit(Unit unit);
+
 // The options' colour as the layouts and renderers hold it.
 Colour ToColour(Rgb rgb);
 

@@ -20,7 +20,7 @@ namespace {
 // after, 2 mm above and below.
 constexpr FourStateDimensions kAusPostDimensions{0.50, 25.4 / 24.0, 1.85, 1.30, 6.0, 2.0};
 
-// Bar values as the specification numbers them.
+// Bar values 0..3 as Australia Post numbers the four bar states.
 constexpr std::array<BarState, 4> kBarOfValue = {BarState::Full, BarState::Ascender, BarState::Descender,
                                                  BarState::Tracker};
 constexpr std::uint8_t kTrackerValue = 3;
