@@ -22,7 +22,7 @@ using Args = std::vector<std::string>;
 
 const std::string Banner = "kavren Version 1.5 (c) 2026 the kavren developers\n";
 
-const fs::path SourceDir = fs::path(__FILE__).parent_path().parent_path();
+const fs::path SourceDir = KAVREN_SOURCE_DIR;
 const fs::path OptionLister = fs::path(KAVREN_BINARY).parent_path() / "kavren-option-list";
 
 // The long names in the order the program has always matched abbreviations in.

@@ -15,7 +15,7 @@ namespace {
 using kavren::Format;
 using kavren::Unit;
 
-const std::string kSourceDir = std::filesystem::path(__FILE__).parent_path().parent_path().string();
+const std::string kSourceDir = KAVREN_SOURCE_DIR;
 // The embedded font's own file, and a font of another design.
 const std::string kEmbeddedFontFile = kSourceDir + "/assets/LiberationSans-Regular-Latin1.ttf";
 const std::string kOtherFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";

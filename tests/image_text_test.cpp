@@ -262,8 +262,7 @@ TEST(ImageText, DrawnTextStaysBetweenBackgroundAndTextColour)
 // was last measured at).
 TEST(ImageText, EmbeddedFontDrawsAsTheSameFontFile)
 {
-    const std::string file = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("/tests/")) +
-                             "/assets/LiberationSans-Regular-Latin1.ttf";
+    const std::string file = std::string(KAVREN_SOURCE_DIR) + "/assets/LiberationSans-Regular-Latin1.ttf";
     CMyPngWriter embedded(400, 400, nullptr, 96, 96, 0xffffff, -2);
     CMyPngWriter fromFile(400, 400, file.c_str(), 96, 96, 0xffffff, -2);
     ASSERT_TRUE(embedded.Init());
