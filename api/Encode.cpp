@@ -94,7 +94,7 @@ Encoding Encode(const Options& given)
         detail::EncodedSymbol symbol;
         const SymbologyRow* row = FindSymbology(static_cast<std::int32_t>(options.symbology));
         if (row != nullptr && row->encode != nullptr) {
-            detail::EncodeResult encoded = row->encode(options, options.data);
+            detail::EncodeResult encoded = EncodeWith(*row, options, options.data);
             if (!encoded)
                 return Failed(encoded.status, std::move(encoded.detail));
             symbol = std::move(encoded.symbol);

@@ -470,7 +470,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
                      std::vector<std::string>& warnings)
 {
     if (const SymbologyRow* row = FindSymbology(static_cast<std::int32_t>(options.symbology)); row && row->encode) {
-        detail::EncodeResult encoded = row->encode(options, data);
+        detail::EncodeResult encoded = EncodeWith(*row, options, data);
         if (!encoded) {
             why = std::move(encoded.detail);
             return encoded.status;

@@ -49,7 +49,7 @@ constexpr std::array Table{
                "X-Dimension.\nExample: -n 3"},
     OptionSpec{'d', "data", Text, {}, &RunOptions::data, nullptr, "Hello World",
                "Set the data that is to be encoded in the barcode.\nExample: -d 1234567890Data"},
-    OptionSpec{'t', "btype", Integer, {0, 21}, &RunOptions::symbology, nullptr, "19",
+    OptionSpec{'t', "btype", Integer, {0, kLastSymbology}, &RunOptions::symbology, nullptr, "19",
                "Barcode type. Possible Values: 0..21\nExample: -f 7"},
     OptionSpec{'o', "orient", Integer, {0, 270, 90}, &RunOptions::orientation, nullptr, "90",
                "Set the orientation. Possible Values: 0, 90, 180, 270\nExample: -o 90"},
@@ -608,7 +608,10 @@ std::string CompletionValues(const OptionSpec& option)
     if (option.values)
         return option.values;
     if (std::holds_alternative<kavren::Symbology RunOptions::*>(option.field)) {
-        std::string words = NumberValues(option);
+        // Every number of the table, however many, then the names.
+        std::string words;
+        for (const SymbologyRow& row : Symbologies())
+            Append(words, " ", std::to_string(row.type));
         for (const SymbologyRow& row : Symbologies())
             Append(words, " ", row.names);
         return words;

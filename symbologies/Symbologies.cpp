@@ -7,6 +7,7 @@
 #include "symbologies/Code39Ext.h"
 #include "symbologies/Code93.h"
 #include "symbologies/Code93Ext.h"
+#include "symbologies/DataMatrix.h"
 #include "symbologies/EAN13.h"
 #include "symbologies/EAN14.h"
 #include "symbologies/EAN2.h"
@@ -16,7 +17,9 @@
 #include "symbologies/Industr25.h"
 #include "symbologies/Interl25.h"
 #include "symbologies/MSI.h"
+#include "symbologies/FourState.h"
 #include "symbologies/PostPlaNet.h"
+#include "symbologies/QrCode.h"
 #include "symbologies/SSCC18.h"
 #include "symbologies/UCCEAN128.h"
 #include "symbologies/UPCA.h"
@@ -27,6 +30,7 @@
 #include <cctype>
 #include <string>
 
+namespace detail = kavren::detail;
 using kavren::detail::SymbolKind;
 
 namespace {
@@ -72,6 +76,18 @@ constexpr SymbologyRow SymbologyTable[] = {
     {TYPE_CODE93, "Code 93", "code93", SymbolKind::Linear, Make<CBarcodeSymCode93>, nullptr},
     {TYPE_CODE93EXT, "Code 93 Extended", "code93ext code93-extended", SymbolKind::Linear, Make<CBarcodeSymCode93Ext>, nullptr},
     {TYPE_ITF14, "ITF-14", "itf14", SymbolKind::Linear, Make<CBarcodeSymITF14>, nullptr},
+    {TYPE_DATAMATRIX, "Data Matrix", "datamatrix dm", SymbolKind::Matrix, nullptr, detail::EncodeDataMatrix},
+    {TYPE_GS1_DATAMATRIX, "GS1 DataMatrix", "gs1-datamatrix", SymbolKind::Matrix, nullptr, detail::EncodeGs1DataMatrix},
+    {TYPE_QR, "QR Code", "qr qrcode", SymbolKind::Matrix, nullptr, detail::EncodeQr},
+    {TYPE_GS1_QR, "GS1 QR Code", "gs1-qr gs1-qrcode", SymbolKind::Matrix, nullptr, detail::EncodeGs1Qr},
+    {TYPE_MICRO_QR, "Micro QR Code", "micro-qr micro-qrcode", SymbolKind::Matrix, nullptr, detail::EncodeMicroQr},
+    {TYPE_IMB, "Intelligent Mail", "imb intelligent-mail", SymbolKind::FourState, nullptr, detail::EncodeImb},
+    {TYPE_RM4SCC, "RM4SCC", "rm4scc royal-mail", SymbolKind::FourState, nullptr, detail::EncodeRm4scc},
+    {TYPE_KIX, "KIX", "kix", SymbolKind::FourState, nullptr, detail::EncodeKix},
+    {TYPE_AUSPOST, "Australia Post", "auspost", SymbolKind::FourState, nullptr, detail::EncodeAusPost},
+    {TYPE_AUSPOST_REPLY, "AusPost Reply Paid", "auspost-reply", SymbolKind::FourState, nullptr, detail::EncodeAusPostReply},
+    {TYPE_AUSPOST_ROUTING, "AusPost Routing", "auspost-routing", SymbolKind::FourState, nullptr, detail::EncodeAusPostRouting},
+    {TYPE_AUSPOST_REDIRECT, "AusPost Redirect", "auspost-redirect", SymbolKind::FourState, nullptr, detail::EncodeAusPostRedirect},
 };
 
 // Row i must hold number i, so that a number indexes the table.
@@ -83,6 +99,7 @@ constexpr bool NumbersAreIndices()
     return true;
 }
 static_assert(NumbersAreIndices());
+static_assert(std::size(SymbologyTable) == kLastSymbology + 1);
 
 } // namespace
 
@@ -121,6 +138,19 @@ const SymbologyRow* FindSymbologyByName(std::string_view name)
         }
     }
     return nullptr;
+}
+
+kavren::detail::EncodeResult EncodeWith(const SymbologyRow& row, const kavren::Options& options,
+                                        std::string_view data)
+{
+    const auto invalid = [](std::string detail) {
+        return detail::EncodeResult{kavren::Status::InvalidText, std::move(detail), {}};
+    };
+    if (data.empty())
+        return invalid("no data to encode");
+    if (const std::size_t nul = data.find('\0'); nul != std::string_view::npos)
+        return invalid("a NUL byte at position " + std::to_string(nul + 1));
+    return row.encode(options, data);
 }
 
 const SymbologyRow* FindSymbology(std::int32_t type)

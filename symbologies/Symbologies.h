@@ -38,7 +38,22 @@ enum SymbologyType : std::int32_t {
     TYPE_CODE93 = 19,
     TYPE_CODE93EXT = 20,
     TYPE_ITF14 = 21,
+    TYPE_DATAMATRIX = 22,
+    TYPE_GS1_DATAMATRIX = 23,
+    TYPE_QR = 24,
+    TYPE_GS1_QR = 25,
+    TYPE_MICRO_QR = 26,
+    TYPE_IMB = 27,
+    TYPE_RM4SCC = 28,
+    TYPE_KIX = 29,
+    TYPE_AUSPOST = 30,
+    TYPE_AUSPOST_REPLY = 31,
+    TYPE_AUSPOST_ROUTING = 32,
+    TYPE_AUSPOST_REDIRECT = 33,
 };
+
+// The highest symbology number: the table holds 0..kLastSymbology.
+inline constexpr std::int32_t kLastSymbology = TYPE_AUSPOST_REDIRECT;
 
 struct SymbologyRow {
     SymbologyType type;
@@ -57,6 +72,11 @@ struct SymbologyRow {
 
 // Every symbology, in number order: row i has number i.
 std::span<const SymbologyRow> Symbologies();
+// The row's encoder on the data: an empty text, or one with a NUL byte, is
+// invalid for every symbology (the whole text counts, as for the classic
+// ones), whatever the encoder would make of it. The row must have `encode`.
+kavren::detail::EncodeResult EncodeWith(const SymbologyRow& row, const kavren::Options& options,
+                                        std::string_view data);
 // The row of that number; null for a number that names no symbology.
 const SymbologyRow* FindSymbology(std::int32_t type);
 // The row one of whose names is `name`, ignoring case, '-' and '_'; null for none.

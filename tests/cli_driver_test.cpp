@@ -121,6 +121,18 @@ Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
    19  Code 93             code93
    20  Code 93 Extended    code93ext, code93-extended
    21  ITF-14              itf14
+   22  Data Matrix         datamatrix, dm
+   23  GS1 DataMatrix      gs1-datamatrix
+   24  QR Code             qr, qrcode
+   25  GS1 QR Code         gs1-qr, gs1-qrcode
+   26  Micro QR Code       micro-qr, micro-qrcode
+   27  Intelligent Mail    imb, intelligent-mail
+   28  RM4SCC              rm4scc, royal-mail
+   29  KIX                 kix
+   30  Australia Post      auspost
+   31  AusPost Reply Paid  auspost-reply
+   32  AusPost Routing     auspost-routing
+   33  AusPost Redirect    auspost-redirect
 )";
 
 std::string Failure(const std::string& message)
@@ -326,7 +338,7 @@ TEST(Driver, OptionValuesCountOnlyWhenAccepted)
     };
     // clang-format off
     const Case cases[] = {
-        {{}, {"-t", "22"}, {}},
+        {{}, {"-t", "99"}, {}},
         {{}, {"-t", "-1"}, {}},
         {{}, {"-o", "45"}, {"-o", "180"}},
         {{}, {"-o", "-90"}, {"-o", "180"}},
@@ -639,7 +651,7 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         {{"-t", "ean99"}, 0, "Warning: -t ean99 is no symbology name; read as 0 (Interleaved 2 of 5)", Left::Written},
         {{"-t", "11x", "-d", "590123412345"}, 0, "Warning: -t 11x is no symbology name; read as 11 (EAN-13)", Left::Written, "EAN-13:5901234123457"},
         // Values that are dropped or read in part, and what was kept.
-        {{"-t", "25"}, 0, "Warning: -t 25 is not a symbology (0..21); Code 128 kept", Left::Written, "CODE-128:1234567"},
+        {{"-t", "99"}, 0, "Warning: -t 99 is not a symbology (0..33); Code 128 kept", Left::Written, "CODE-128:1234567"},
         {{"-x", "abc"}, 0, "Warning: -x abc is not a number; 0 kept", Left::Written},
         {{"-x", "-5"}, 0, "Warning: -x -5 is out of range (1 and above); 0 kept", Left::Written},
         {{"-x", "300px"}, 0, "Warning: -x 300px read as 300", Left::Written},

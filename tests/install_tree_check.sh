@@ -182,7 +182,7 @@ check_completion() {
     local -a lines
     mapfile -t lines <<<"$result"
     [[ ${lines[0]:-} == --xsize ]] || fail "completion of --xs gives '${lines[0]:-}'"
-    [[ ${lines[1]:-} == "$(echo {0..21}) "* && ${lines[1]} == *" ean13 "* ]] || fail "completion of -t gives '${lines[1]:-}'"
+    [[ ${lines[1]:-} == "$(seq -s " " 0 "$(($("$build/kavren-symbology-list" | wc -l) - 1))") "* && ${lines[1]} == *" ean13 "* ]] || fail "completion of -t gives '${lines[1]:-}'"
     [[ ${lines[2]:-} == "${lines[1]:-}" ]] || fail "completion of --btype= gives '${lines[2]:-}'"
     [[ ${lines[3]:-} == "0 90 180 270" ]] || fail "completion of -o gives '${lines[3]:-}'"
     [[ ${lines[4]:-} == --qzone ]] || fail "completion of --qz gives '${lines[4]:-}'"
@@ -272,7 +272,9 @@ check_gallery() {
     while IFS= read -r line; do
         grep -qxF -- "$line" "$readme" || fail "README.md lacks the gallery line: $line"
     done <<<"$table"
-    [[ $(grep -c '^| [0-9]* |' <<<"$table") -eq 22 ]] || fail "the gallery does not have 22 pictures"
+    local rows
+    rows=$("$build/kavren-symbology-list" | wc -l)
+    [[ $(grep -c '^| [0-9]* |' <<<"$table") -eq $rows ]] || fail "the gallery does not have $rows pictures"
 
     local pictures
     pictures=$(grep -o 'doc/gallery/[^)]*\.png' <<<"$table" | sed 's|doc/gallery/||' | sort)

@@ -155,7 +155,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
         const char* detail; // a part of the detail line; "" for none
     };
     const Case cases[] = {
-        {[](Options& o) { o.symbology = static_cast<kavren::Symbology>(22); }, Status::CantSetType, ""},
+        {[](Options& o) { o.symbology = static_cast<kavren::Symbology>(99); }, Status::CantSetType, ""},
         {[](Options& o) { o.data = ""; }, Status::InvalidText, "no data: Code 128 takes one character or more"},
         {[](Options& o) {
              o.data = std::string("12\0"

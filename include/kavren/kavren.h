@@ -54,6 +54,18 @@ enum class Symbology : std::int32_t {
     Code93 = 19,
     Code93Extended = 20,
     Itf14 = 21,
+    DataMatrix = 22,
+    Gs1DataMatrix = 23,
+    QrCode = 24,
+    Gs1QrCode = 25,
+    MicroQrCode = 26,
+    IntelligentMail = 27,
+    Rm4scc = 28,
+    Kix = 29,
+    AusPost = 30,
+    AusPostReply = 31,
+    AusPostRouting = 32,
+    AusPostRedirect = 33,
 };
 
 // Rotation of bars and text together, counter-clockwise as seen in the image.

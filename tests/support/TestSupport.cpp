@@ -173,6 +173,18 @@ const SymbologySample Samples[] = {
     {TYPE_CODE93, "AB", "C", "ABCXYZ -.$/+%"},
     {TYPE_CODE93EXT, "ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}"},
     {TYPE_ITF14, "123456789012", "", ""},
+    {TYPE_DATAMATRIX, "ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}~"},
+    {TYPE_GS1_DATAMATRIX, "(10)A", "", ""},
+    {TYPE_QR, "ab", "c", "abcXYZ !\"#&'()*,:;<=>?@[\\]^_`{|}~"},
+    {TYPE_GS1_QR, "(10)A", "", ""},
+    {TYPE_MICRO_QR, "12", "3", "ABCXYZ $%*+-./:"},
+    {TYPE_IMB, "0123456709498765432", "", ""},
+    {TYPE_RM4SCC, "SN34RD", "A", "ABCXYZ"},
+    {TYPE_KIX, "2500GG", "0", "ABCXYZ"},
+    {TYPE_AUSPOST, "1234567", "", ""},
+    {TYPE_AUSPOST_REPLY, "1234567", "", ""},
+    {TYPE_AUSPOST_ROUTING, "1234567", "", ""},
+    {TYPE_AUSPOST_REDIRECT, "1234567", "", ""},
 };
 
 } // namespace
