@@ -6,6 +6,8 @@
 #include "common/EncodedSymbol.h"
 #include "symbologies/Encoder.h"
 
+#include <kavren/kavren.h>
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -14,42 +16,48 @@
 class CBarcodeSym;
 class CBarcodeSettings;
 
-// The symbology numbers, as CBarcodeSettings::m_Type holds them.
+// The symbology numbers, as CBarcodeSettings::m_Type holds them: the public
+// enum's, which is where each number is written.
+constexpr std::int32_t SymbologyNumber(kavren::Symbology symbology)
+{
+    return static_cast<std::int32_t>(symbology);
+}
+
 enum SymbologyType : std::int32_t {
-    TYPE_INTERL25 = 0,
-    TYPE_INDUSTR25 = 1,
-    TYPE_CODE39 = 2,
-    TYPE_CODE39EXT = 3,
-    TYPE_CODE11 = 4,
-    TYPE_CODABAR = 5,
-    TYPE_MSI = 6,
-    TYPE_CODE128 = 7,
-    TYPE_EAN2 = 8,
-    TYPE_EAN5 = 9,
-    TYPE_EAN8 = 10,
-    TYPE_EAN13 = 11,
-    TYPE_EAN14 = 12,
-    TYPE_UPCA = 13,
-    TYPE_UPCE = 14,
-    TYPE_UCCEAN128 = 15,
-    TYPE_SSCC18 = 16,
-    TYPE_POSTNET = 17,
-    TYPE_PLANET = 18,
-    TYPE_CODE93 = 19,
-    TYPE_CODE93EXT = 20,
-    TYPE_ITF14 = 21,
-    TYPE_DATAMATRIX = 22,
-    TYPE_GS1_DATAMATRIX = 23,
-    TYPE_QR = 24,
-    TYPE_GS1_QR = 25,
-    TYPE_MICRO_QR = 26,
-    TYPE_IMB = 27,
-    TYPE_RM4SCC = 28,
-    TYPE_KIX = 29,
-    TYPE_AUSPOST = 30,
-    TYPE_AUSPOST_REPLY = 31,
-    TYPE_AUSPOST_ROUTING = 32,
-    TYPE_AUSPOST_REDIRECT = 33,
+    TYPE_INTERL25 = SymbologyNumber(kavren::Symbology::Interleaved2of5),
+    TYPE_INDUSTR25 = SymbologyNumber(kavren::Symbology::Industrial2of5),
+    TYPE_CODE39 = SymbologyNumber(kavren::Symbology::Code39),
+    TYPE_CODE39EXT = SymbologyNumber(kavren::Symbology::Code39Extended),
+    TYPE_CODE11 = SymbologyNumber(kavren::Symbology::Code11),
+    TYPE_CODABAR = SymbologyNumber(kavren::Symbology::Codabar),
+    TYPE_MSI = SymbologyNumber(kavren::Symbology::Msi),
+    TYPE_CODE128 = SymbologyNumber(kavren::Symbology::Code128),
+    TYPE_EAN2 = SymbologyNumber(kavren::Symbology::Ean2),
+    TYPE_EAN5 = SymbologyNumber(kavren::Symbology::Ean5),
+    TYPE_EAN8 = SymbologyNumber(kavren::Symbology::Ean8),
+    TYPE_EAN13 = SymbologyNumber(kavren::Symbology::Ean13),
+    TYPE_EAN14 = SymbologyNumber(kavren::Symbology::Ean14),
+    TYPE_UPCA = SymbologyNumber(kavren::Symbology::UpcA),
+    TYPE_UPCE = SymbologyNumber(kavren::Symbology::UpcE),
+    TYPE_UCCEAN128 = SymbologyNumber(kavren::Symbology::UccEan128),
+    TYPE_SSCC18 = SymbologyNumber(kavren::Symbology::Sscc18),
+    TYPE_POSTNET = SymbologyNumber(kavren::Symbology::PostNet),
+    TYPE_PLANET = SymbologyNumber(kavren::Symbology::Planet),
+    TYPE_CODE93 = SymbologyNumber(kavren::Symbology::Code93),
+    TYPE_CODE93EXT = SymbologyNumber(kavren::Symbology::Code93Extended),
+    TYPE_ITF14 = SymbologyNumber(kavren::Symbology::Itf14),
+    TYPE_DATAMATRIX = SymbologyNumber(kavren::Symbology::DataMatrix),
+    TYPE_GS1_DATAMATRIX = SymbologyNumber(kavren::Symbology::Gs1DataMatrix),
+    TYPE_QR = SymbologyNumber(kavren::Symbology::QrCode),
+    TYPE_GS1_QR = SymbologyNumber(kavren::Symbology::Gs1QrCode),
+    TYPE_MICRO_QR = SymbologyNumber(kavren::Symbology::MicroQrCode),
+    TYPE_IMB = SymbologyNumber(kavren::Symbology::IntelligentMail),
+    TYPE_RM4SCC = SymbologyNumber(kavren::Symbology::Rm4scc),
+    TYPE_KIX = SymbologyNumber(kavren::Symbology::Kix),
+    TYPE_AUSPOST = SymbologyNumber(kavren::Symbology::AusPost),
+    TYPE_AUSPOST_REPLY = SymbologyNumber(kavren::Symbology::AusPostReply),
+    TYPE_AUSPOST_ROUTING = SymbologyNumber(kavren::Symbology::AusPostRouting),
+    TYPE_AUSPOST_REDIRECT = SymbologyNumber(kavren::Symbology::AusPostRedirect),
 };
 
 // The highest symbology number: the table holds 0..kLastSymbology.
