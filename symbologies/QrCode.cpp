@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
@@ -444,7 +445,14 @@ public:
         m_function[Index(x, y)] = 1;
     }
     void Set(int x, int y, bool dark) { m_dark[Index(x, y)] = dark ? 1 : 0; }
-    void Flip(int x, int y) { m_dark[Index(x, y)] ^= 1; }
+    // Flips the data modules of row y where `flip` is 1; function modules stay.
+    void FlipRowUnlessFunction(int y, const std::uint8_t* flip)
+    {
+        std::uint8_t* dark = m_dark.data() + Index(0, y);
+        const std::uint8_t* function = m_function.data() + Index(0, y);
+        for (int x = 0; x < m_size; ++x)
+            dark[x] ^= static_cast<std::uint8_t>(flip[x] & (function[x] ^ 1));
+    }
     const std::vector<std::uint8_t>& Modules() const { return m_dark; }
 
 private:
@@ -608,7 +616,7 @@ void PlaceBits(CMatrix& matrix, const std::vector<bool>& bits, bool micro)
 }
 
 // Table 10: the data mask patterns, i the row and j the column.
-bool MaskBit(int mask, int i, int j)
+constexpr bool MaskBit(int mask, int i, int j)
 {
     switch (mask) {
     case 0:
@@ -630,71 +638,130 @@ bool MaskBit(int mask, int i, int j)
     }
 }
 
+// Every pattern repeats after 12 rows and 12 columns (periods 2, 3, 4 and 6):
+// one tile of each, so that masking reads a table instead of dividing.
+constexpr int kMaskPeriod = 12;
+struct MaskTiles {
+    std::array<std::array<std::array<std::uint8_t, kMaskPeriod>, kMaskPeriod>, 8> bits{};
+
+    constexpr MaskTiles()
+    {
+        for (int mask = 0; mask < 8; ++mask)
+            for (int i = 0; i < kMaskPeriod; ++i)
+                for (int j = 0; j < kMaskPeriod; ++j)
+                    bits[static_cast<std::size_t>(mask)][static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] =
+                        MaskBit(mask, i, j) ? 1 : 0;
+    }
+};
+static constexpr MaskTiles kMaskTiles{};
+
 // Micro QR's four masks are QR masks 1, 4, 6 and 7 (Table 10).
 constexpr std::array<int, 4> kMicroMasks = {1, 4, 6, 7};
 
 void ApplyMask(CMatrix& matrix, int mask)
 {
     const int size = matrix.Size();
+    const auto& tile = kMaskTiles.bits[static_cast<std::size_t>(mask)];
+    // The tile's rows repeated across the symbol, then each row masked by
+    // one of them in a loop the compiler can vectorise.
+    std::array<std::array<std::uint8_t, 177>, kMaskPeriod> lines;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kMaskPeriod); ++i)
+        for (std::size_t x = 0; x < static_cast<std::size_t>(size); ++x)
+            lines[i][x] = tile[i][x % kMaskPeriod];
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            if (!matrix.IsFunction(x, y) && MaskBit(mask, y, x))
-                matrix.Flip(x, y);
+        matrix.FlipRowUnlessFunction(y, lines[static_cast<std::size_t>(y % kMaskPeriod)].data());
+}
+
+// One line of the symbol (a row or a column) as bits, module k at bit k +
+// kLinePad, with kLinePad light bits before and after it: the light outside
+// the symbol that rule 3 counts. Bits: a multiple of 64 that holds the
+// line, its padding and rule 3's reach of 7 beyond the pattern's start.
+constexpr int kLinePad = 4;
+constexpr std::size_t LineBits(int size)
+{
+    return (static_cast<std::size_t>(size + 2 * kLinePad + 7) + 63) / 64 * 64;
+}
+
+// Rule 1 of one line: each run of 5 or more modules of one colour scores 3
+// plus 1 for each module beyond 5. A run of L >= 5 holds L - 4 windows of 5
+// equal modules and begins one such window: L - 4 + 2 = 3 + (L - 5).
+template <std::size_t Bits>
+long RunPenalty(const std::bitset<Bits>& line, const std::bitset<Bits>& pairs)
+{
+    const std::bitset<Bits> same = ~(line ^ (line >> 1)) & pairs; // module k equals module k + 1
+    const std::bitset<Bits> five = same & (same >> 1) & (same >> 2) & (same >> 3);
+    if (five.none())
+        return 0;
+    const std::bitset<Bits> first = five & ~(same << 1);
+    return static_cast<long>(five.count() + 2 * first.count());
+}
+
+// Rule 3 of one line: dark-light-dark-dark-dark-light-dark with four light
+// modules before or after it (outside the symbol counts as light).
+template <std::size_t Bits>
+long FinderPenalty(const std::bitset<Bits>& line)
+{
+    const std::bitset<Bits> pattern =
+        line & ~(line >> 1) & (line >> 2) & (line >> 3) & (line >> 4) & ~(line >> 5) & (line >> 6);
+    if (pattern.none())
+        return 0;
+    const std::bitset<Bits> lightFour = ~(line | (line >> 1) | (line >> 2) | (line >> 3));
+    return static_cast<long>((pattern & ((lightFour << 4) | (lightFour >> 7))).count());
 }
 
 // 7.8.3.1, Table 11: N1 = 3 (runs of 5 or more, plus one per module beyond
 // 5), N2 = 3 (2x2 blocks), N3 = 40 (1:1:3:1:1 with 4 light modules on either
 // side), N4 = 10 (each 5 % of deviation of the dark share from 50 %).
-long Penalty(const CMatrix& matrix)
+template <std::size_t Bits>
+long PenaltyOf(const CMatrix& matrix)
 {
+    using CLine = std::bitset<Bits>;
     const int size = matrix.Size();
     const std::vector<std::uint8_t>& m = matrix.Modules();
-    long penalty = 0;
-    const auto at = [&](int x, int y) { return m[static_cast<std::size_t>(y * size + x)]; };
-    // Lines in both directions: runs and the finder-like pattern.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int line = 0; line < size; ++line) {
-            const auto get = [&](int k) { return pass == 0 ? at(k, line) : at(line, k); };
-            int run = 1;
-            for (int k = 1; k <= size; ++k) {
-                if (k < size && get(k) == get(k - 1)) {
-                    ++run;
-                    continue;
-                }
-                if (run >= 5)
-                    penalty += 3 + (run - 5);
-                run = 1;
-            }
-            // 1011101 with 0000 before or after (outside the symbol counts as light).
-            for (int k = 0; k + 7 <= size; ++k) {
-                if (!(get(k) && !get(k + 1) && get(k + 2) && get(k + 3) && get(k + 4) && !get(k + 5) && get(k + 6)))
-                    continue;
-                const auto lightRange = [&](int from, int to) {
-                    for (int t = from; t < to; ++t)
-                        if (t >= 0 && t < size && get(t))
-                            return false;
-                    return true;
-                };
-                if (lightRange(k - 4, k) || lightRange(k + 7, k + 11))
-                    penalty += 40;
+    std::array<CLine, 177> rows;
+    std::array<CLine, 177> columns;
+    long dark = 0;
+    for (std::size_t y = 0; y < static_cast<std::size_t>(size); ++y) {
+        const std::uint8_t* row = m.data() + y * static_cast<std::size_t>(size);
+        for (std::size_t x = 0; x < static_cast<std::size_t>(size); ++x) {
+            if (row[x]) {
+                rows[y][x + kLinePad] = true;
+                columns[x][y + kLinePad] = true;
+                ++dark;
             }
         }
     }
-    long dark = 0;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            dark += at(x, y);
-            if (x + 1 < size && y + 1 < size) {
-                const std::uint8_t v = at(x, y);
-                if (at(x + 1, y) == v && at(x, y + 1) == v && at(x + 1, y + 1) == v)
-                    penalty += 3;
-            }
+    // The modules k that have a module k + 1 in the line.
+    CLine pairs;
+    for (std::size_t k = 0; k + 1 < static_cast<std::size_t>(size); ++k)
+        pairs[k + kLinePad] = true;
+    long runs = 0;
+    long finders = 0;
+    long blocks = 0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(size); ++k) {
+        runs += RunPenalty(rows[k], pairs) + RunPenalty(columns[k], pairs);
+        finders += FinderPenalty(rows[k]) + FinderPenalty(columns[k]);
+        if (k + 1 < static_cast<std::size_t>(size)) {
+            const CLine& a = rows[k];
+            const CLine same = ~(a ^ rows[k + 1]);
+            blocks += static_cast<long>((same & (same >> 1) & ~(a ^ (a >> 1)) & pairs).count());
         }
     }
     const long total = static_cast<long>(size) * size;
     const long deviation = std::abs(dark * 20 - total * 10); // in 5 % steps x total
-    penalty += 10 * (deviation / total);
-    return penalty;
+    return runs + 3 * blocks + 40 * finders + 10 * (deviation / total);
+}
+
+// In the fewest 64-bit words per line: one up to version 8, two up to 24.
+long Penalty(const CMatrix& matrix)
+{
+    const int size = matrix.Size();
+    if (LineBits(size) <= 64)
+        return PenaltyOf<64>(matrix);
+    if (LineBits(size) <= 128)
+        return PenaltyOf<128>(matrix);
+    static_assert(LineBits(177) == 192, "version 40 in three words");
+    return PenaltyOf<192>(matrix);
 }
 
 // 7.8.3.2: Micro QR's evaluation, the dark modules on the right and lower
@@ -854,8 +921,9 @@ QrMatrix Finish(const Options& options, std::string_view data, bool micro, bool 
         else
             DrawQrFormat(target, QrFormatBits(options.ecLevel, mask));
     };
-    const auto masked = [&](int mask) {
-        CMatrix candidate = matrix;
+    CMatrix candidate = matrix; // one copy, refilled for each mask
+    const auto masked = [&](int mask) -> const CMatrix& {
+        candidate = matrix;
         ApplyMask(candidate, micro ? kMicroMasks[static_cast<std::size_t>(mask)] : mask);
         drawFormat(candidate, mask);
         return candidate;
@@ -864,17 +932,17 @@ QrMatrix Finish(const Options& options, std::string_view data, bool micro, bool 
     if (mask < 0) {
         long bestScore = 0;
         const int masks = micro ? 4 : 8;
-        for (int candidate = 0; candidate < masks; ++candidate) {
-            const CMatrix trial = masked(candidate);
+        for (int trial = 0; trial < masks; ++trial) {
+            const CMatrix& masking = masked(trial);
             // QR: the lowest penalty; Micro QR: the highest score.
-            const long score = micro ? -MicroScore(trial) : Penalty(trial);
-            if (candidate == 0 || score < bestScore) {
+            const long score = micro ? -MicroScore(masking) : Penalty(masking);
+            if (trial == 0 || score < bestScore) {
                 bestScore = score;
-                mask = candidate;
+                mask = trial;
             }
         }
     }
-    const CMatrix final = masked(mask);
+    const CMatrix& final = masked(mask);
     result.mask = mask;
     result.size = size;
     result.modules.assign(final.Modules().begin(), final.Modules().end());
