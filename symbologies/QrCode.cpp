@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -519,22 +520,28 @@ std::uint32_t MicroFormatBits(int version, int level, int mask)
 bool Bit(std::uint32_t value, int bit) { return ((value >> bit) & 1U) != 0; }
 
 // Figure 25: bit 0 is the least significant; the first copy around the upper
-// left finder, the second split between the other two.
+// left finder, the second split between the other two, then the dark module.
+// `set(x, y, dark)` is called for each of the format modules.
+template <class Set>
+void ForQrFormat(int size, std::uint32_t bits, Set set)
+{
+    for (int i = 0; i <= 5; ++i)
+        set(8, i, Bit(bits, i));
+    set(8, 7, Bit(bits, 6));
+    set(8, 8, Bit(bits, 7));
+    set(7, 8, Bit(bits, 8));
+    for (int i = 9; i < 15; ++i)
+        set(14 - i, 8, Bit(bits, i));
+    for (int i = 0; i < 8; ++i)
+        set(size - 1 - i, 8, Bit(bits, i));
+    for (int i = 8; i < 15; ++i)
+        set(8, size - 15 + i, Bit(bits, i));
+    set(8, size - 8, true);
+}
+
 void DrawQrFormat(CMatrix& matrix, std::uint32_t bits)
 {
-    const int size = matrix.Size();
-    for (int i = 0; i <= 5; ++i)
-        matrix.SetFunction(8, i, Bit(bits, i));
-    matrix.SetFunction(8, 7, Bit(bits, 6));
-    matrix.SetFunction(8, 8, Bit(bits, 7));
-    matrix.SetFunction(7, 8, Bit(bits, 8));
-    for (int i = 9; i < 15; ++i)
-        matrix.SetFunction(14 - i, 8, Bit(bits, i));
-    for (int i = 0; i < 8; ++i)
-        matrix.SetFunction(size - 1 - i, 8, Bit(bits, i));
-    for (int i = 8; i < 15; ++i)
-        matrix.SetFunction(8, size - 15 + i, Bit(bits, i));
-    matrix.SetFunction(8, size - 8, true); // the dark module
+    ForQrFormat(matrix.Size(), bits, [&](int x, int y, bool dark) { matrix.SetFunction(x, y, dark); });
 }
 
 void DrawMicroFormat(CMatrix& matrix, std::uint32_t bits)
@@ -682,86 +689,143 @@ constexpr std::size_t LineBits(int size)
     return (static_cast<std::size_t>(size + 2 * kLinePad + 7) + 63) / 64 * 64;
 }
 
-// Rule 1 of one line: each run of 5 or more modules of one colour scores 3
-// plus 1 for each module beyond 5. A run of L >= 5 holds L - 4 windows of 5
-// equal modules and begins one such window: L - 4 + 2 = 3 + (L - 5).
+// 7.8.3.1, Table 11: the penalty of each of the eight masks over lines of
+// bits: the matrix's rows and columns are packed once, with the format
+// modules light, and each mask is then a few word operations per line.
 template <std::size_t Bits>
-long RunPenalty(const std::bitset<Bits>& line, const std::bitset<Bits>& pairs)
-{
-    const std::bitset<Bits> same = ~(line ^ (line >> 1)) & pairs; // module k equals module k + 1
-    const std::bitset<Bits> five = same & (same >> 1) & (same >> 2) & (same >> 3);
-    if (five.none())
-        return 0;
-    const std::bitset<Bits> first = five & ~(same << 1);
-    return static_cast<long>(five.count() + 2 * first.count());
-}
-
-// Rule 3 of one line: dark-light-dark-dark-dark-light-dark with four light
-// modules before or after it (outside the symbol counts as light).
-template <std::size_t Bits>
-long FinderPenalty(const std::bitset<Bits>& line)
-{
-    const std::bitset<Bits> pattern =
-        line & ~(line >> 1) & (line >> 2) & (line >> 3) & (line >> 4) & ~(line >> 5) & (line >> 6);
-    if (pattern.none())
-        return 0;
-    const std::bitset<Bits> lightFour = ~(line | (line >> 1) | (line >> 2) | (line >> 3));
-    return static_cast<long>((pattern & ((lightFour << 4) | (lightFour >> 7))).count());
-}
-
-// 7.8.3.1, Table 11: N1 = 3 (runs of 5 or more, plus one per module beyond
-// 5), N2 = 3 (2x2 blocks), N3 = 40 (1:1:3:1:1 with 4 light modules on either
-// side), N4 = 10 (each 5 % of deviation of the dark share from 50 %).
-template <std::size_t Bits>
-long PenaltyOf(const CMatrix& matrix)
-{
+class CMaskScorer {
+public:
     using CLine = std::bitset<Bits>;
-    const int size = matrix.Size();
-    const std::vector<std::uint8_t>& m = matrix.Modules();
-    std::array<CLine, 177> rows;
-    std::array<CLine, 177> columns;
-    long dark = 0;
-    for (std::size_t y = 0; y < static_cast<std::size_t>(size); ++y) {
-        const std::uint8_t* row = m.data() + y * static_cast<std::size_t>(size);
-        for (std::size_t x = 0; x < static_cast<std::size_t>(size); ++x) {
-            if (row[x]) {
-                rows[y][x + kLinePad] = true;
-                columns[x][y + kLinePad] = true;
-                ++dark;
+
+    explicit CMaskScorer(const CMatrix& matrix) : m_size(matrix.Size())
+    {
+        for (std::size_t y = 0; y < Size(); ++y) {
+            for (std::size_t x = 0; x < Size(); ++x) {
+                const int ix = static_cast<int>(x);
+                const int iy = static_cast<int>(y);
+                const bool function = matrix.IsFunction(ix, iy);
+                const bool dark = matrix.Dark(ix, iy);
+                m_rows[y][x + kLinePad] = dark;
+                m_columns[x][y + kLinePad] = dark;
+                m_dataRows[y][x + kLinePad] = !function;
+                m_dataColumns[x][y + kLinePad] = !function;
             }
         }
+        ForQrFormat(m_size, 0, [&](int x, int y, bool) {
+            m_rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x + kLinePad)] = false;
+            m_columns[static_cast<std::size_t>(x)][static_cast<std::size_t>(y + kLinePad)] = false;
+        });
+        for (std::size_t k = 0; k + 1 < Size(); ++k)
+            m_pairs[k + kLinePad] = true;
     }
-    // The modules k that have a module k + 1 in the line.
-    CLine pairs;
-    for (std::size_t k = 0; k + 1 < static_cast<std::size_t>(size); ++k)
-        pairs[k + kLinePad] = true;
-    long runs = 0;
-    long finders = 0;
-    long blocks = 0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(size); ++k) {
-        runs += RunPenalty(rows[k], pairs) + RunPenalty(columns[k], pairs);
-        finders += FinderPenalty(rows[k]) + FinderPenalty(columns[k]);
-        if (k + 1 < static_cast<std::size_t>(size)) {
-            const CLine& a = rows[k];
-            const CLine same = ~(a ^ rows[k + 1]);
-            blocks += static_cast<long>((same & (same >> 1) & ~(a ^ (a >> 1)) & pairs).count());
+
+    // N1 = 3 (runs of 5 or more, plus one per module beyond 5), N2 = 3 (2x2
+    // blocks), N3 = 40 (1:1:3:1:1 with 4 light modules on either side), N4 =
+    // 10 (each 5 % of deviation of the dark share from 50 %).
+    long Penalty(int mask, std::uint32_t formatBits)
+    {
+        std::array<CLine, kMaskPeriod> rowPattern;
+        std::array<CLine, kMaskPeriod> columnPattern;
+        const auto& tile = kMaskTiles.bits[static_cast<std::size_t>(mask)];
+        for (std::size_t i = 0; i < static_cast<std::size_t>(kMaskPeriod); ++i) {
+            for (std::size_t k = 0; k < Size(); ++k) {
+                rowPattern[i][k + kLinePad] = tile[i][k % kMaskPeriod] != 0;
+                columnPattern[i][k + kLinePad] = tile[k % kMaskPeriod][i] != 0;
+            }
+        }
+        for (std::size_t k = 0; k < Size(); ++k) {
+            m_maskedRows[k] = m_rows[k] ^ (rowPattern[k % kMaskPeriod] & m_dataRows[k]);
+            m_maskedColumns[k] = m_columns[k] ^ (columnPattern[k % kMaskPeriod] & m_dataColumns[k]);
+        }
+        ForQrFormat(m_size, formatBits, [&](int x, int y, bool dark) {
+            m_maskedRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x + kLinePad)] = dark;
+            m_maskedColumns[static_cast<std::size_t>(x)][static_cast<std::size_t>(y + kLinePad)] = dark;
+        });
+        long runs = 0;
+        long finders = 0;
+        long blocks = 0;
+        long dark = 0;
+        for (std::size_t k = 0; k < Size(); ++k) {
+            const CLine& row = m_maskedRows[k];
+            runs += RunPenalty(row) + RunPenalty(m_maskedColumns[k]);
+            finders += FinderPenalty(row) + FinderPenalty(m_maskedColumns[k]);
+            dark += static_cast<long>(row.count());
+            if (k + 1 < Size()) {
+                const CLine same = ~(row ^ m_maskedRows[k + 1]);
+                blocks += static_cast<long>((same & (same >> 1) & ~(row ^ (row >> 1)) & m_pairs).count());
+            }
+        }
+        const long total = static_cast<long>(m_size) * m_size;
+        const long deviation = std::abs(dark * 20 - total * 10); // in 5 % steps x total
+        return runs + 3 * blocks + 40 * finders + 10 * (deviation / total);
+    }
+
+private:
+    std::size_t Size() const { return static_cast<std::size_t>(m_size); }
+
+    // Rule 1 of one line: each run of 5 or more modules of one colour scores
+    // 3 plus 1 for each module beyond 5. A run of L >= 5 holds L - 4 windows
+    // of 5 equal modules and begins one such window: L - 4 + 2 = 3 + (L - 5).
+    long RunPenalty(const CLine& line) const
+    {
+        const CLine same = ~(line ^ (line >> 1)) & m_pairs; // module k equals module k + 1
+        const CLine five = same & (same >> 1) & (same >> 2) & (same >> 3);
+        if (five.none())
+            return 0;
+        const CLine first = five & ~(same << 1);
+        return static_cast<long>(five.count() + 2 * first.count());
+    }
+
+    // Rule 3 of one line: dark-light-dark-dark-dark-light-dark with four light
+    // modules before or after it (outside the symbol counts as light).
+    static long FinderPenalty(const CLine& line)
+    {
+        const CLine pattern = line & ~(line >> 1) & (line >> 2) & (line >> 3) & (line >> 4) & ~(line >> 5) & (line >> 6);
+        if (pattern.none())
+            return 0;
+        const CLine lightFour = ~(line | (line >> 1) | (line >> 2) | (line >> 3));
+        return static_cast<long>((pattern & ((lightFour << 4) | (lightFour >> 7))).count());
+    }
+
+    int m_size;
+    // Unmasked modules (format modules light) and the data modules a mask flips.
+    std::array<CLine, 177> m_rows{};
+    std::array<CLine, 177> m_columns{};
+    std::array<CLine, 177> m_dataRows{};
+    std::array<CLine, 177> m_dataColumns{};
+    std::array<CLine, 177> m_maskedRows{};
+    std::array<CLine, 177> m_maskedColumns{};
+    CLine m_pairs; // the modules k that have a module k + 1 in the line
+};
+
+// The mask of the lowest penalty (the first of equal ones), for the matrix
+// with its function patterns and unmasked data; in the fewest 64-bit words
+// per line: one up to version 8, two up to 24.
+template <std::size_t Bits>
+int BestMaskOf(const CMatrix& matrix, EcLevel level)
+{
+    auto scorer = std::make_unique<CMaskScorer<Bits>>(matrix);
+    int best = 0;
+    long bestPenalty = 0;
+    for (int mask = 0; mask < 8; ++mask) {
+        const long penalty = scorer->Penalty(mask, QrFormatBits(level, mask));
+        if (mask == 0 || penalty < bestPenalty) {
+            bestPenalty = penalty;
+            best = mask;
         }
     }
-    const long total = static_cast<long>(size) * size;
-    const long deviation = std::abs(dark * 20 - total * 10); // in 5 % steps x total
-    return runs + 3 * blocks + 40 * finders + 10 * (deviation / total);
+    return best;
 }
 
-// In the fewest 64-bit words per line: one up to version 8, two up to 24.
-long Penalty(const CMatrix& matrix)
+int BestMask(const CMatrix& matrix, EcLevel level)
 {
     const int size = matrix.Size();
     if (LineBits(size) <= 64)
-        return PenaltyOf<64>(matrix);
+        return BestMaskOf<64>(matrix, level);
     if (LineBits(size) <= 128)
-        return PenaltyOf<128>(matrix);
+        return BestMaskOf<128>(matrix, level);
     static_assert(LineBits(177) == 192, "version 40 in three words");
-    return PenaltyOf<192>(matrix);
+    return BestMaskOf<192>(matrix, level);
 }
 
 // 7.8.3.2: Micro QR's evaluation, the dark modules on the right and lower
@@ -929,14 +993,14 @@ QrMatrix Finish(const Options& options, std::string_view data, bool micro, bool 
         return candidate;
     };
     int mask = options.mask;
-    if (mask < 0) {
+    if (mask < 0 && !micro) {
+        mask = BestMask(matrix, options.ecLevel);
+    } else if (mask < 0) {
         long bestScore = 0;
-        const int masks = micro ? 4 : 8;
-        for (int trial = 0; trial < masks; ++trial) {
-            const CMatrix& masking = masked(trial);
-            // QR: the lowest penalty; Micro QR: the highest score.
-            const long score = micro ? -MicroScore(masking) : Penalty(masking);
-            if (trial == 0 || score < bestScore) {
+        for (int trial = 0; trial < 4; ++trial) {
+            // Micro QR: the highest score.
+            const long score = MicroScore(masked(trial));
+            if (trial == 0 || score > bestScore) {
                 bestScore = score;
                 mask = trial;
             }
