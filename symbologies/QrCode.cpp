@@ -141,18 +141,37 @@ std::vector<std::uint8_t> Generator(int degree)
     return poly;
 }
 
-std::vector<std::uint8_t> EcCodewords(std::span<const std::uint8_t> data, int degree)
+// The generator's coefficients as logarithms, -1 for a zero coefficient.
+std::vector<int> GeneratorLogs(int degree)
 {
     const std::vector<std::uint8_t> generator = Generator(degree);
-    std::vector<std::uint8_t> remainder(static_cast<std::size_t>(degree), 0);
+    std::vector<int> logs(generator.size());
+    for (std::size_t i = 0; i < generator.size(); ++i)
+        logs[i] = generator[i] == 0 ? -1 : kGf.log[generator[i]];
+    return logs;
+}
+
+// The remainder of data(x) x^n divided by the generator (7.5.2).
+std::vector<std::uint8_t> EcCodewords(std::span<const std::uint8_t> data, const std::vector<int>& generatorLogs)
+{
+    std::vector<std::uint8_t> remainder(generatorLogs.size(), 0);
     for (const std::uint8_t byte : data) {
         const std::uint8_t factor = byte ^ remainder.front();
         std::rotate(remainder.begin(), remainder.begin() + 1, remainder.end());
         remainder.back() = 0;
+        if (factor == 0)
+            continue;
+        const int factorLog = kGf.log[factor];
         for (std::size_t i = 0; i < remainder.size(); ++i)
-            remainder[i] ^= GfMul(generator[i], factor);
+            if (generatorLogs[i] >= 0)
+                remainder[i] ^= kGf.exp[static_cast<std::size_t>(generatorLogs[i] + factorLog)];
     }
     return remainder;
+}
+
+std::vector<std::uint8_t> EcCodewords(std::span<const std::uint8_t> data, int degree)
+{
+    return EcCodewords(data, GeneratorLogs(degree));
 }
 
 // --- Bit stream.
@@ -600,7 +619,7 @@ void DrawMicroFunctions(CMatrix& matrix)
 
 // 7.7.3: codeword bits from the lower right in two-module columns, up and
 // down in turn, skipping function modules (and QR's vertical timing column).
-void PlaceBits(CMatrix& matrix, const std::vector<bool>& bits, bool micro)
+void PlaceBits(CMatrix& matrix, const std::vector<std::uint8_t>& bits, bool micro)
 {
     const int size = matrix.Size();
     std::size_t next = 0;
@@ -614,7 +633,7 @@ void PlaceBits(CMatrix& matrix, const std::vector<bool>& bits, bool micro)
                 const int x = right - dx;
                 if (matrix.IsFunction(x, y))
                     continue;
-                matrix.Set(x, y, next < bits.size() && bits[next]);
+                matrix.Set(x, y, next < bits.size() && bits[next] != 0);
                 ++next;
             }
         }
@@ -715,8 +734,9 @@ public:
             m_rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x + kLinePad)] = false;
             m_columns[static_cast<std::size_t>(x)][static_cast<std::size_t>(y + kLinePad)] = false;
         });
-        for (std::size_t k = 0; k + 1 < Size(); ++k)
-            m_pairs[k + kLinePad] = true;
+        for (std::size_t k = 0; k < Size(); ++k)
+            m_inside[k + kLinePad] = true;
+        m_pairs = m_inside & (m_inside >> 1);
     }
 
     // N1 = 3 (runs of 5 or more, plus one per module beyond 5), N2 = 3 (2x2
@@ -724,14 +744,24 @@ public:
     // 10 (each 5 % of deviation of the dark share from 50 %).
     long Penalty(int mask, std::uint32_t formatBits)
     {
+        // The mask along row y and along column x depends on y and x modulo
+        // the period only.
         std::array<CLine, kMaskPeriod> rowPattern;
         std::array<CLine, kMaskPeriod> columnPattern;
         const auto& tile = kMaskTiles.bits[static_cast<std::size_t>(mask)];
         for (std::size_t i = 0; i < static_cast<std::size_t>(kMaskPeriod); ++i) {
-            for (std::size_t k = 0; k < Size(); ++k) {
-                rowPattern[i][k + kLinePad] = tile[i][k % kMaskPeriod] != 0;
-                columnPattern[i][k + kLinePad] = tile[k % kMaskPeriod][i] != 0;
+            CLine row;
+            CLine column;
+            for (std::size_t k = 0; k < static_cast<std::size_t>(kMaskPeriod); ++k) {
+                row[k] = tile[i][k] != 0;
+                column[k] = tile[k][i] != 0;
             }
+            for (std::size_t shift = kMaskPeriod; shift < Bits; shift *= 2) {
+                row |= row << shift;
+                column |= column << shift;
+            }
+            rowPattern[i] = (row << kLinePad) & m_inside;
+            columnPattern[i] = (column << kLinePad) & m_inside;
         }
         for (std::size_t k = 0; k < Size(); ++k) {
             m_maskedRows[k] = m_rows[k] ^ (rowPattern[k % kMaskPeriod] & m_dataRows[k]);
@@ -795,7 +825,8 @@ private:
     std::array<CLine, 177> m_dataColumns{};
     std::array<CLine, 177> m_maskedRows{};
     std::array<CLine, 177> m_maskedColumns{};
-    CLine m_pairs; // the modules k that have a module k + 1 in the line
+    CLine m_inside; // the modules of a line
+    CLine m_pairs;  // the modules k that have a module k + 1 in the line
 };
 
 // The mask of the lowest penalty (the first of equal ones), for the matrix
@@ -883,11 +914,12 @@ std::vector<std::uint8_t> Interleave(const std::vector<std::uint8_t>& data, int 
     const std::size_t longBlocks = data.size() % blockCount;
     std::vector<std::span<const std::uint8_t>> dataBlocks;
     std::vector<std::vector<std::uint8_t>> ecBlocks;
+    const std::vector<int> generator = GeneratorLogs(ecPerBlock);
     std::size_t offset = 0;
     for (std::size_t b = 0; b < blockCount; ++b) {
         const std::size_t length = shortLength + (b >= blockCount - longBlocks ? 1 : 0);
         dataBlocks.emplace_back(data.data() + offset, length);
-        ecBlocks.push_back(EcCodewords(dataBlocks.back(), ecPerBlock));
+        ecBlocks.push_back(EcCodewords(dataBlocks.back(), generator));
         offset += length;
     }
     std::vector<std::uint8_t> result;
@@ -945,10 +977,10 @@ QrMatrix Finish(const Options& options, std::string_view data, bool micro, bool 
     AppendPrefix(bits, options.eci, fnc1);
     for (const Segment& segment : segmentation.segments)
         AppendSegment(bits, segment, data, sizeClass, fnc1);
-    std::vector<bool> placed;
+    std::vector<std::uint8_t> placed; // one bit each
     const auto appendCodeword = [&](std::uint8_t codeword, int bitCount) {
         for (int i = 7; i > 7 - bitCount; --i)
-            placed.push_back(((codeword >> i) & 1) != 0);
+            placed.push_back(static_cast<std::uint8_t>((codeword >> i) & 1));
     };
     if (micro) {
         const std::size_t capacity = static_cast<std::size_t>(MicroDataBits(version, microLevel));
@@ -1125,8 +1157,7 @@ EncodeResult ToResult(const QrBuild& build, double quiet, const Options& options
     if (!build) 
         return result;
     const QrMatrix& m = build.matrix;
-    std::vector<bool> modules(m.modules.begin(), m.modules.end());
-    result.symbol = MatrixSymbol(modules, m.size, m.size, options.quietZones ? quiet : 0.0);
+    result.symbol = MatrixSymbol(m.modules, m.size, m.size, options.quietZones ? quiet : 0.0);
     if (options.hri && !hri.empty())
         result.symbol.texts.push_back({std::string(hri), TextRole::Main, {0.0, 0}, {static_cast<double>(m.size), 0}, 2});
     return result;
