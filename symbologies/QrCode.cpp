@@ -210,6 +210,16 @@ int AlnumValue(char c, bool fnc1)
     return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
+// A GS written as '%' right before another '%' pair would read back as a
+// literal "%%" (7.4.8.1): such a GS goes into a byte segment instead, where a
+// reader takes GS as FNC1 itself. Only data with a separator followed by a
+// separator or by '%' (no valid element string) has one.
+bool AmbiguousSeparator(std::string_view data, std::size_t i, bool fnc1)
+{
+    return fnc1 && data[i] == kGroupSeparator && i + 1 < data.size() &&
+           (data[i + 1] == '%' || data[i + 1] == kGroupSeparator);
+}
+
 // A Shift JIS double-byte character of the JIS X 0208 ranges Kanji mode
 // compacts (8140-9FFC, E040-EBBF, 7.4.6).
 bool IsKanjiPair(unsigned char hi, unsigned char lo)
@@ -290,7 +300,7 @@ Segmentation Segment_(std::string_view data, const SizeClass& size, bool fnc1, b
             relax(i + 1, N2, here[N1] + 3, N1);
             relax(i + 1, N0, here[N2] + 3, N2);
         }
-        if (size.countBits[Alnum] && AlnumValue(c, fnc1) >= 0) {
+        if (size.countBits[Alnum] && AlnumValue(c, fnc1) >= 0 && !AmbiguousSeparator(data, i, fnc1)) {
             if (fnc1 && c == '%') { // doubled: two characters
                 relax(i + 1, A0, enter(Alnum) + 11, entry);
                 relax(i + 1, A0, here[A0] + 11, A0);
