@@ -25,8 +25,9 @@
 // nothing at all (the image went to standard output); no file descriptor left
 // open. The named file is in the format --format or the name says: a PNG
 // decodes, has the fixed dimensions the options ask for (in any unit, at any
-// resolution; not with --font) and states the resolution (pHYs) exactly when
-// --dpi gave one; an SVG or EPS file starts with its format's header.
+// resolution; not with --font, nor for the matrix symbologies) and states the
+// resolution (pHYs) exactly when --dpi gave one; an SVG or EPS file starts
+// with its format's header.
 
 #include "cli/Driver.h"
 #include "cli/OptionTable.h"
@@ -409,6 +410,31 @@ Expected CapAndPredict(std::vector<std::string>& args, const ParsedLine& line, c
     return e;
 }
 
+// A -t value that may name a matrix symbology (by number or name): its
+// image is square modules, the side across the reading direction following
+// the module size, so its PNG size is not predicted.
+bool ChoosesMatrix(const std::vector<std::string>& args, const ParsedLine& line)
+{
+    for (const auto& o : line.options) {
+        if (o.id != 't')
+            continue;
+        const std::string_view value = ValueOf(args, o);
+        for (const kavren::SymbologyInfo& info : kavren::ListSymbologies()) {
+            if (info.kind != kavren::SymbolKind::Matrix)
+                continue;
+            bool named = ReadInteger(value.data()) == static_cast<long long>(info.number);
+            for (std::string_view rest = info.names; !rest.empty() && !named;) {
+                const std::size_t blank = rest.find(' ');
+                named = rest.substr(0, blank) == value;
+                rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+            }
+            if (named)
+                return true;
+        }
+    }
+    return false;
+}
+
 int CountOpenFds()
 {
     int count = 0;
@@ -611,7 +637,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     if (size == 0)
         args.clear();
 
-    const ParsedLine line = WalkOptions(args);
+    ParsedLine line = WalkOptions(args);
+    line.unpredicted = line.unpredicted || ChoosesMatrix(args, line);
     if (line.batch)
         return -1; // keep out of the corpus
     const Settings settings = CapAndReadSettings(args, line);

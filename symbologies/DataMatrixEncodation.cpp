@@ -32,7 +32,6 @@ constexpr std::array<std::uint8_t, kSchemes> kLatch{0, kLatchC40, kLatchText, kL
 constexpr std::int32_t kEdifactUnlatch = 31;
 // A Base 256 length field of one codeword counts up to 249 (5.2.9).
 constexpr std::int32_t kBase256ShortMax = 249;
-constexpr std::int32_t kBase256LongMax = 6 * 250 + 249;
 
 bool IsDigit(std::int32_t c)
 {

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -139,18 +141,37 @@ std::vector<std::uint8_t> Generator(int degree)
     return poly;
 }
 
-std::vector<std::uint8_t> EcCodewords(std::span<const std::uint8_t> data, int degree)
+// The generator's coefficients as logarithms, -1 for a zero coefficient.
+std::vector<int> GeneratorLogs(int degree)
 {
     const std::vector<std::uint8_t> generator = Generator(degree);
-    std::vector<std::uint8_t> remainder(static_cast<std::size_t>(degree), 0);
+    std::vector<int> logs(generator.size());
+    for (std::size_t i = 0; i < generator.size(); ++i)
+        logs[i] = generator[i] == 0 ? -1 : kGf.log[generator[i]];
+    return logs;
+}
+
+// The remainder of data(x) x^n divided by the generator (7.5.2).
+std::vector<std::uint8_t> EcCodewords(std::span<const std::uint8_t> data, const std::vector<int>& generatorLogs)
+{
+    std::vector<std::uint8_t> remainder(generatorLogs.size(), 0);
     for (const std::uint8_t byte : data) {
         const std::uint8_t factor = byte ^ remainder.front();
         std::rotate(remainder.begin(), remainder.begin() + 1, remainder.end());
         remainder.back() = 0;
+        if (factor == 0)
+            continue;
+        const int factorLog = kGf.log[factor];
         for (std::size_t i = 0; i < remainder.size(); ++i)
-            remainder[i] ^= GfMul(generator[i], factor);
+            if (generatorLogs[i] >= 0)
+                remainder[i] ^= kGf.exp[static_cast<std::size_t>(generatorLogs[i] + factorLog)];
     }
     return remainder;
+}
+
+std::vector<std::uint8_t> EcCodewords(std::span<const std::uint8_t> data, int degree)
+{
+    return EcCodewords(data, GeneratorLogs(degree));
 }
 
 // --- Bit stream.
@@ -187,6 +208,16 @@ int AlnumValue(char c, bool fnc1)
         return 38; // FNC1 is '%' in alphanumeric segments (7.4.8.1)
     const std::size_t at = kAlnumChars.find(c);
     return at == std::string_view::npos ? -1 : static_cast<int>(at);
+}
+
+// A GS written as '%' right before another '%' pair would read back as a
+// literal "%%" (7.4.8.1): such a GS goes into a byte segment instead, where a
+// reader takes GS as FNC1 itself. Only data with a separator followed by a
+// separator or by '%' (no valid element string) has one.
+bool AmbiguousSeparator(std::string_view data, std::size_t i, bool fnc1)
+{
+    return fnc1 && data[i] == kGroupSeparator && i + 1 < data.size() &&
+           (data[i + 1] == '%' || data[i + 1] == kGroupSeparator);
 }
 
 // A Shift JIS double-byte character of the JIS X 0208 ranges Kanji mode
@@ -269,7 +300,7 @@ Segmentation Segment_(std::string_view data, const SizeClass& size, bool fnc1, b
             relax(i + 1, N2, here[N1] + 3, N1);
             relax(i + 1, N0, here[N2] + 3, N2);
         }
-        if (size.countBits[Alnum] && AlnumValue(c, fnc1) >= 0) {
+        if (size.countBits[Alnum] && AlnumValue(c, fnc1) >= 0 && !AmbiguousSeparator(data, i, fnc1)) {
             if (fnc1 && c == '%') { // doubled: two characters
                 relax(i + 1, A0, enter(Alnum) + 11, entry);
                 relax(i + 1, A0, here[A0] + 11, A0);
@@ -444,7 +475,14 @@ public:
         m_function[Index(x, y)] = 1;
     }
     void Set(int x, int y, bool dark) { m_dark[Index(x, y)] = dark ? 1 : 0; }
-    void Flip(int x, int y) { m_dark[Index(x, y)] ^= 1; }
+    // Flips the data modules of row y where `flip` is 1; function modules stay.
+    void FlipRowUnlessFunction(int y, const std::uint8_t* flip)
+    {
+        std::uint8_t* dark = m_dark.data() + Index(0, y);
+        const std::uint8_t* function = m_function.data() + Index(0, y);
+        for (int x = 0; x < m_size; ++x)
+            dark[x] ^= static_cast<std::uint8_t>(flip[x] & (function[x] ^ 1));
+    }
     const std::vector<std::uint8_t>& Modules() const { return m_dark; }
 
 private:
@@ -511,22 +549,28 @@ std::uint32_t MicroFormatBits(int version, int level, int mask)
 bool Bit(std::uint32_t value, int bit) { return ((value >> bit) & 1U) != 0; }
 
 // Figure 25: bit 0 is the least significant; the first copy around the upper
-// left finder, the second split between the other two.
+// left finder, the second split between the other two, then the dark module.
+// `set(x, y, dark)` is called for each of the format modules.
+template <class Set>
+void ForQrFormat(int size, std::uint32_t bits, Set set)
+{
+    for (int i = 0; i <= 5; ++i)
+        set(8, i, Bit(bits, i));
+    set(8, 7, Bit(bits, 6));
+    set(8, 8, Bit(bits, 7));
+    set(7, 8, Bit(bits, 8));
+    for (int i = 9; i < 15; ++i)
+        set(14 - i, 8, Bit(bits, i));
+    for (int i = 0; i < 8; ++i)
+        set(size - 1 - i, 8, Bit(bits, i));
+    for (int i = 8; i < 15; ++i)
+        set(8, size - 15 + i, Bit(bits, i));
+    set(8, size - 8, true);
+}
+
 void DrawQrFormat(CMatrix& matrix, std::uint32_t bits)
 {
-    const int size = matrix.Size();
-    for (int i = 0; i <= 5; ++i)
-        matrix.SetFunction(8, i, Bit(bits, i));
-    matrix.SetFunction(8, 7, Bit(bits, 6));
-    matrix.SetFunction(8, 8, Bit(bits, 7));
-    matrix.SetFunction(7, 8, Bit(bits, 8));
-    for (int i = 9; i < 15; ++i)
-        matrix.SetFunction(14 - i, 8, Bit(bits, i));
-    for (int i = 0; i < 8; ++i)
-        matrix.SetFunction(size - 1 - i, 8, Bit(bits, i));
-    for (int i = 8; i < 15; ++i)
-        matrix.SetFunction(8, size - 15 + i, Bit(bits, i));
-    matrix.SetFunction(8, size - 8, true); // the dark module
+    ForQrFormat(matrix.Size(), bits, [&](int x, int y, bool dark) { matrix.SetFunction(x, y, dark); });
 }
 
 void DrawMicroFormat(CMatrix& matrix, std::uint32_t bits)
@@ -585,7 +629,7 @@ void DrawMicroFunctions(CMatrix& matrix)
 
 // 7.7.3: codeword bits from the lower right in two-module columns, up and
 // down in turn, skipping function modules (and QR's vertical timing column).
-void PlaceBits(CMatrix& matrix, const std::vector<bool>& bits, bool micro)
+void PlaceBits(CMatrix& matrix, const std::vector<std::uint8_t>& bits, bool micro)
 {
     const int size = matrix.Size();
     std::size_t next = 0;
@@ -599,7 +643,7 @@ void PlaceBits(CMatrix& matrix, const std::vector<bool>& bits, bool micro)
                 const int x = right - dx;
                 if (matrix.IsFunction(x, y))
                     continue;
-                matrix.Set(x, y, next < bits.size() && bits[next]);
+                matrix.Set(x, y, next < bits.size() && bits[next] != 0);
                 ++next;
             }
         }
@@ -608,7 +652,7 @@ void PlaceBits(CMatrix& matrix, const std::vector<bool>& bits, bool micro)
 }
 
 // Table 10: the data mask patterns, i the row and j the column.
-bool MaskBit(int mask, int i, int j)
+constexpr bool MaskBit(int mask, int i, int j)
 {
     switch (mask) {
     case 0:
@@ -630,71 +674,199 @@ bool MaskBit(int mask, int i, int j)
     }
 }
 
+// Every pattern repeats after 12 rows and 12 columns (periods 2, 3, 4 and 6):
+// one tile of each, so that masking reads a table instead of dividing.
+constexpr int kMaskPeriod = 12;
+struct MaskTiles {
+    std::array<std::array<std::array<std::uint8_t, kMaskPeriod>, kMaskPeriod>, 8> bits{};
+
+    constexpr MaskTiles()
+    {
+        for (int mask = 0; mask < 8; ++mask)
+            for (int i = 0; i < kMaskPeriod; ++i)
+                for (int j = 0; j < kMaskPeriod; ++j)
+                    bits[static_cast<std::size_t>(mask)][static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] =
+                        MaskBit(mask, i, j) ? 1 : 0;
+    }
+};
+static constexpr MaskTiles kMaskTiles{};
+
 // Micro QR's four masks are QR masks 1, 4, 6 and 7 (Table 10).
 constexpr std::array<int, 4> kMicroMasks = {1, 4, 6, 7};
 
 void ApplyMask(CMatrix& matrix, int mask)
 {
     const int size = matrix.Size();
+    const auto& tile = kMaskTiles.bits[static_cast<std::size_t>(mask)];
+    // The tile's rows repeated across the symbol, then each row masked by
+    // one of them in a loop the compiler can vectorise.
+    std::array<std::array<std::uint8_t, 177>, kMaskPeriod> lines;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(kMaskPeriod); ++i)
+        for (std::size_t x = 0; x < static_cast<std::size_t>(size); ++x)
+            lines[i][x] = tile[i][x % kMaskPeriod];
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            if (!matrix.IsFunction(x, y) && MaskBit(mask, y, x))
-                matrix.Flip(x, y);
+        matrix.FlipRowUnlessFunction(y, lines[static_cast<std::size_t>(y % kMaskPeriod)].data());
 }
 
-// 7.8.3.1, Table 11: N1 = 3 (runs of 5 or more, plus one per module beyond
-// 5), N2 = 3 (2x2 blocks), N3 = 40 (1:1:3:1:1 with 4 light modules on either
-// side), N4 = 10 (each 5 % of deviation of the dark share from 50 %).
-long Penalty(const CMatrix& matrix)
+// One line of the symbol (a row or a column) as bits, module k at bit k +
+// kLinePad, with kLinePad light bits before and after it: the light outside
+// the symbol that rule 3 counts. Bits: a multiple of 64 that holds the
+// line, its padding and rule 3's reach of 7 beyond the pattern's start.
+constexpr int kLinePad = 4;
+constexpr std::size_t LineBits(int size)
+{
+    return (static_cast<std::size_t>(size + 2 * kLinePad + 7) + 63) / 64 * 64;
+}
+
+// 7.8.3.1, Table 11: the penalty of each of the eight masks over lines of
+// bits: the matrix's rows and columns are packed once, with the format
+// modules light, and each mask is then a few word operations per line.
+template <std::size_t Bits>
+class CMaskScorer {
+public:
+    using CLine = std::bitset<Bits>;
+
+    explicit CMaskScorer(const CMatrix& matrix) : m_size(matrix.Size())
+    {
+        for (std::size_t y = 0; y < Size(); ++y) {
+            for (std::size_t x = 0; x < Size(); ++x) {
+                const int ix = static_cast<int>(x);
+                const int iy = static_cast<int>(y);
+                const bool function = matrix.IsFunction(ix, iy);
+                const bool dark = matrix.Dark(ix, iy);
+                m_rows[y][x + kLinePad] = dark;
+                m_columns[x][y + kLinePad] = dark;
+                m_dataRows[y][x + kLinePad] = !function;
+                m_dataColumns[x][y + kLinePad] = !function;
+            }
+        }
+        ForQrFormat(m_size, 0, [&](int x, int y, bool) {
+            m_rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x + kLinePad)] = false;
+            m_columns[static_cast<std::size_t>(x)][static_cast<std::size_t>(y + kLinePad)] = false;
+        });
+        for (std::size_t k = 0; k < Size(); ++k)
+            m_inside[k + kLinePad] = true;
+        m_pairs = m_inside & (m_inside >> 1);
+    }
+
+    // N1 = 3 (runs of 5 or more, plus one per module beyond 5), N2 = 3 (2x2
+    // blocks), N3 = 40 (1:1:3:1:1 with 4 light modules on either side), N4 =
+    // 10 (each 5 % of deviation of the dark share from 50 %).
+    long Penalty(int mask, std::uint32_t formatBits)
+    {
+        // The mask along row y and along column x depends on y and x modulo
+        // the period only.
+        std::array<CLine, kMaskPeriod> rowPattern;
+        std::array<CLine, kMaskPeriod> columnPattern;
+        const auto& tile = kMaskTiles.bits[static_cast<std::size_t>(mask)];
+        for (std::size_t i = 0; i < static_cast<std::size_t>(kMaskPeriod); ++i) {
+            CLine row;
+            CLine column;
+            for (std::size_t k = 0; k < static_cast<std::size_t>(kMaskPeriod); ++k) {
+                row[k] = tile[i][k] != 0;
+                column[k] = tile[k][i] != 0;
+            }
+            for (std::size_t shift = kMaskPeriod; shift < Bits; shift *= 2) {
+                row |= row << shift;
+                column |= column << shift;
+            }
+            rowPattern[i] = (row << kLinePad) & m_inside;
+            columnPattern[i] = (column << kLinePad) & m_inside;
+        }
+        for (std::size_t k = 0; k < Size(); ++k) {
+            m_maskedRows[k] = m_rows[k] ^ (rowPattern[k % kMaskPeriod] & m_dataRows[k]);
+            m_maskedColumns[k] = m_columns[k] ^ (columnPattern[k % kMaskPeriod] & m_dataColumns[k]);
+        }
+        ForQrFormat(m_size, formatBits, [&](int x, int y, bool dark) {
+            m_maskedRows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x + kLinePad)] = dark;
+            m_maskedColumns[static_cast<std::size_t>(x)][static_cast<std::size_t>(y + kLinePad)] = dark;
+        });
+        long runs = 0;
+        long finders = 0;
+        long blocks = 0;
+        long dark = 0;
+        for (std::size_t k = 0; k < Size(); ++k) {
+            const CLine& row = m_maskedRows[k];
+            runs += RunPenalty(row) + RunPenalty(m_maskedColumns[k]);
+            finders += FinderPenalty(row) + FinderPenalty(m_maskedColumns[k]);
+            dark += static_cast<long>(row.count());
+            if (k + 1 < Size()) {
+                const CLine same = ~(row ^ m_maskedRows[k + 1]);
+                blocks += static_cast<long>((same & (same >> 1) & ~(row ^ (row >> 1)) & m_pairs).count());
+            }
+        }
+        const long total = static_cast<long>(m_size) * m_size;
+        const long deviation = std::abs(dark * 20 - total * 10); // in 5 % steps x total
+        return runs + 3 * blocks + 40 * finders + 10 * (deviation / total);
+    }
+
+private:
+    std::size_t Size() const { return static_cast<std::size_t>(m_size); }
+
+    // Rule 1 of one line: each run of 5 or more modules of one colour scores
+    // 3 plus 1 for each module beyond 5. A run of L >= 5 holds L - 4 windows
+    // of 5 equal modules and begins one such window: L - 4 + 2 = 3 + (L - 5).
+    long RunPenalty(const CLine& line) const
+    {
+        const CLine same = ~(line ^ (line >> 1)) & m_pairs; // module k equals module k + 1
+        const CLine five = same & (same >> 1) & (same >> 2) & (same >> 3);
+        if (five.none())
+            return 0;
+        const CLine first = five & ~(same << 1);
+        return static_cast<long>(five.count() + 2 * first.count());
+    }
+
+    // Rule 3 of one line: dark-light-dark-dark-dark-light-dark with four light
+    // modules before or after it (outside the symbol counts as light).
+    static long FinderPenalty(const CLine& line)
+    {
+        const CLine pattern = line & ~(line >> 1) & (line >> 2) & (line >> 3) & (line >> 4) & ~(line >> 5) & (line >> 6);
+        if (pattern.none())
+            return 0;
+        const CLine lightFour = ~(line | (line >> 1) | (line >> 2) | (line >> 3));
+        return static_cast<long>((pattern & ((lightFour << 4) | (lightFour >> 7))).count());
+    }
+
+    int m_size;
+    // Unmasked modules (format modules light) and the data modules a mask flips.
+    std::array<CLine, 177> m_rows{};
+    std::array<CLine, 177> m_columns{};
+    std::array<CLine, 177> m_dataRows{};
+    std::array<CLine, 177> m_dataColumns{};
+    std::array<CLine, 177> m_maskedRows{};
+    std::array<CLine, 177> m_maskedColumns{};
+    CLine m_inside; // the modules of a line
+    CLine m_pairs;  // the modules k that have a module k + 1 in the line
+};
+
+// The mask of the lowest penalty (the first of equal ones), for the matrix
+// with its function patterns and unmasked data; in the fewest 64-bit words
+// per line: one up to version 8, two up to 24.
+template <std::size_t Bits>
+int BestMaskOf(const CMatrix& matrix, EcLevel level)
+{
+    auto scorer = std::make_unique<CMaskScorer<Bits>>(matrix);
+    int best = 0;
+    long bestPenalty = 0;
+    for (int mask = 0; mask < 8; ++mask) {
+        const long penalty = scorer->Penalty(mask, QrFormatBits(level, mask));
+        if (mask == 0 || penalty < bestPenalty) {
+            bestPenalty = penalty;
+            best = mask;
+        }
+    }
+    return best;
+}
+
+int BestMask(const CMatrix& matrix, EcLevel level)
 {
     const int size = matrix.Size();
-    const std::vector<std::uint8_t>& m = matrix.Modules();
-    long penalty = 0;
-    const auto at = [&](int x, int y) { return m[static_cast<std::size_t>(y * size + x)]; };
-    // Lines in both directions: runs and the finder-like pattern.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int line = 0; line < size; ++line) {
-            const auto get = [&](int k) { return pass == 0 ? at(k, line) : at(line, k); };
-            int run = 1;
-            for (int k = 1; k <= size; ++k) {
-                if (k < size && get(k) == get(k - 1)) {
-                    ++run;
-                    continue;
-                }
-                if (run >= 5)
-                    penalty += 3 + (run - 5);
-                run = 1;
-            }
-            // 1011101 with 0000 before or after (outside the symbol counts as light).
-            for (int k = 0; k + 7 <= size; ++k) {
-                if (!(get(k) && !get(k + 1) && get(k + 2) && get(k + 3) && get(k + 4) && !get(k + 5) && get(k + 6)))
-                    continue;
-                const auto lightRange = [&](int from, int to) {
-                    for (int t = from; t < to; ++t)
-                        if (t >= 0 && t < size && get(t))
-                            return false;
-                    return true;
-                };
-                if (lightRange(k - 4, k) || lightRange(k + 7, k + 11))
-                    penalty += 40;
-            }
-        }
-    }
-    long dark = 0;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            dark += at(x, y);
-            if (x + 1 < size && y + 1 < size) {
-                const std::uint8_t v = at(x, y);
-                if (at(x + 1, y) == v && at(x, y + 1) == v && at(x + 1, y + 1) == v)
-                    penalty += 3;
-            }
-        }
-    }
-    const long total = static_cast<long>(size) * size;
-    const long deviation = std::abs(dark * 20 - total * 10); // in 5 % steps x total
-    penalty += 10 * (deviation / total);
-    return penalty;
+    if (LineBits(size) <= 64)
+        return BestMaskOf<64>(matrix, level);
+    if (LineBits(size) <= 128)
+        return BestMaskOf<128>(matrix, level);
+    static_assert(LineBits(177) == 192, "version 40 in three words");
+    return BestMaskOf<192>(matrix, level);
 }
 
 // 7.8.3.2: Micro QR's evaluation, the dark modules on the right and lower
@@ -752,11 +924,12 @@ std::vector<std::uint8_t> Interleave(const std::vector<std::uint8_t>& data, int 
     const std::size_t longBlocks = data.size() % blockCount;
     std::vector<std::span<const std::uint8_t>> dataBlocks;
     std::vector<std::vector<std::uint8_t>> ecBlocks;
+    const std::vector<int> generator = GeneratorLogs(ecPerBlock);
     std::size_t offset = 0;
     for (std::size_t b = 0; b < blockCount; ++b) {
         const std::size_t length = shortLength + (b >= blockCount - longBlocks ? 1 : 0);
         dataBlocks.emplace_back(data.data() + offset, length);
-        ecBlocks.push_back(EcCodewords(dataBlocks.back(), ecPerBlock));
+        ecBlocks.push_back(EcCodewords(dataBlocks.back(), generator));
         offset += length;
     }
     std::vector<std::uint8_t> result;
@@ -814,10 +987,10 @@ QrMatrix Finish(const Options& options, std::string_view data, bool micro, bool 
     AppendPrefix(bits, options.eci, fnc1);
     for (const Segment& segment : segmentation.segments)
         AppendSegment(bits, segment, data, sizeClass, fnc1);
-    std::vector<bool> placed;
+    std::vector<std::uint8_t> placed; // one bit each
     const auto appendCodeword = [&](std::uint8_t codeword, int bitCount) {
         for (int i = 7; i > 7 - bitCount; --i)
-            placed.push_back(((codeword >> i) & 1) != 0);
+            placed.push_back(static_cast<std::uint8_t>((codeword >> i) & 1));
     };
     if (micro) {
         const std::size_t capacity = static_cast<std::size_t>(MicroDataBits(version, microLevel));
@@ -854,27 +1027,28 @@ QrMatrix Finish(const Options& options, std::string_view data, bool micro, bool 
         else
             DrawQrFormat(target, QrFormatBits(options.ecLevel, mask));
     };
-    const auto masked = [&](int mask) {
-        CMatrix candidate = matrix;
+    CMatrix candidate = matrix; // one copy, refilled for each mask
+    const auto masked = [&](int mask) -> const CMatrix& {
+        candidate = matrix;
         ApplyMask(candidate, micro ? kMicroMasks[static_cast<std::size_t>(mask)] : mask);
         drawFormat(candidate, mask);
         return candidate;
     };
     int mask = options.mask;
-    if (mask < 0) {
+    if (mask < 0 && !micro) {
+        mask = BestMask(matrix, options.ecLevel);
+    } else if (mask < 0) {
         long bestScore = 0;
-        const int masks = micro ? 4 : 8;
-        for (int candidate = 0; candidate < masks; ++candidate) {
-            const CMatrix trial = masked(candidate);
-            // QR: the lowest penalty; Micro QR: the highest score.
-            const long score = micro ? -MicroScore(trial) : Penalty(trial);
-            if (candidate == 0 || score < bestScore) {
+        for (int trial = 0; trial < 4; ++trial) {
+            // Micro QR: the highest score.
+            const long score = MicroScore(masked(trial));
+            if (trial == 0 || score > bestScore) {
                 bestScore = score;
-                mask = candidate;
+                mask = trial;
             }
         }
     }
-    const CMatrix final = masked(mask);
+    const CMatrix& final = masked(mask);
     result.mask = mask;
     result.size = size;
     result.modules.assign(final.Modules().begin(), final.Modules().end());
@@ -993,8 +1167,7 @@ EncodeResult ToResult(const QrBuild& build, double quiet, const Options& options
     if (!build) 
         return result;
     const QrMatrix& m = build.matrix;
-    std::vector<bool> modules(m.modules.begin(), m.modules.end());
-    result.symbol = MatrixSymbol(modules, m.size, m.size, options.quietZones ? quiet : 0.0);
+    result.symbol = MatrixSymbol(m.modules, m.size, m.size, options.quietZones ? quiet : 0.0);
     if (options.hri && !hri.empty())
         result.symbol.texts.push_back({std::string(hri), TextRole::Main, {0.0, 0}, {static_cast<double>(m.size), 0}, 2});
     return result;

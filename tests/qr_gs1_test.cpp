@@ -89,6 +89,8 @@ constexpr Gs1Trip kGs1Trips[] = {
     {"01095011015300031726123110ABC123\x1d" "21XYZ"},
     {"10AB%CD\x1d" "21A1B2C3D4E5F6G7H8"},
     {"0109501101530003" "10abc\x1d" "3103000195"},
+    // Separators before a separator or a '%': not as "%%" (a literal '%').
+    {"10AB\x1d\x1d" "%21CD\x1d%"},
 };
 
 TEST(Gs1Qr, ZXingReadsFnc1)
