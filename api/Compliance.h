@@ -5,10 +5,18 @@
 
 #include <kavren/kavren.h>
 
+class CBarcodeSym;
+
 namespace kavren::detail {
 
 // The options as a compliant render reads them; the options themselves when
 // `compliant` is off.
 Options CompliantOptions(const Options& options);
+
+// The image's side across the reading direction, in pixels at the
+// resolution, when compliant and not given: the bars at the standard's
+// height for a module of `module` pixels, the text band and what the
+// symbology adds across (bearers). 0 when the options ask for none.
+double CompliantAcross(const Options& options, const CBarcodeSym& sym, double module);
 
 } // namespace kavren::detail
