@@ -315,10 +315,11 @@ TEST(Code128Encode, CompliantSetsAreTheShortest)
         const std::vector<int> values = c128t::PatternToValues(sym.m_Pattern);
         EXPECT_EQ(std::vector<int>(values.begin(), values.end() - 1), c.values);
         EXPECT_EQ(c128t::ValuesToBytes(values), sym.m_DataBytes);
-        if (c.data.find('\t') == std::string::npos)
+        if (c.data.find('\t') == std::string::npos) {
             EXPECT_EQ(sym.m_DisplayText, c.data) << "no check character in the text";
-        else
+        } else {
             EXPECT_NE(sym.m_DisplayText.find("<TAB>"), std::string::npos) << "control characters by name";
+        }
     }
     // Never longer than the greedy choice, always the same bytes.
     std::mt19937 rng(15417);
@@ -333,8 +334,9 @@ TEST(Code128Encode, CompliantSetsAreTheShortest)
         CBarcodeSymCode128 shortest(s);
         ASSERT_TRUE(shortest.Encode()) << data;
         // The greedy choice takes no control characters.
-        if (greedy.Encode())
+        if (greedy.Encode()) {
             EXPECT_LE(shortest.m_Pattern.size(), greedy.m_Pattern.size()) << data;
+        }
         EXPECT_EQ(c128t::ValuesToBytes(c128t::PatternToValues(shortest.m_Pattern)), data);
     }
 }
