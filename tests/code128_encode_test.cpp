@@ -292,10 +292,10 @@ const std::vector<ShortestCase> ShortestCases = {
     {"AB123456CD", {SB, B('A'), B('B'), CC, 12, 34, 56, CB, B('C'), B('D')}, "six digits inside go to C"},
     {"AB123456", {SB, B('A'), B('B'), CC, 12, 34, 56}, "run to the end"},
     {"12" + FNC1 + "3", {SC, 12, F1, CB, B('3')}, "FNC1 in C, then B for the odd digit"},
-    // Set A: control characters are 64..95 there (TAB 73, LF 74); SHIFT is 98.
+    // Set A: control characters are 64..95 there (TAB 73, ESC 91); SHIFT is 98.
     {"A\tB", {SA, B('A'), 73, B('B')}, "a control character before lower case starts in A (E.1.1)"},
     {"a\tb", {SB, B('a'), 98, 73, B('b')}, "one control character between lower case: SHIFT (E.2.3)"},
-    {"\t\na", {SA, 73, 74, CB, B('a')}, "lower case to the end: CODE B, as short as SHIFT"},
+    {"\t\x1b" "a", {SA, 73, 91, CB, B('a')}, "lower case to the end: CODE B, as short as SHIFT"},
     {"\tab\t", {SA, 73, CB, B('a'), B('b'), CA, 73}, "CODE B for two lower case, CODE A for the last (E.2.3)"},
     // 16 and the check: 17 symbol characters, the odd run 302 FNC1 8005971485 (FNC1 kept in C)
     // going to C after its first digit.
