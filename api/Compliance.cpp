@@ -5,8 +5,12 @@
 #include "engine/SymbolLayout.h"
 #include "image/GlyphPlacement.h"
 
+#include <ft2build.h>
+#include FT_GLYPH_H
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace kavren::detail {
 namespace {
@@ -36,6 +40,17 @@ std::int32_t DigitFontHeight(const Options& o)
     if (!(points >= 1.0))
         return 1;
     return points >= 1e6 ? 1000000 : static_cast<std::int32_t>(std::lround(points));
+}
+
+// The pen's advance over the text at a font height, in pixels.
+double TextAdvance(const CFontFace& face, std::int32_t dpi, const std::string& text, std::int32_t fontHeight)
+{
+    double end = 0.0;
+    PlaceGlyphs(face, dpi, dpi, reinterpret_cast<const unsigned char*>(text.data()), text.size(), fontHeight, 0, 0,
+                0, 0, 0.0, true, [&](FT_GlyphRec_* glyph, std::int64_t x, std::int64_t) {
+                    end = std::max(end, static_cast<double>(x) + glyph->advance.x / 65536.0);
+                });
+    return end;
 }
 
 } // namespace
@@ -92,6 +107,27 @@ double CompliantAcross(const Options& o, const CBarcodeSym& sym, double module)
                    : 0.0;
     }
     return bars + band + 2.0 * sym.GetAddedModules().across * module;
+}
+
+void FitCompliantText(const Options& o, CBarcodeSym& sym)
+{
+    const bool groups = o.textAlign >= TextAlign::EanLeadingOutside && o.textAlign <= TextAlign::EanInside;
+    if (!o.compliant || !sym.m_ShowText || groups || FindCompliantRule(sym.m_Type) == nullptr ||
+        sym.m_DisplayText.empty())
+        return;
+    CFontFace face;
+    if (face.Open(o.font.empty() ? nullptr : o.font.c_str()) != 0)
+        return; // the render fails on the font itself
+    const std::int32_t dpi = Resolution(o);
+    const double span = sym.GetPatternLength(sym.GetExactMetrics(ModulePixels(o), 0.0));
+    // Smaller until the text fits over the bars: the first step scales by
+    // the excess, the next ones take a point at a time.
+    const double advance = TextAdvance(face, dpi, sym.m_DisplayText, sym.m_FontHeight);
+    if (!(advance > span) || !(span > 0.0))
+        return;
+    sym.m_FontHeight = std::max(1, static_cast<std::int32_t>(sym.m_FontHeight * span / advance));
+    while (sym.m_FontHeight > 1 && TextAdvance(face, dpi, sym.m_DisplayText, sym.m_FontHeight) > span)
+        --sym.m_FontHeight;
 }
 
 } // namespace kavren::detail

@@ -19,4 +19,8 @@ Options CompliantOptions(const Options& options);
 // symbology adds across (bearers). 0 when the options ask for none.
 double CompliantAcross(const Options& options, const CBarcodeSym& sym, double module);
 
+// A compliant text that is one run under the bars, made smaller where its
+// digits at the module's height would not fit over the bars; nothing else.
+void FitCompliantText(const Options& options, CBarcodeSym& sym);
+
 } // namespace kavren::detail

@@ -490,6 +490,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     detail::ApplySettings(options, data, *manager.GetSymbology());
     if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
+    detail::FitCompliantText(options, *manager.GetSymbology());
     // The classic symbologies draw from their element pattern, which gives
     // the detail lines of image limits and fonts; Encode gives their encoded
     // symbol through the same conversion.

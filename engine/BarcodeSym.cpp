@@ -149,10 +149,21 @@ std::int32_t CBarcodeSym::GetQuietModules(bool trailing) const
     const kavren::detail::CompliantRule* rule = m_Compliant ? kavren::detail::FindCompliantRule(m_Type) : nullptr;
     if (rule == nullptr)
         return static_cast<std::int32_t>(QuietZoneModules);
-    if (!trailing)
-        return rule->leading;
     const std::vector<std::uint8_t>* addOn = GetAddOnPattern();
-    return addOn != nullptr && !addOn->empty() ? kavren::detail::kAddOnTrailingQuiet : rule->trailing;
+    if (trailing && addOn != nullptr && !addOn->empty())
+        return kavren::detail::kAddOnTrailingQuiet;
+    // The standards count the quiet zone from the outermost bar: a pattern
+    // that ends in a space (UPC-E's end guard) holds part of it.
+    std::int32_t spaces = 0;
+    const auto countSpaces = [&](auto first, auto last) {
+        for (; first != last && !IsBarElement(*first) && *first != WIDE_SPACE; ++first)
+            spaces += GetElementLength(*first, 1);
+    };
+    if (trailing)
+        countSpaces(m_Pattern.rbegin(), m_Pattern.rend());
+    else
+        countSpaces(m_Pattern.begin(), m_Pattern.end());
+    return std::max((trailing ? rule->trailing : rule->leading) - spaces, 0);
 }
 
 std::int32_t CBarcodeSym::GetQuietZoneWidth(int moduleWidth) const
