@@ -6,19 +6,19 @@ namespace kavren::detail {
 namespace {
 
 // GS1 nominal bar heights at the nominal 0.33 mm module (GS1 General
-// Specifications, 5.2.1.5.2, Figure 5.2.1.5.2-1): EAN-13, UPC-A and UPC-E
+// Specifications, 5.2, EAN/UPC symbol dimensions): EAN-13, UPC-A and UPC-E
 // 22.85 mm, EAN-8 18.23 mm; the add-ons' bars end where the main guards end.
 constexpr double kNominalModule = 0.33;
 constexpr double kEan13Bars = 22.85 / kNominalModule;
 constexpr double kEan8Bars = 18.23 / kNominalModule;
-// GS1 General Specifications, 5.4.4.1 and 5.3.2.3 (logistics labels): GS1-128
-// and ITF-14 bars at least 32 mm high, whatever the module.
+// GS1 General Specifications, symbol specification tables for logistics
+// labels: GS1-128 and ITF-14 bars at least 32 mm high, whatever the module.
 constexpr double kLogisticsBars = 32.0;
 
-// Quiet zones: ISO/IEC 15420 and GS1 General Specifications 5.2.3.4 for
+// Quiet zones: ISO/IEC 15420 and GS1 General Specifications 5.2 for
 // EAN/UPC (EAN-13 11 and 7, EAN-8 7 and 7, UPC-A 9 and 9, UPC-E 9 and 7; an
 // add-on alone 7 before, 5 after), ISO/IEC 16390 (Interleaved 2 of 5), ISO/IEC
-// 16388 (Code 39), ISO/IEC 15417 (Code 128), GS1 5.4.4.1 (GS1-128) and 5.3.2.2
+// 16388 (Code 39), ISO/IEC 15417 (Code 128), GS1 5.4 (GS1-128) and 5.3
 // (ITF-14), ISO/IEC 15391 (Codabar) and the AIM specifications of the others:
 // 10 modules. PostNet and Planet have no rule: the USPS gives their bars in
 // inches, drawn as without the switch.

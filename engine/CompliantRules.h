@@ -22,21 +22,21 @@ struct CompliantRule {
 // 4-state codes follow their standards without the switch).
 const CompliantRule* FindCompliantRule(std::int32_t type);
 
-// GS1 General Specifications, 5.2.3.4: 5 modules after an EAN/UPC add-on.
+// GS1 General Specifications, 5.2 (EAN/UPC add-ons): 5 modules after an add-on.
 inline constexpr std::int32_t kAddOnTrailingQuiet = 5;
-// GS1 General Specifications, 5.2.3.4: the guard bars extend 5 modules below
-// the others.
+// GS1 General Specifications, 5.2 (EAN/UPC): the guard bars extend 5 modules
+// below the others.
 inline constexpr double kGuardExtensionModules = 5.0;
 // The open-system minimum height of the AIM symbology specifications (USS
 // Code 39, Code 128, Code 93, Interleaved 2 of 5, Codabar): 6.35 mm (0.25 in)
 // or 15 % of the symbol's length without quiet zones, whichever is greater.
 inline constexpr double kMinBarMillimetres = 6.35;
 inline constexpr double kMinBarShare = 0.15;
-// GS1 General Specifications, 5.2.1.5.2 (EAN-13 at 0.33 mm: digits about
-// 2.75 mm high): the human-readable digits' height in modules.
+// GS1 General Specifications, 5.2 (EAN-13 at 0.33 mm: digits about 2.75 mm
+// high): the human-readable digits' height in modules.
 inline constexpr double kDigitModules = 2.75 / 0.33;
 // The outside digits of UPC-A and UPC-E as GS1 draws them: smaller than the
-// others (GS1 General Specifications, Figures 5.2.5.2).
+// others (GS1 General Specifications, 5.2 human-readable interpretation).
 inline constexpr double kOutsideDigitScale = 0.75;
 
 } // namespace kavren::detail
