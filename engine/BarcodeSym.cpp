@@ -146,7 +146,8 @@ std::int32_t CBarcodeSym::GetQuietModules(bool trailing) const
 {
     if (!m_QuietZones)
         return 0;
-    const kavren::detail::CompliantRule* rule = m_Compliant ? kavren::detail::FindCompliantRule(m_Type) : nullptr;
+    const kavren::detail::CompliantRule* rule =
+        m_Compliant ? kavren::detail::FindCompliantRule(m_Type) : nullptr;
     if (rule == nullptr)
         return static_cast<std::int32_t>(QuietZoneModules);
     const std::vector<std::uint8_t>* addOn = GetAddOnPattern();

@@ -23,26 +23,26 @@ constexpr double kLogisticsBars = 32.0;
 // 10 modules. PostNet and Planet have no rule: the USPS gives their bars in
 // inches, drawn as without the switch.
 constexpr std::array<CompliantRule, 20> kRules = {{
-    {0, 10, 10, 0.0, 0.0},                // Interleaved 2 of 5
-    {1, 10, 10, 0.0, 0.0},                // Industrial 2 of 5
-    {2, 10, 10, 0.0, 0.0},                // Code 39
-    {3, 10, 10, 0.0, 0.0},                // Code 39 Extended
-    {4, 10, 10, 0.0, 0.0},                // Code 11
-    {5, 10, 10, 0.0, 0.0},                // Codabar
-    {6, 10, 10, 0.0, 0.0},                // MSI
-    {7, 10, 10, 0.0, 0.0},                // Code 128
-    {8, 7, 5, kEan13Bars, 0.0},           // EAN-2 add-on
-    {9, 7, 5, kEan13Bars, 0.0},           // EAN-5 add-on
-    {10, 7, 7, kEan8Bars, 0.0},           // EAN-8
-    {11, 11, 7, kEan13Bars, 0.0},         // EAN-13
-    {12, 10, 10, 0.0, kLogisticsBars},    // EAN-14 (GS1-128)
-    {13, 9, 9, kEan13Bars, 0.0},          // UPC-A
-    {14, 9, 7, kEan13Bars, 0.0},          // UPC-E
-    {15, 10, 10, 0.0, kLogisticsBars},    // GS1-128
-    {16, 10, 10, 0.0, kLogisticsBars},    // SSCC-18 (GS1-128)
-    {19, 10, 10, 0.0, 0.0},               // Code 93
-    {20, 10, 10, 0.0, 0.0},               // Code 93 Extended
-    {21, 10, 10, 0.0, kLogisticsBars},    // ITF-14
+    {0, 10, 10, 0.0, 0.0},             // Interleaved 2 of 5
+    {1, 10, 10, 0.0, 0.0},             // Industrial 2 of 5
+    {2, 10, 10, 0.0, 0.0},             // Code 39
+    {3, 10, 10, 0.0, 0.0},             // Code 39 Extended
+    {4, 10, 10, 0.0, 0.0},             // Code 11
+    {5, 10, 10, 0.0, 0.0},             // Codabar
+    {6, 10, 10, 0.0, 0.0},             // MSI
+    {7, 10, 10, 0.0, 0.0},             // Code 128
+    {8, 7, 5, kEan13Bars, 0.0},        // EAN-2 add-on
+    {9, 7, 5, kEan13Bars, 0.0},        // EAN-5 add-on
+    {10, 7, 7, kEan8Bars, 0.0},        // EAN-8
+    {11, 11, 7, kEan13Bars, 0.0},      // EAN-13
+    {12, 10, 10, 0.0, kLogisticsBars}, // EAN-14 (GS1-128)
+    {13, 9, 9, kEan13Bars, 0.0},       // UPC-A
+    {14, 9, 7, kEan13Bars, 0.0},       // UPC-E
+    {15, 10, 10, 0.0, kLogisticsBars}, // GS1-128
+    {16, 10, 10, 0.0, kLogisticsBars}, // SSCC-18 (GS1-128)
+    {19, 10, 10, 0.0, 0.0},            // Code 93
+    {20, 10, 10, 0.0, 0.0},            // Code 93 Extended
+    {21, 10, 10, 0.0, kLogisticsBars}, // ITF-14
 }};
 
 } // namespace

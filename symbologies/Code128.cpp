@@ -311,7 +311,8 @@ bool CBarcodeSymCode128::EncodeShortest(ValueList& values) const
     for (std::size_t i = length; i-- > 0;) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         std::size_t pairCount = 0;
-        stay[i][kSetC] = FitsSetC(bytes + i, length - i, pairCount) ? 1 + cost[i + pairCount][kSetC] : kNoCost;
+        stay[i][kSetC] =
+            FitsSetC(bytes + i, length - i, pairCount) ? 1 + cost[i + pairCount][kSetC] : kNoCost;
         for (const std::size_t set : {kSetB, kSetA}) {
             const std::size_t other = set == kSetA ? kSetB : kSetA;
             stay[i][set] = FitsSet(set, b)     ? 1 + cost[i + 1][set]
@@ -329,9 +330,8 @@ bool CBarcodeSymCode128::EncodeShortest(ValueList& values) const
     std::size_t set = stay[0][kSetC] <= stay[0][kSetB] ? kSetC : kSetB;
     // A as short as B is taken when the first character needs it (Annex E:
     // A for a control character before any lower case).
-    if (stay[0][kSetA] < stay[0][set] ||
-        (set == kSetB && stay[0][kSetA] == stay[0][kSetB] && length > 0 &&
-         !FitsSet(kSetB, static_cast<unsigned char>(bytes[0]))))
+    if (stay[0][kSetA] < stay[0][set] || (set == kSetB && stay[0][kSetA] == stay[0][kSetB] && length > 0 &&
+                                          !FitsSet(kSetB, static_cast<unsigned char>(bytes[0]))))
         set = kSetA;
     values.push_back(set == kSetC ? C128_START_C : set == kSetB ? C128_START_B : C128_START_A);
     constexpr std::array<std::uint8_t, kSets> Change = {C128_CODE_B, C128_CODE_C, C128_CODE_A};

@@ -1,10 +1,10 @@
 #include "symbologies/EanUpc.h"
 
+#include "engine/CompliantRules.h"
 #include "symbologies/CharTable.h"
 #include "symbologies/EAN2.h"
 #include "symbologies/EAN5.h"
 #include "symbologies/Gs1Syntax.h"
-#include "engine/CompliantRules.h"
 
 #include <algorithm>
 #include <cmath>

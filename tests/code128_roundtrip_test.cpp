@@ -98,19 +98,27 @@ const std::vector<TextCase> TextCases = {
     // The shortest code sets (the encoder's table of them gives the values).
     {"A30741", 0, "A30741", "C after the first digit of an odd run", true},
     {"1234567", 0, "1234567", "odd leading run", true},
-    {"\x86" "AB", 0, "AB", "FNC1 then letters: a GS1 symbol", true},
+    {"\x86"
+     "AB",
+     0, "AB", "FNC1 then letters: a GS1 symbol", true},
     {"AB1234CD", 0, "AB1234CD", "four digits inside stay in B", true},
     {"AB123456CD", 0, "AB123456CD", "six digits inside go to C", true},
     {"A\tB", 0, "A\tB", "control character in set A", true},
     {"a\tb", 0, "a\tb", "SHIFT to set A", true},
-    {"\t\x1b" "a", 0, "\t\x1b" "a", "CODE B from set A", true},
+    {"\t\x1b"
+     "a",
+     0,
+     "\t\x1b"
+     "a",
+     "CODE B from set A", true},
     {"\tab\t", 0, "\tab\t", "CODE B and CODE A", true},
 };
 
 // ZXingReader's -escape names: <GS>, <HT>, <ESC>.
 std::string ZXingEscaped(std::string text)
 {
-    for (const auto& [byte, name] : {std::pair{'\x1d', "<GS>"}, std::pair{'\t', "<HT>"}, std::pair{'\x1b', "<ESC>"}})
+    for (const auto& [byte, name] :
+         {std::pair{'\x1d', "<GS>"}, std::pair{'\t', "<HT>"}, std::pair{'\x1b', "<ESC>"}})
         for (auto at = text.find(byte); at != std::string::npos; at = text.find(byte))
             text.replace(at, 1, name);
     return text;

@@ -121,7 +121,9 @@ void Check(const Row& row, const kt::Raster& r, double module)
     EXPECT_NEAR(m.leading, row.leading, 0.2);
     EXPECT_NEAR(m.trailing, row.trailing, 0.2);
     const double least = std::max(6.35 * kPixelsPerMm, 0.15 * (m.lastBar - m.firstBar));
-    const double bars = row.barModules > 0 ? row.barModules * module : row.barMm > 0 ? row.barMm * kPixelsPerMm : least;
+    const double bars = row.barModules > 0 ? row.barModules * module
+                        : row.barMm > 0    ? row.barMm * kPixelsPerMm
+                                           : least;
     EXPECT_NEAR(m.bars, bars + row.frameModules * module, 1.5);
     EXPECT_NEAR(m.guards, row.guardModules * module, 1.5);
     ASSERT_FALSE(m.text.empty());
@@ -131,11 +133,13 @@ void Check(const Row& row, const kt::Raster& r, double module)
     const double digits = 2.75 / 0.33;
     const int barsEnd = static_cast<int>(m.bars);
     if (row.groups.empty()) {
-        EXPECT_NEAR((m.text.front() + m.text.back()) / 2.0, (m.firstBar + m.lastBar) / 2.0, module) << "centred";
+        EXPECT_NEAR((m.text.front() + m.text.back()) / 2.0, (m.firstBar + m.lastBar) / 2.0, module)
+            << "centred";
         // Text as wide as the bars was made smaller to fit; AIs' parentheses
         // reach above and below the digits.
         const double height = TextHeight(r, m.text, 0, r.width, barsEnd) / module;
-        if (m.text.back() - m.text.front() > 0.9 * (m.lastBar - m.firstBar) || row.data.find('<') != std::string::npos) {
+        if (m.text.back() - m.text.front() > 0.9 * (m.lastBar - m.firstBar) ||
+            row.data.find('<') != std::string::npos) {
             EXPECT_LT(height, 1.5 * digits);
         } else {
             EXPECT_NEAR(height, digits, 0.8);
@@ -149,8 +153,10 @@ void Check(const Row& row, const kt::Raster& r, double module)
             << "text at module " << at(x);
     for (std::size_t i = 0; i < row.groups.size(); ++i) {
         const bool small = row.smallEnds && (i == 0 || i + 1 == row.groups.size());
-        const double from = m.firstBar + row.groups[i].from * module, to = m.firstBar + row.groups[i].to * module;
-        EXPECT_NEAR(TextHeight(r, m.text, from, to, barsEnd) / module, small ? 0.75 * digits : digits, 0.8) << i;
+        const double from = m.firstBar + row.groups[i].from * module,
+                     to = m.firstBar + row.groups[i].to * module;
+        EXPECT_NEAR(TextHeight(r, m.text, from, to, barsEnd) / module, small ? 0.75 * digits : digits, 0.8)
+            << i;
     }
 }
 
@@ -158,8 +164,8 @@ TEST(Compliant, QuietZonesHeightsAndTextFromThePictures)
 {
     for (const Row& row : Rows) {
         SCOPED_TRACE("-t " + row.type + " -d " + row.data);
-        const std::vector<std::string> args = {"--compliant", "-t", row.type, "-d", row.data,
-                                               "--unit", "mm", "-n", "0.33", "--dpi", "600"};
+        const std::vector<std::string> args = {"--compliant", "-t", row.type, "-d",    row.data, "--unit",
+                                               "mm",          "-n", "0.33",   "--dpi", "600"};
         const std::string png = kt::ScratchPath("compliant.png"), svg = kt::ScratchPath("compliant.svg");
         for (const std::string& path : {png, svg}) {
             std::vector<std::string> run = args;
@@ -170,7 +176,8 @@ TEST(Compliant, QuietZonesHeightsAndTextFromThePictures)
         ASSERT_TRUE(kt::ReadPng(png, raster));
         Check(row, raster, 8.0); // 0.33 mm is 7.8 pixels, drawn as 8
         EXPECT_FALSE(kt::Zbar(png).empty()) << "unread";
-        EXPECT_FALSE(kt::ZXingTexts(png, "-noscale").empty()) << "unread"; // its downscaling loses 8-pixel modules
+        EXPECT_FALSE(kt::ZXingTexts(png, "-noscale").empty())
+            << "unread"; // its downscaling loses 8-pixel modules
         Check(row, kt::RenderSvg(kt::ReadFile(svg), "compliant", "-d 600 -p 600"), 0.33 * kPixelsPerMm);
     }
     // A given -y keeps its height.

@@ -111,7 +111,10 @@ const std::vector<Case> Cases = {
      "302\x1d"
      "8005971485",
      "shortest sets: FNC1 inside an odd run in C", true},
-    {15, "<AI10>ABC<AI21>7", "10ABC\x1d" "217", "shortest sets: FNC1 between letters", true},
+    {15, "<AI10>ABC<AI21>7",
+     "10ABC\x1d"
+     "217",
+     "shortest sets: FNC1 between letters", true},
     {16, "0010614141123456789", "00106141411234567897", "shortest sets: SSCC-18", true},
 };
 
