@@ -1,12 +1,67 @@
 #include "api/Compliance.h"
 
+#include "engine/Barcode.h"
+#include "engine/CompliantRules.h"
+#include "engine/SymbolLayout.h"
+#include "image/GlyphPlacement.h"
+
+#include <ft2build.h>
+#include FT_GLYPH_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 namespace kavren::detail {
+namespace {
+
+constexpr double kMillimetresPerInch = 25.4;
+// The embedded font's digit height in ems (Liberation Sans: 1409 of 2048).
+constexpr double kDigitEms = 1409.0 / 2048.0;
+
+// The module in pixels at the resolution as the image draws it: whole pixels
+// for a PNG and for pixel units, else exact.
+double ModulePixels(const Options& o)
+{
+    const std::int32_t dpi = Resolution(o);
+    if (o.format == Format::Png || o.unit == Unit::Pixels) {
+        std::int32_t pixels = 0;
+        XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), ReadsHorizontally(o.orientation), &pixels);
+        return pixels;
+    }
+    return SizeToPixels(o.xDimension, dpi, ToSizeUnit(o.unit));
+}
+
+// Points at the resolution whose digits are kDigitModules modules high.
+std::int32_t DigitFontHeight(const Options& o)
+{
+    const double em = kDigitModules * ModulePixels(o) / kDigitEms;
+    const double points = em * 72.0 / Resolution(o);
+    if (!(points >= 1.0))
+        return 1;
+    return points >= 1e6 ? 1000000 : static_cast<std::int32_t>(std::lround(points));
+}
+
+// The pen's advance over the text at a font height, in pixels.
+double TextAdvance(const CFontFace& face, std::int32_t dpi, const std::string& text, std::int32_t fontHeight)
+{
+    double end = 0.0;
+    PlaceGlyphs(face, dpi, dpi, reinterpret_cast<const unsigned char*>(text.data()), text.size(), fontHeight,
+                0, 0, 0, 0, 0.0, true, [&](FT_GlyphRec_* glyph, std::int64_t x, std::int64_t) {
+                    end = std::max(end, static_cast<double>(x) + glyph->advance.x / 65536.0);
+                });
+    return end;
+}
+
+} // namespace
 
 Options CompliantOptions(const Options& options)
 {
     Options o = options;
     if (!o.compliant)
         return o;
+    if (FindCompliantRule(static_cast<std::int32_t>(o.symbology)) != nullptr)
+        o.fontHeight = DigitFontHeight(o);
     switch (o.symbology) {
     // GS1 General Specifications 5.2.5: the EAN-13 leading digit left of the
     // symbol, the UPC-A and UPC-E number system and check digits outside it,
@@ -29,6 +84,50 @@ Options CompliantOptions(const Options& options)
     default: o.textAlign = TextAlign::Centre; break;
     }
     return o;
+}
+
+double CompliantAcross(const Options& o, const CBarcodeSym& sym, double module)
+{
+    const CompliantRule* rule = o.compliant ? FindCompliantRule(sym.m_Type) : nullptr;
+    if (rule == nullptr || !(module > 0.0))
+        return 0.0;
+    const double pixelsPerMillimetre = Resolution(o) / kMillimetresPerInch;
+    double bars = rule->barModules * module;
+    if (!(bars > 0.0))
+        bars = rule->barMillimetres * pixelsPerMillimetre;
+    if (!(bars > 0.0))
+        bars = std::max(kMinBarMillimetres * pixelsPerMillimetre,
+                        kMinBarShare * sym.GetPatternLength(sym.GetExactMetrics(module, 0.0)));
+    double band = 0.0;
+    if (sym.m_ShowText) {
+        CFontFace face;
+        const std::int32_t dpi = Resolution(o);
+        band = face.Open(o.font.empty() ? nullptr : o.font.c_str()) == 0
+                   ? MeasureTextBand(face, sym.m_FontHeight, dpi, dpi)
+                   : 0.0;
+    }
+    return bars + band + 2.0 * sym.GetAddedModules().across * module;
+}
+
+void FitCompliantText(const Options& o, CBarcodeSym& sym)
+{
+    const bool groups = o.textAlign >= TextAlign::EanLeadingOutside && o.textAlign <= TextAlign::EanInside;
+    if (!o.compliant || !sym.m_ShowText || groups || FindCompliantRule(sym.m_Type) == nullptr ||
+        sym.m_DisplayText.empty())
+        return;
+    CFontFace face;
+    if (face.Open(o.font.empty() ? nullptr : o.font.c_str()) != 0)
+        return; // the render fails on the font itself
+    const std::int32_t dpi = Resolution(o);
+    const double span = sym.GetPatternLength(sym.GetExactMetrics(ModulePixels(o), 0.0));
+    // Smaller until the text fits over the bars: the first step scales by
+    // the excess, the next ones take a point at a time.
+    const double advance = TextAdvance(face, dpi, sym.m_DisplayText, sym.m_FontHeight);
+    if (!(advance > span) || !(span > 0.0))
+        return;
+    sym.m_FontHeight = std::max(1, static_cast<std::int32_t>(sym.m_FontHeight * span / advance));
+    while (sym.m_FontHeight > 1 && TextAdvance(face, dpi, sym.m_DisplayText, sym.m_FontHeight) > span)
+        --sym.m_FontHeight;
 }
 
 } // namespace kavren::detail

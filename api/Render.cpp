@@ -316,7 +316,12 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
             return Status::CantInitPng;
         (horizontal ? width : height) = static_cast<std::int32_t>(length);
     }
-    const std::int32_t side = RoundHalfAway(DefaultSide(o));
+    std::int32_t side = RoundHalfAway(DefaultSide(o));
+    if (std::int32_t pixels = 0; o.compliant && (horizontal ? height : width) == 0 &&
+                                 XDimToPixels(o.xDimension, Resolution(o), Resolution(o), ToSizeUnit(o.unit),
+                                              horizontal, &pixels) == 0)
+        if (const double across = detail::CompliantAcross(o, *manager.GetSymbology(), pixels); across > 0.0)
+            side = std::max(RoundHalfAway(std::min(across, static_cast<double>(INT32_MAX))), 1);
     area = Rect{0, width > 0 ? width : side, 0, height > 0 ? height : side};
     return Status::Ok;
 }
@@ -418,6 +423,8 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
     double thickness = DefaultSide(o);
     if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
         thickness = SizeToPixels(across, dpi, ToSizeUnit(o.unit));
+    else if (const double compliant = detail::CompliantAcross(o, sym, module); compliant > 0.0)
+        thickness = compliant;
     // A module no whole number of pixels holds is refused as the PNG refuses it.
     if (!(module >= kMinExactModule && module <= static_cast<double>(INT32_MAX) && std::isfinite(thickness)))
         return Status::InvalidArgument;
@@ -483,6 +490,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     detail::ApplySettings(options, data, *manager.GetSymbology());
     if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
+    detail::FitCompliantText(options, *manager.GetSymbology());
     // The classic symbologies draw from their element pattern, which gives
     // the detail lines of image limits and fonts; Encode gives their encoded
     // symbol through the same conversion.

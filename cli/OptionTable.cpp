@@ -133,6 +133,9 @@ constexpr std::array Table{
     // Read by the run itself (cli/Driver.cpp): a warning ends it as an error.
     OptionSpec{StrictOption, "strict", Flag, {}, &RunOptions::strict, nullptr, nullptr,
                "Every warning is an error instead (status 1, or 6 for the data)."},
+    OptionSpec{CompliantOption, "compliant", Flag, {}, &RunOptions::compliant, nullptr, nullptr,
+               "Quiet zones, text and bar heights as the GS1 and ISO/IEC\n"
+               "rules draw them; a -y given keeps its height."},
 };
 // clang-format on
 

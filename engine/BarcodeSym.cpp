@@ -1,5 +1,6 @@
 #include "engine/BarcodeSym.h"
 
+#include "engine/CompliantRules.h"
 #include "image/ImageWriter.h"
 #include "image/RasterRenderer.h"
 
@@ -141,11 +142,43 @@ double CBarcodeSym::GetTextAngle() const
     return TextAngle(m_Orientation);
 }
 
+std::int32_t CBarcodeSym::GetQuietModules(bool trailing) const
+{
+    if (!m_QuietZones)
+        return 0;
+    const kavren::detail::CompliantRule* rule =
+        m_Compliant ? kavren::detail::FindCompliantRule(m_Type) : nullptr;
+    if (rule == nullptr)
+        return static_cast<std::int32_t>(QuietZoneModules);
+    const std::vector<std::uint8_t>* addOn = GetAddOnPattern();
+    if (trailing && addOn != nullptr && !addOn->empty())
+        return kavren::detail::kAddOnTrailingQuiet;
+    // The standards count the quiet zone from the outermost bar: a pattern
+    // that ends in a space (UPC-E's end guard) holds part of it.
+    std::int32_t spaces = 0;
+    const auto countSpaces = [&](auto first, auto last) {
+        for (; first != last && !IsBarElement(*first) && *first != WIDE_SPACE; ++first)
+            spaces += GetElementLength(*first, 1);
+    };
+    if (trailing)
+        countSpaces(m_Pattern.rbegin(), m_Pattern.rend());
+    else
+        countSpaces(m_Pattern.begin(), m_Pattern.end());
+    return std::max((trailing ? rule->trailing : rule->leading) - spaces, 0);
+}
+
 std::int32_t CBarcodeSym::GetQuietZoneWidth(int moduleWidth) const
 {
-    if (!m_QuietZones || moduleWidth < 0)
+    if (moduleWidth < 0)
         return 0;
-    return Clamp32(QuietZoneModules * moduleWidth);
+    return Clamp32(std::int64_t{GetQuietModules(false)} * moduleWidth);
+}
+
+std::int32_t CBarcodeSym::GetTrailingQuietZoneWidth(int moduleWidth) const
+{
+    if (moduleWidth < 0)
+        return 0;
+    return Clamp32(std::int64_t{GetQuietModules(true)} * moduleWidth);
 }
 
 std::int32_t CBarcodeSym::GetSymbolLength(int moduleWidth) const
@@ -156,7 +189,8 @@ std::int32_t CBarcodeSym::GetSymbolLength(int moduleWidth) const
         return Int32Max;
     const std::int64_t wide = GetWideWidth(moduleWidth);
     const AddedModules added = GetAddedModules();
-    std::int64_t total = 2 * static_cast<std::int64_t>(GetQuietZoneWidth(moduleWidth)) +
+    std::int64_t total = static_cast<std::int64_t>(GetQuietZoneWidth(moduleWidth)) +
+                         GetTrailingQuietZoneWidth(moduleWidth) +
                          (static_cast<std::int64_t>(added.before) + added.after) * moduleWidth;
     if (total >= Int32Max)
         return Int32Max;
@@ -247,7 +281,8 @@ double CBarcodeSym::GetExactSymbolLength(double moduleWidth) const
 {
     const LayoutMetrics g = GetExactMetrics(moduleWidth, 0.0);
     const AddedModules added = GetAddedModules();
-    double total = 2.0 * g.quietZone + (static_cast<double>(added.before) + added.after) * moduleWidth;
+    double total = (g.quietZone == g.quietZoneAfter ? 2.0 * g.quietZone : g.quietZone + g.quietZoneAfter) +
+                   (static_cast<double>(added.before) + added.after) * moduleWidth;
     for (const std::uint8_t code : m_Pattern)
         total += ElementLength(code, g.module, g.wide);
     return total;
@@ -263,6 +298,7 @@ LayoutMetrics CBarcodeSym::GetPixelMetrics() const
     // toward zero to whole pixels.
     g.reduction = std::trunc(m_BarReduction / 100.0 * static_cast<double>(m));
     g.quietZone = GetQuietZoneWidth(m);
+    g.quietZoneAfter = GetTrailingQuietZoneWidth(m);
     g.textBand = m_TextHeight;
     g.freeSpace = std::max(GetFreeSpace(m, m_AreaWidth, m_AreaHeight), 0);
     return g;
@@ -275,7 +311,8 @@ LayoutMetrics CBarcodeSym::GetExactMetrics(double moduleWidth, double textBand) 
     g.module = moduleWidth;
     g.wide = std::max(static_cast<double>(m_WideToNarrow) * moduleWidth, 0.0);
     g.reduction = m_BarReduction / 100.0 * moduleWidth;
-    g.quietZone = m_QuietZones ? static_cast<double>(QuietZoneModules) * moduleWidth : 0.0;
+    g.quietZone = static_cast<double>(GetQuietModules(false)) * moduleWidth;
+    g.quietZoneAfter = static_cast<double>(GetQuietModules(true)) * moduleWidth;
     g.textBand = textBand;
     return g;
 }
@@ -408,11 +445,10 @@ void CBarcodeSym::LayoutBars(const LayoutMetrics& g, Layout& out) const
     const double cross = out.thickness - 2.0 * inset;
     // Start points across the symbol: normal bars leave the whole text band
     // free, guard bars (with guards shown) only half of it.
-    double guardCut = 0.0;
+    const double guardCut = GetGuardCut(g);
     double barShift = 0.0;
     double guardShift = 0.0;
     if (m_ShowText) {
-        guardCut = m_ShowGuards ? g.Half(th) : th;
         if (!m_TextBelow) {
             barShift = th;
             guardShift = guardCut;
@@ -434,6 +470,18 @@ void CBarcodeSym::LayoutBars(const LayoutMetrics& g, Layout& out) const
             AddBar(out, {along, g.originAcross + inset + barShift, length - g.reduction, cross - th});
         along += length;
     }
+}
+
+double CBarcodeSym::GetGuardCut(const LayoutMetrics& g) const
+{
+    if (!m_ShowText)
+        return 0.0;
+    const double th = g.textBand;
+    if (!m_ShowGuards)
+        return th;
+    if (m_Compliant)
+        return std::max(th - kavren::detail::kGuardExtensionModules * g.module, 0.0);
+    return g.Half(th);
 }
 
 void CBarcodeSym::LayoutText(const LayoutMetrics& g, Layout& out) const
@@ -458,7 +506,10 @@ void CBarcodeSym::LayoutPlainText(const LayoutMetrics& g, const char* text, Layo
         const double margin = g.quietZone + g.Half(g.freeSpace);
         const AddedModules added = GetAddedModules();
         run.mode = m_TextAlign;
-        run.span = out.length - 2.0 * margin - (static_cast<double>(added.before) + added.after) * g.module;
+        const double margins = g.quietZone == g.quietZoneAfter
+                                   ? 2.0 * margin
+                                   : 2.0 * g.Half(g.freeSpace) + g.quietZone + g.quietZoneAfter;
+        run.span = out.length - margins - (static_cast<double>(added.before) + added.after) * g.module;
     }
     out.texts.push_back(std::move(run));
 }

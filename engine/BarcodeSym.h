@@ -56,7 +56,8 @@ struct LayoutMetrics {
     double module = 1.0;       // m
     double wide = 3.0;         // W
     double reduction = 0.0;    // taken from each bar's trailing side and given to the next space
-    double quietZone = 0.0;    // on each side
+    double quietZone = 0.0;    // before the first module
+    double quietZoneAfter = 0.0; // after the last (the same unless compliant)
     double textBand = 0.0;     // th
     double freeSpace = 0.0;    // the frame's length beyond the symbol's, never negative
     double originAlong = 0.0;  // start of the first module in the frame
@@ -134,8 +135,13 @@ class CBarcodeSym : public CBarcodeSettings {
     bool HasData() const;
     static bool IsAllDigits(const char* text);
 
-    // 10 modules on each side when m_QuietZones (0 for a negative width).
+    // The leading quiet zone: 10 modules when m_QuietZones, or the
+    // symbology's rule when m_Compliant (0 for a negative width).
     std::int32_t GetQuietZoneWidth(int moduleWidth) const;
+    // The trailing one: the same, or the rule's (5 after an add-on).
+    std::int32_t GetTrailingQuietZoneWidth(int moduleWidth) const;
+    // The quiet zones in modules, 0 without quiet zones.
+    std::int32_t GetQuietModules(bool trailing) const;
     // Extent along the reading direction minus GetSymbolLength; INT32_MIN when
     // the length cannot be computed.
     std::int32_t GetFreeSpace(int moduleWidth, int width, int height) const;
@@ -150,6 +156,10 @@ class CBarcodeSym : public CBarcodeSettings {
     Layout GetDrawFrame() const;
     // The bars of m_Pattern; PostNet and Planet lay out their own.
     virtual void LayoutBars(const LayoutMetrics& g, Layout& out) const;
+    // How much of the text band a guard bar leaves free: half of it, 5
+    // modules less than all of it when compliant; all of it with the guards
+    // not shown, none without text.
+    double GetGuardCut(const LayoutMetrics& g) const;
     // The human-readable text; EAN and UPC lay out digit groups.
     virtual void LayoutText(const LayoutMetrics& g, Layout& out) const;
     void LayoutPlainText(const LayoutMetrics& g, const char* text, Layout& out) const;

@@ -60,7 +60,7 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
     EncodedSymbol symbol;
     symbol.textBand = true;
     const double quiet = GetQuietZoneWidth(1);
-    symbol.quiet = {quiet, quiet, 0.0, 0.0};
+    symbol.quiet = {quiet, static_cast<double>(GetTrailingQuietZoneWidth(1)), 0.0, 0.0};
     if (std::any_of(m_Pattern.begin(), m_Pattern.end(), IsPostal)) {
         AddPostalBars(m_Pattern, symbol);
         AddTexts(0.0, symbol.length, symbol);

@@ -88,6 +88,10 @@ bool CBarcodeSymCode128::Validate()
     };
     switch (m_Code128Charset) {
     case 0:
+        if (m_Compliant) // set A holds the control characters
+            return firstOther([](unsigned char b) { return FitsSetB(b) || (b >= 1 && b < 32); },
+                              Takes(*this, "ASCII from SOH to DEL and FNC1 to FNC3"));
+        [[fallthrough]];
     case SetB: return firstOther(FitsSetB, Takes(*this, "ASCII from space to DEL and FNC1 to FNC3"));
     case SetA: return firstOther(FitsSetA, "code set A takes space to _ and FNC1 to FNC3");
     case SetC: m_ErrorDetail = DigitProblem(m_Data, "code set C takes digits"); return m_ErrorDetail.empty();
@@ -110,6 +114,8 @@ void CBarcodeSymCode128::BuildDisplayText()
 {
     if (m_Code128Charset == SetC)
         ZeroPadForSetC(m_DisplayText, m_Data);
+    else if (m_Compliant)
+        BytesToText(m_Data, m_DisplayText, m_ConvertNonPrinting);
     else
         m_DisplayText = m_Data;
     // ISO/IEC 15417, 4.8: the check character is not part of the human-readable interpretation.
@@ -264,43 +270,99 @@ bool CBarcodeSymCode128::EncodeAuto(ValueList& values) const
     return true;
 }
 
+namespace {
+
+// The compliant automatic sets, in the order ties are broken in: B before A.
+constexpr std::size_t kSetB = 0;
+constexpr std::size_t kSetC = 1;
+constexpr std::size_t kSetA = 2;
+constexpr std::size_t kSets = 3;
+constexpr std::size_t kNoCost = SIZE_MAX / 4;
+constexpr std::uint8_t kShift = 98; // ISO/IEC 15417, Table 7: the next character from the other of A and B
+
+bool FitsSet(std::size_t set, unsigned char b)
+{
+    return set == kSetA ? FitsSetA(b) || (b >= 1 && b < 32) : FitsSetB(b);
+}
+
+// A byte's value in set A or B (function bytes and 32..95 alike in both;
+// control characters 64..95 in A).
+std::uint8_t ValueInSet(std::size_t set, unsigned char b)
+{
+    return static_cast<std::uint8_t>(set == kSetA && b < 32 ? b + 64 : b - 32);
+}
+
+} // namespace
+
 bool CBarcodeSymCode128::EncodeShortest(ValueList& values) const
 {
     // ISO/IEC 15417, Annex E gives rules for a short symbol; the fewest symbol
-    // characters are found exactly by costing every position in both code sets
-    // the automatic choice uses (B holds every accepted byte; C digit pairs and
-    // FNC1), from the end: a code set change costs one character.
+    // characters are found exactly by costing every position in every code
+    // set, from the end: a code set change costs one character, a character
+    // of the other of sets A and B two (SHIFT and it), a digit pair or FNC1
+    // in set C one.
     const char* bytes = m_DataBytes.data();
     const std::size_t length = m_DataBytes.size();
-    constexpr std::size_t B = 0;
-    constexpr std::size_t C = 1;
-    constexpr std::size_t None = SIZE_MAX / 4;
-    std::vector<std::array<std::size_t, 2>> cost(length + 1, {0, 0});
-    std::vector<std::array<std::size_t, 2>> stay(length + 1, {0, 0});
+    using Costs = std::array<std::size_t, kSets>;
+    // stay: from i on, the next character in the set as it is; cost: with a
+    // change of set allowed first.
+    std::vector<Costs> cost(length + 1, Costs{});
+    std::vector<Costs> stay(length + 1, Costs{});
     for (std::size_t i = length; i-- > 0;) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
         std::size_t pairCount = 0;
-        stay[i][B] = 1 + cost[i + 1][B];
-        stay[i][C] = FitsSetC(bytes + i, length - i, pairCount) ? 1 + cost[i + pairCount][C] : None;
-        cost[i][B] = std::min(stay[i][B], 1 + stay[i][C]);
-        cost[i][C] = std::min(stay[i][C], 1 + stay[i][B]);
+        stay[i][kSetC] =
+            FitsSetC(bytes + i, length - i, pairCount) ? 1 + cost[i + pairCount][kSetC] : kNoCost;
+        for (const std::size_t set : {kSetB, kSetA}) {
+            const std::size_t other = set == kSetA ? kSetB : kSetA;
+            stay[i][set] = FitsSet(set, b)     ? 1 + cost[i + 1][set]
+                           : FitsSet(other, b) ? 2 + cost[i + 1][set]
+                                               : kNoCost;
+        }
+        for (std::size_t set = 0; set < kSets; ++set) {
+            cost[i][set] = stay[i][set];
+            for (std::size_t to = 0; to < kSets; ++to)
+                cost[i][set] = std::min(cost[i][set], 1 + stay[i][to]);
+        }
     }
     // The start character selects the first set; on a tie the greedy start (C
-    // before a digit pair) is kept.
-    std::size_t set = stay[0][C] <= stay[0][B] ? C : B;
-    values.push_back(set == C ? C128_START_C : C128_START_B);
+    // before a digit pair) is kept, and B before A.
+    std::size_t set = stay[0][kSetC] <= stay[0][kSetB] ? kSetC : kSetB;
+    // A as short as B is taken when the first character needs it (Annex E:
+    // A for a control character before any lower case).
+    if (stay[0][kSetA] < stay[0][set] || (set == kSetB && stay[0][kSetA] == stay[0][kSetB] && length > 0 &&
+                                          !FitsSet(kSetB, static_cast<unsigned char>(bytes[0]))))
+        set = kSetA;
+    values.push_back(set == kSetC ? C128_START_C : set == kSetB ? C128_START_B : C128_START_A);
+    constexpr std::array<std::uint8_t, kSets> Change = {C128_CODE_B, C128_CODE_C, C128_CODE_A};
     for (std::size_t i = 0; i < length;) {
-        if (stay[i][set] != cost[i][set]) {
-            set = 1 - set;
-            values.push_back(set == C ? C128_CODE_C : C128_CODE_B);
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        // A change as short as a SHIFT is taken instead (Annex E shifts only
+        // where the set is wanted again after the one character).
+        const bool shifts = set != kSetC && !FitsSet(set, b);
+        if (stay[i][set] != cost[i][set] || shifts) {
+            std::size_t to = 0;
+            while (to < kSets && (to == set || 1 + stay[i][to] != cost[i][set]))
+                ++to;
+            if (to < kSets) {
+                set = to;
+                values.push_back(Change[set]);
+            }
         }
-        std::size_t count = 1;
-        if (set == C) {
+        if (set == kSetC) {
+            std::size_t count = 1;
             FitsSetC(bytes + i, length - i, count);
             AppendSetC(values, bytes + i, count, false);
-        } else {
-            AppendSetAB(false, values, bytes + i, count, false);
+            i += count;
+            continue;
         }
-        i += count;
+        if (FitsSet(set, b)) {
+            values.push_back(ValueInSet(set, b));
+        } else {
+            values.push_back(kShift);
+            values.push_back(ValueInSet(set == kSetA ? kSetB : kSetA, b));
+        }
+        ++i;
     }
     return true;
 }

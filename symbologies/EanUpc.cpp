@@ -1,10 +1,13 @@
 #include "symbologies/EanUpc.h"
 
+#include "engine/CompliantRules.h"
 #include "symbologies/CharTable.h"
 #include "symbologies/EAN2.h"
 #include "symbologies/EAN5.h"
 #include "symbologies/Gs1Syntax.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -119,7 +122,7 @@ AddedModules CBarcodeSymEanUpc::GetAddedModules() const
 CBarcodeSymEanUpc::AddOnPlace CBarcodeSymEanUpc::PlaceAddOn(const LayoutMetrics& g, const Layout& out) const
 {
     const double th = m_ShowText ? g.textBand : 0.0;
-    const double guardCut = m_ShowText && m_ShowGuards ? g.Half(th) : th;
+    const double guardCut = GetGuardCut(g);
     AddOnPlace place{};
     place.along = g.originAlong + GetPatternLength(g) + AddOnGapModules * g.module;
     if (m_TextBelow) {
@@ -217,15 +220,23 @@ void CBarcodeSym::LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const
         LayoutTextRun(g, across, text + first, last - first + 1, offset, span, textMode, inset, out);
     };
 
+    // The outside digits of UPC-A and UPC-E, smaller as GS1 draws them.
+    const auto outside = [&](auto&& place) {
+        const std::size_t before = out.texts.size();
+        place();
+        if (m_Compliant && (m_Type == 13 || m_Type == 14) && out.texts.size() > before)
+            out.texts.back().fontHeight = std::max(
+                1, static_cast<std::int32_t>(std::lround(m_FontHeight * kavren::detail::kOutsideDigitScale)));
+    };
     if (runs->firstOutside) // ends one module before the first bar
-        run(0, 0, -(LeadingDigitBox + m), LeadingDigitBox, TextModeEnd, false);
+        outside([&] { run(0, 0, -(LeadingDigitBox + m), LeadingDigitBox, TextModeEnd, false); });
     run(runs->group1First, runs->group1Last, runs->group1Offset * m, runs->group1Span * m, TextModeSpread,
         true);
     if (runs->group2Span > 0)
         run(runs->group2First, runs->group2Last, runs->group2Offset * m, runs->group2Span * m, TextModeSpread,
             true);
     if (runs->lastOffset > 0)
-        run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false);
+        outside([&] { run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false); });
 }
 
 bool CBarcodeSymEanUpc::SplitAddOn(std::string& main)

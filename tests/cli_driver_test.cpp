@@ -98,6 +98,8 @@ const std::string Usage =
                     Bearer bar width in modules. Possible Values: 1..100
                     Example: --bearer-width 5
       --strict      Every warning is an error instead (status 1, or 6 for the data).
+      --compliant   Quiet zones, text and bar heights as the GS1 and ISO/IEC
+                    rules draw them; a -y given keeps its height.
 Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
     0  Interleaved 2 of 5  interleaved2of5, i25, itf
     1  Industrial 2 of 5   industrial2of5, i2of5-industrial

@@ -101,9 +101,17 @@ inline std::string ValuesToBytes(const std::vector<int>& values)
     int set = values[0] - C128_START_A + 1; // 1 A, 2 B, 3 C
     if (set < 1 || set > 3)
         return "?";
+    int shifted = 0; // the set a SHIFT returns to after one character
     for (std::size_t i = 1; i + 1 < values.size(); ++i) {
         const int v = values[i];
-        if (v == C128_FNC1)
+        if (shifted != 0 && i > 1 && values[i - 1] != 98) {
+            set = shifted;
+            shifted = 0;
+        }
+        if (v == 98 && set != 3 && shifted == 0) {
+            shifted = set;
+            set = 3 - set; // A and B swap for the next character
+        } else if (v == C128_FNC1)
             out += static_cast<char>(Code128ByteFnc1);
         else if (set == 3 && v < 100)
             out += std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};

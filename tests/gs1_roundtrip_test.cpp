@@ -72,6 +72,7 @@ struct Case {
     std::string data;
     std::string read; // the element string a reader reports, GS between fields
     const char* what;
+    bool compliant = false; // the shortest code sets
 };
 
 const std::vector<Case> Cases = {
@@ -105,6 +106,16 @@ const std::vector<Case> Cases = {
     {16, "99106141411234567890", "00106141411234567897", "SSCC-18 always (00)"},
     {12, "1234567890123", "0112345678901231", "EAN-14 as (01)"},
     {12, "00614141000009", "0100614141000005", "EAN-14 check digit recomputed"},
+    {15, "<AI37>469<AI30>2<AI8005>971485",
+     "37469\x1d"
+     "302\x1d"
+     "8005971485",
+     "shortest sets: FNC1 inside an odd run in C", true},
+    {15, "<AI10>ABC<AI21>7",
+     "10ABC\x1d"
+     "217",
+     "shortest sets: FNC1 between letters", true},
+    {16, "0010614141123456789", "00106141411234567897", "shortest sets: SSCC-18", true},
 };
 
 TEST(Gs1RoundTrip, ElementStrings)
@@ -112,7 +123,10 @@ TEST(Gs1RoundTrip, ElementStrings)
     for (const Case& c : Cases) {
         SCOPED_TRACE(c.what);
         const std::string path = kt::ScratchPath("gs1.png");
-        Make(path, {"-t", std::to_string(c.type), "-d", c.data});
+        std::vector<std::string> options = {"-t", std::to_string(c.type), "-d", c.data};
+        if (c.compliant)
+            options.push_back("--compliant");
+        Make(path, options);
         ExpectGs1(path, c.read);
     }
 }
