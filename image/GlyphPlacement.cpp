@@ -19,6 +19,7 @@ void FT_Done_Memory(FT_Memory memory);
 extern const FT_Module_Class sfnt_module_class;
 extern const FT_Module_Class tt_driver_class;
 extern const FT_Module_Class ft_smooth_renderer_class;
+extern const FT_Module_Class ft_raster1_renderer_class;
 }
 #endif
 
@@ -49,10 +50,11 @@ FT_Pos FloorPixels(FT_Pos value)
 namespace {
 
 // The embedded font is a hinted TrueType font: its glyphs need only the
-// TrueType driver (with the sfnt tables it reads) and the anti-aliasing
-// rasteriser; starting FreeType with just those saves initialising a dozen
-// others, and in a static link leaves them out of the program. A font file may
-// be of any kind (or unhinted, for the auto-hinter), so it gets them all.
+// TrueType driver (with the sfnt tables it reads), the anti-aliasing
+// rasteriser and the one-bit one of two-colour images; starting FreeType with
+// just those saves initialising a dozen others, and in a static link leaves
+// them out of the program. A font file may be of any kind (or unhinted, for
+// the auto-hinter), so it gets them all.
 FT_Error NewLibrary([[maybe_unused]] const char* fontPath, FT_Library& library)
 {
 #ifdef KAVREN_FREETYPE_MODULES
@@ -65,7 +67,7 @@ FT_Error NewLibrary([[maybe_unused]] const char* fontPath, FT_Library& library)
             return error;
         }
         for (const FT_Module_Class* module :
-             {&sfnt_module_class, &tt_driver_class, &ft_smooth_renderer_class})
+             {&sfnt_module_class, &tt_driver_class, &ft_smooth_renderer_class, &ft_raster1_renderer_class})
             if (const FT_Error error = FT_Add_Module(library, module)) {
                 FT_Done_FreeType(library); // releases the memory too
                 library = nullptr;
@@ -340,13 +342,17 @@ std::int32_t MeasureTextBand(const CFontFace& font, int fontHeight, int horizont
 
 bool PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, const unsigned char* text,
                  std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
-                 bool outlinesOnly, const GlyphSink& sink)
+                 EGlyphLoad load, const GlyphSink& sink)
 {
     CFontFace::CState* state = font.State();
     if (!state || !state->face || length == 0)
         return true;
     FT_Face face = state->face;
-    const FT_Int32 loadFlags = FT_LOAD_DEFAULT | (outlinesOnly ? FT_LOAD_NO_BITMAP : 0);
+    // The load flags are part of every kept glyph's key, so glyphs hinted for
+    // one bit per pixel and anti-aliased ones never stand in for each other.
+    const FT_Int32 loadFlags = load == EGlyphLoad::kOutline ? FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP
+                               : load == EGlyphLoad::kMono  ? FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO
+                                                            : FT_LOAD_DEFAULT;
     const std::int32_t textHeight = MeasureTextBand(font, fontHeight, horizontalDpi, verticalDpi);
     const std::int64_t descent = (std::int64_t{textHeight} - BandFontHeight(fontHeight, verticalDpi)) / 2;
     // Glyphs and kerning are scaled to the size in use.

