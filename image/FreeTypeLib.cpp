@@ -83,12 +83,11 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
         PlaceGlyphs(m_Font, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
                     mono ? EGlyphLoad::kMono : EGlyphLoad::kSmooth,
                     [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
-                        // The face keeps its glyph: a bitmap glyph is drawn as it is,
-                        // an outline through a bitmap of its own.
-                        FT_Glyph bitmap = glyph;
+                        // The face keeps its glyph and the glyph's bitmap.
                         if (!Overlaps(glyph, originX, originY))
                             return;
-                        if (FT_Glyph_To_Bitmap(&bitmap, renderMode, nullptr, 0) != 0) {
+                        const FT_Glyph bitmap = RenderedGlyph(m_Font, glyph, renderMode);
+                        if (!bitmap) {
                             rendered = false; // a text without it would look whole
                             return;
                         }
@@ -96,8 +95,6 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
                         // The bitmap's top counts upward from the baseline; raster rows grow downward.
                         BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
                                    ClampPosition(originY - bitmapGlyph->top), colour);
-                        if (bitmap != glyph)
-                            FT_Done_Glyph(bitmap);
                     });
     const bool drawn = placed && rendered;
     // Below one pixel per em a text has no glyphs to show, and never had: only

@@ -120,11 +120,14 @@ struct GlyphKeyHash {
 };
 
 // A glyph as FT_Load_Glyph left it: whether it loaded, its transformed
-// advance, and its copy (null when the copy failed).
+// advance, and its copy (null when the copy failed); and once asked for, its
+// bitmap in the render mode of its load flags (null until then, or the glyph
+// itself when it is a bitmap already).
 struct LoadedGlyph {
     bool loaded = false;
     FT_Vector advance{0, 0};
     FT_Glyph glyph = nullptr;
+    FT_Glyph bitmap = nullptr;
 };
 
 // Glyphs kept per face; past this many the cache starts over, so a thread
@@ -150,6 +153,9 @@ struct CFontFace::CState {
     SizeKey size;
     std::unordered_map<SizeKey, std::int32_t, SizeKeyHash> bands;
     std::unordered_map<GlyphKey, LoadedGlyph, GlyphKeyHash> glyphs;
+    // The kept glyphs by their copy, for RenderedGlyph; a render mode follows
+    // from the load flags, so each kept glyph has one bitmap.
+    std::unordered_map<FT_Glyph, LoadedGlyph*> rendered;
 
     CState() = default;
     CState(const CState&) = delete;
@@ -215,15 +221,22 @@ struct CFontFace::CState {
                 loaded.glyph = nullptr;
         }
         FT_Set_Transform(face, nullptr, nullptr);
-        return glyphs.emplace(key, loaded).first->second;
+        LoadedGlyph& kept = glyphs.emplace(key, loaded).first->second;
+        if (kept.glyph)
+            rendered.emplace(kept.glyph, &kept);
+        return kept;
     }
 
     void ForgetGlyphs()
     {
-        for (auto& [key, loaded] : glyphs)
+        for (auto& [key, loaded] : glyphs) {
+            if (loaded.bitmap && loaded.bitmap != loaded.glyph)
+                FT_Done_Glyph(loaded.bitmap);
             if (loaded.glyph)
                 FT_Done_Glyph(loaded.glyph);
+        }
         glyphs.clear();
+        rendered.clear();
     }
 };
 
@@ -413,4 +426,24 @@ bool PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, cons
         sink(loaded.glyph, startX + whole.x + dx, startY + dy - whole.y);
     }
     return complete;
+}
+
+FT_GlyphRec_* RenderedGlyph(const CFontFace& font, FT_GlyphRec_* glyph, int renderMode)
+{
+    CFontFace::CState* state = font.State();
+    if (!state || !glyph)
+        return nullptr;
+    if (glyph->format == FT_GLYPH_FORMAT_BITMAP)
+        return glyph;
+    const auto found = state->rendered.find(glyph);
+    if (found == state->rendered.end())
+        return nullptr;
+    LoadedGlyph& loaded = *found->second;
+    if (!loaded.bitmap) {
+        FT_Glyph bitmap = glyph;
+        if (FT_Glyph_To_Bitmap(&bitmap, static_cast<FT_Render_Mode>(renderMode), nullptr, 0) != 0)
+            return nullptr; // tried again next time: a failure keeps nothing
+        loaded.bitmap = bitmap;
+    }
+    return loaded.bitmap;
 }

@@ -67,3 +67,11 @@ enum class EGlyphLoad { kSmooth, kOutline, kMono };
 bool PlaceGlyphs(const CFontFace& face, int horizontalDpi, int verticalDpi, const unsigned char* text,
                  std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
                  EGlyphLoad load, const GlyphSink& sink);
+
+// The bitmap of a glyph that PlaceGlyphs handed to its sink, rendered in the
+// mode given (FT_Render_Mode: FT_RENDER_MODE_MONO for EGlyphLoad::kMono, else
+// FT_RENDER_MODE_NORMAL; always the same one for glyphs of one load) and kept
+// by the face with the glyph, so that a glyph drawn again is not rendered
+// again: valid as long as the glyph. A bitmap glyph is its own bitmap. Null
+// when rendering fails.
+FT_GlyphRec_* RenderedGlyph(const CFontFace& face, FT_GlyphRec_* glyph, int renderMode);

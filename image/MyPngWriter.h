@@ -57,4 +57,6 @@ class CMyPngWriter : public CImageWriter {
     int IndexBitDepth() const;
     void SetPalette(png_struct_def* png, png_info_def* info);
     void WriteIndexedRows(png_struct_def* png);
+
+    std::vector<std::uint8_t> m_PackedRow;
 };
