@@ -59,6 +59,13 @@ double DefaultSide(const Options& o)
     return static_cast<double>(kDefaultSide) * Resolution(o) / kDefaultDpi;
 }
 
+// The colour the raster starts as. A two-colour raster starts as the
+// background, so its palette holds no white that the background covers.
+Colour Canvas(const Options& o)
+{
+    return o.transparent || o.mono ? ToColour(o.background) : kRasterWhite;
+}
+
 const char* FontPath(const Options& o)
 {
     return o.font.empty() ? nullptr : o.font.c_str();
@@ -196,10 +203,10 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     std::int32_t module = 0;
     if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
         return status;
-    const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
-    CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, canvas,
+    CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, Canvas(options),
                         kDefaultCompression);
     writer.SetAlpha(options.transparent);
+    writer.SetIndexed(options.mono);
     if (!writer.Init())
         return Status::CantInitPng;
     if (text)
@@ -376,9 +383,10 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
     if (const Status status = PixelArea(options, manager, area, module); status != Status::Ok)
         return status;
     const std::int32_t dpi = Resolution(options);
-    const Colour canvas = options.transparent ? ToColour(options.background) : kRasterWhite;
-    CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, canvas, kDefaultCompression);
+    CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, Canvas(options),
+                        kDefaultCompression);
     writer.SetAlpha(options.transparent);
+    writer.SetIndexed(options.mono);
     if (!writer.Init()) {
         why = InitFailure(options, area, writer.GetChannels());
         return Status::CantInitPng;

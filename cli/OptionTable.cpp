@@ -133,6 +133,8 @@ constexpr std::array Table{
     // Read by the run itself (cli/Driver.cpp): a warning ends it as an error.
     OptionSpec{StrictOption, "strict", Flag, {}, &RunOptions::strict, nullptr, nullptr,
                "Every warning is an error instead (status 1, or 6 for the data)."},
+    OptionSpec{MonoOption, "mono", Flag, {}, &RunOptions::mono, nullptr, nullptr,
+               "Two colours only: text without anti-aliasing, PNG at 1 bit per pixel."},
     OptionSpec{CompliantOption, "compliant", Flag, {}, &RunOptions::compliant, nullptr, nullptr,
                "Quiet zones, text and bar heights as the GS1 and ISO/IEC\n"
                "rules draw them; a -y given keeps its height."},

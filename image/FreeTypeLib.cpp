@@ -75,15 +75,19 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
                                            int mode, int x, int y, int span, double angle, Colour colour)
 {
     bool rendered = true;
+    // An indexed raster holds no coverage between two colours: its text is
+    // hinted for the pixel grid and rendered one bit per pixel.
+    const bool mono = m_Writer && m_Writer->m_Indexed;
+    const FT_Render_Mode renderMode = mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
     const bool placed =
         PlaceGlyphs(m_Font, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
-                    false, [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
-                        // The face keeps its glyph: a bitmap glyph is drawn as it is,
-                        // an outline through a bitmap of its own.
-                        FT_Glyph bitmap = glyph;
+                    mono ? EGlyphLoad::kMono : EGlyphLoad::kSmooth,
+                    [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
+                        // The face keeps its glyph and the glyph's bitmap.
                         if (!Overlaps(glyph, originX, originY))
                             return;
-                        if (FT_Glyph_To_Bitmap(&bitmap, FT_RENDER_MODE_NORMAL, nullptr, 0) != 0) {
+                        const FT_Glyph bitmap = RenderedGlyph(m_Font, glyph, renderMode);
+                        if (!bitmap) {
                             rendered = false; // a text without it would look whole
                             return;
                         }
@@ -91,8 +95,6 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
                         // The bitmap's top counts upward from the baseline; raster rows grow downward.
                         BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
                                    ClampPosition(originY - bitmapGlyph->top), colour);
-                        if (bitmap != glyph)
-                            FT_Done_Glyph(bitmap);
                     });
     const bool drawn = placed && rendered;
     // Below one pixel per em a text has no glyphs to show, and never had: only
@@ -119,6 +121,10 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
     const std::int64_t firstRow = std::max<std::int64_t>(0, -std::int64_t{y});
     const std::int64_t endRow = std::min<std::int64_t>(rows, std::int64_t{m_Writer->m_Height} - y);
     const bool alpha = m_Writer->m_Channels == 4;
+    if (m_Writer->m_Indexed) {
+        DrawIndexed(bitmap, x, y, m_Writer->IndexOf(colour));
+        return;
+    }
     const std::uint8_t ink[3] = {static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),
                                  static_cast<std::uint8_t>(colour >> 16)};
 
@@ -138,6 +144,26 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
             for (int channel = 0; channel < 3; ++channel)
                 pixel[channel] = BlendChannel(pixel[channel], ink[channel], coverage);
         }
+    }
+}
+
+// An indexed raster takes the ink where a gray bitmap (an embedded strike of
+// a font file) covers at least half the pixel, and where a one-bit bitmap is set.
+void CImageWriter::CFreeTypeLib::DrawIndexed(const FT_Bitmap_& bitmap, int x, int y, std::uint8_t index)
+{
+    const bool gray = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+    const std::int64_t rows = bitmap.rows;
+    const std::int64_t pitch = bitmap.pitch;
+    const std::int64_t firstColumn = std::max<std::int64_t>(0, -std::int64_t{x});
+    const std::int64_t endColumn = std::min<std::int64_t>(bitmap.width, std::int64_t{m_Writer->m_Width} - x);
+    const std::int64_t firstRow = std::max<std::int64_t>(0, -std::int64_t{y});
+    const std::int64_t endRow = std::min<std::int64_t>(rows, std::int64_t{m_Writer->m_Height} - y);
+    for (std::int64_t i = firstRow; i < endRow; ++i) {
+        const unsigned char* source = bitmap.buffer + (pitch >= 0 ? i * pitch : (rows - 1 - i) * -pitch);
+        std::uint8_t* target = m_Writer->m_Rows[y + i] + x;
+        for (std::int64_t k = firstColumn; k < endColumn; ++k)
+            if (gray ? source[k] >= 128 : (source[k >> 3] >> (7 - (k & 7))) & 1U)
+                target[k] = index;
     }
 }
 

@@ -19,6 +19,7 @@ void FT_Done_Memory(FT_Memory memory);
 extern const FT_Module_Class sfnt_module_class;
 extern const FT_Module_Class tt_driver_class;
 extern const FT_Module_Class ft_smooth_renderer_class;
+extern const FT_Module_Class ft_raster1_renderer_class;
 }
 #endif
 
@@ -49,10 +50,11 @@ FT_Pos FloorPixels(FT_Pos value)
 namespace {
 
 // The embedded font is a hinted TrueType font: its glyphs need only the
-// TrueType driver (with the sfnt tables it reads) and the anti-aliasing
-// rasteriser; starting FreeType with just those saves initialising a dozen
-// others, and in a static link leaves them out of the program. A font file may
-// be of any kind (or unhinted, for the auto-hinter), so it gets them all.
+// TrueType driver (with the sfnt tables it reads), the anti-aliasing
+// rasteriser and the one-bit one of two-colour images; starting FreeType with
+// just those saves initialising a dozen others, and in a static link leaves
+// them out of the program. A font file may be of any kind (or unhinted, for
+// the auto-hinter), so it gets them all.
 FT_Error NewLibrary([[maybe_unused]] const char* fontPath, FT_Library& library)
 {
 #ifdef KAVREN_FREETYPE_MODULES
@@ -65,7 +67,7 @@ FT_Error NewLibrary([[maybe_unused]] const char* fontPath, FT_Library& library)
             return error;
         }
         for (const FT_Module_Class* module :
-             {&sfnt_module_class, &tt_driver_class, &ft_smooth_renderer_class})
+             {&sfnt_module_class, &tt_driver_class, &ft_smooth_renderer_class, &ft_raster1_renderer_class})
             if (const FT_Error error = FT_Add_Module(library, module)) {
                 FT_Done_FreeType(library); // releases the memory too
                 library = nullptr;
@@ -118,11 +120,14 @@ struct GlyphKeyHash {
 };
 
 // A glyph as FT_Load_Glyph left it: whether it loaded, its transformed
-// advance, and its copy (null when the copy failed).
+// advance, and its copy (null when the copy failed); and once asked for, its
+// bitmap in the render mode of its load flags (null until then, or the glyph
+// itself when it is a bitmap already).
 struct LoadedGlyph {
     bool loaded = false;
     FT_Vector advance{0, 0};
     FT_Glyph glyph = nullptr;
+    FT_Glyph bitmap = nullptr;
 };
 
 // Glyphs kept per face; past this many the cache starts over, so a thread
@@ -148,6 +153,9 @@ struct CFontFace::CState {
     SizeKey size;
     std::unordered_map<SizeKey, std::int32_t, SizeKeyHash> bands;
     std::unordered_map<GlyphKey, LoadedGlyph, GlyphKeyHash> glyphs;
+    // The kept glyphs by their copy, for RenderedGlyph; a render mode follows
+    // from the load flags, so each kept glyph has one bitmap.
+    std::unordered_map<FT_Glyph, LoadedGlyph*> rendered;
 
     CState() = default;
     CState(const CState&) = delete;
@@ -213,15 +221,22 @@ struct CFontFace::CState {
                 loaded.glyph = nullptr;
         }
         FT_Set_Transform(face, nullptr, nullptr);
-        return glyphs.emplace(key, loaded).first->second;
+        LoadedGlyph& kept = glyphs.emplace(key, loaded).first->second;
+        if (kept.glyph)
+            rendered.emplace(kept.glyph, &kept);
+        return kept;
     }
 
     void ForgetGlyphs()
     {
-        for (auto& [key, loaded] : glyphs)
+        for (auto& [key, loaded] : glyphs) {
+            if (loaded.bitmap && loaded.bitmap != loaded.glyph)
+                FT_Done_Glyph(loaded.bitmap);
             if (loaded.glyph)
                 FT_Done_Glyph(loaded.glyph);
+        }
         glyphs.clear();
+        rendered.clear();
     }
 };
 
@@ -340,13 +355,17 @@ std::int32_t MeasureTextBand(const CFontFace& font, int fontHeight, int horizont
 
 bool PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, const unsigned char* text,
                  std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
-                 bool outlinesOnly, const GlyphSink& sink)
+                 EGlyphLoad load, const GlyphSink& sink)
 {
     CFontFace::CState* state = font.State();
     if (!state || !state->face || length == 0)
         return true;
     FT_Face face = state->face;
-    const FT_Int32 loadFlags = FT_LOAD_DEFAULT | (outlinesOnly ? FT_LOAD_NO_BITMAP : 0);
+    // The load flags are part of every kept glyph's key, so glyphs hinted for
+    // one bit per pixel and anti-aliased ones never stand in for each other.
+    const FT_Int32 loadFlags = load == EGlyphLoad::kOutline ? FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP
+                               : load == EGlyphLoad::kMono  ? FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO
+                                                            : FT_LOAD_DEFAULT;
     const std::int32_t textHeight = MeasureTextBand(font, fontHeight, horizontalDpi, verticalDpi);
     const std::int64_t descent = (std::int64_t{textHeight} - BandFontHeight(fontHeight, verticalDpi)) / 2;
     // Glyphs and kerning are scaled to the size in use.
@@ -407,4 +426,24 @@ bool PlaceGlyphs(const CFontFace& font, int horizontalDpi, int verticalDpi, cons
         sink(loaded.glyph, startX + whole.x + dx, startY + dy - whole.y);
     }
     return complete;
+}
+
+FT_GlyphRec_* RenderedGlyph(const CFontFace& font, FT_GlyphRec_* glyph, int renderMode)
+{
+    CFontFace::CState* state = font.State();
+    if (!state || !glyph)
+        return nullptr;
+    if (glyph->format == FT_GLYPH_FORMAT_BITMAP)
+        return glyph;
+    const auto found = state->rendered.find(glyph);
+    if (found == state->rendered.end())
+        return nullptr;
+    LoadedGlyph& loaded = *found->second;
+    if (!loaded.bitmap) {
+        FT_Glyph bitmap = glyph;
+        if (FT_Glyph_To_Bitmap(&bitmap, static_cast<FT_Render_Mode>(renderMode), nullptr, 0) != 0)
+            return nullptr; // tried again next time: a failure keeps nothing
+        loaded.bitmap = bitmap;
+    }
+    return loaded.bitmap;
 }

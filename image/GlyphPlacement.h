@@ -53,12 +53,25 @@ std::int32_t MeasureTextBand(const CFontFace& face, int fontHeight, int horizont
 // (FT_Glyph_To_Bitmap without destroying the source).
 using GlyphSink = std::function<void(FT_GlyphRec_* glyph, std::int64_t originX, std::int64_t originY)>;
 
+// How the glyphs are loaded: for anti-aliased rendering; as outlines only
+// (embedded bitmap strikes skipped), for callers that need the outline; or
+// hinted for rendering at one bit per pixel (FT_LOAD_TARGET_MONO), whose
+// hinting snaps stems and edges to the pixel grid.
+enum class EGlyphLoad { kSmooth, kOutline, kMono };
+
 // Places the bytes of text (128..255 Latin-1) as the text renderer draws them:
 // mode 0 starts at (x, y), the start of the descender line; 1 ends at x + span,
 // 2 centres in the span, 3 spreads the glyphs over it (a span of 0 starts
-// there); angle in radians, counter-clockwise. outlinesOnly skips embedded
-// bitmap strikes, for callers that need the glyph's outline. False when a
-// glyph (or the size) could not be loaded and was left out.
+// there); angle in radians, counter-clockwise. False when a glyph (or the
+// size) could not be loaded and was left out.
 bool PlaceGlyphs(const CFontFace& face, int horizontalDpi, int verticalDpi, const unsigned char* text,
                  std::size_t length, int fontHeight, int mode, int x, int y, int span, double angle,
-                 bool outlinesOnly, const GlyphSink& sink);
+                 EGlyphLoad load, const GlyphSink& sink);
+
+// The bitmap of a glyph that PlaceGlyphs handed to its sink, rendered in the
+// mode given (FT_Render_Mode: FT_RENDER_MODE_MONO for EGlyphLoad::kMono, else
+// FT_RENDER_MODE_NORMAL; always the same one for glyphs of one load) and kept
+// by the face with the glyph, so that a glyph drawn again is not rendered
+// again: valid as long as the glyph. A bitmap glyph is its own bitmap. Null
+// when rendering fails.
+FT_GlyphRec_* RenderedGlyph(const CFontFace& face, FT_GlyphRec_* glyph, int renderMode);

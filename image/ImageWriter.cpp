@@ -4,6 +4,12 @@
 #include <cstring>
 #include <new>
 
+namespace {
+
+constexpr Colour kRgbMask = 0xffffff; // the top byte of a colour carries nothing
+
+} // namespace
+
 CImageWriter::CImageWriter(int width, int height, Colour background, const char* fontPath, int horizontalDpi,
                            int verticalDpi)
     : m_Width(width), m_Height(height), m_Background(background),
@@ -31,7 +37,9 @@ bool CImageWriter::Init()
         auto rows = std::make_unique_for_overwrite<std::uint8_t*[]>(static_cast<std::size_t>(m_Height));
         for (std::int32_t y = 0; y < m_Height; ++y)
             rows[y] = pixels.get() + rowBytes * y;
-        if (m_Channels == 3) {
+        if (m_Indexed) {
+            std::memset(pixels.get(), 0, static_cast<std::size_t>(totalBytes)); // entry 0: the background
+        } else if (m_Channels == 3) {
             std::memset(pixels.get(), 255, static_cast<std::size_t>(totalBytes));
         } else {
             // Transparent background: its colour, alpha 0.
@@ -49,6 +57,8 @@ bool CImageWriter::Init()
         return false;
     }
 
+    m_Palette[0] = m_Background & kRgbMask;
+    m_PaletteSize = m_Indexed ? 1 : 0;
     if (m_TextRenderer.Init() != 0) {
         m_Rows.reset();
         m_Pixels.reset();
@@ -62,10 +72,28 @@ bool CImageWriter::Contains(int x, int y) const
     return m_Rows && x >= 0 && y >= 0 && x < m_Width && y < m_Height;
 }
 
+// A colour drawn over the transparent background is opaque, so with alpha it
+// never takes entry 0, even in the background's colour.
+std::uint8_t CImageWriter::IndexOf(Colour colour)
+{
+    colour &= kRgbMask;
+    for (std::size_t i = m_Alpha ? 1 : 0; i < m_PaletteSize; ++i)
+        if (m_Palette[i] == colour)
+            return static_cast<std::uint8_t>(i);
+    if (m_PaletteSize == kMaxPaletteSize)
+        return static_cast<std::uint8_t>(kMaxPaletteSize - 1);
+    m_Palette[m_PaletteSize] = colour;
+    return static_cast<std::uint8_t>(m_PaletteSize++);
+}
+
 void CImageWriter::SetPixel(int x, int y, Colour colour)
 {
     if (!Contains(x, y))
         return;
+    if (m_Indexed) {
+        m_Rows[y][x] = IndexOf(colour);
+        return;
+    }
     std::uint8_t* p = m_Rows[y] + static_cast<std::size_t>(m_Channels) * static_cast<std::size_t>(x);
     p[0] = static_cast<std::uint8_t>(colour);
     p[1] = static_cast<std::uint8_t>(colour >> 8);
@@ -78,6 +106,8 @@ std::uint8_t CImageWriter::ByteAt(int x, int y, int channel) const
 {
     if (!Contains(x, y))
         return 0;
+    if (m_Indexed)
+        return channel == 3 ? 255 : static_cast<std::uint8_t>(m_Palette[m_Rows[y][x]] >> (8 * channel));
     return m_Rows[y][static_cast<std::size_t>(m_Channels) * static_cast<std::size_t>(x) +
                      static_cast<std::size_t>(channel)];
 }
@@ -96,7 +126,9 @@ std::uint8_t CImageWriter::GetBlue(int x, int y) const
 }
 std::uint8_t CImageWriter::GetAlpha(int x, int y) const
 {
-    if (m_Channels == 3)
+    if (m_Indexed && m_Alpha && Contains(x, y) && m_Rows[y][x] == 0)
+        return 0;
+    if (m_Channels != 4)
         return Contains(x, y) ? 255 : 0;
     return ByteAt(x, y, 3);
 }
@@ -119,6 +151,12 @@ void CImageWriter::FillRect(int x, int y, int width, int height, Colour colour)
     const auto offset = static_cast<std::size_t>(left * m_Channels);
     const auto bytes = static_cast<std::size_t>((right - left) * m_Channels);
 
+    if (m_Indexed) {
+        const std::uint8_t index = IndexOf(colour);
+        for (std::int64_t row = top; row < bottom; ++row)
+            std::memset(m_Rows[row] + offset, index, bytes);
+        return;
+    }
     if (m_Channels == 4) {
         const std::uint8_t opaque[4] = {red, green, blue, 255};
         std::uint8_t* first = m_Rows[top] + offset;

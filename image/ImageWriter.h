@@ -5,6 +5,7 @@
 #include "common/Geometry.h"
 #include "image/GlyphPlacement.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -50,6 +51,7 @@ class CImageWriter {
         int FailedFontHeight() const { return m_FailedFontHeight; }
 
       private:
+        void DrawIndexed(const FT_Bitmap_& bitmap, int x, int y, std::uint8_t index);
         static void CompositeOver(std::uint8_t* pixel, const std::uint8_t ink[3], unsigned coverage);
         bool DrawBytes(const unsigned char* text, std::size_t length, int fontHeight, int mode, int x, int y,
                        int span, double angle, Colour colour);
@@ -78,9 +80,29 @@ class CImageWriter {
     // starts transparent: the background colour with alpha 0. Bars and pixels
     // set are opaque, and text carries its anti-aliasing in alpha. Without
     // (the default), the raster is RGB and starts white.
-    void SetAlpha(bool alpha) { m_Channels = alpha ? 4 : 3; }
-    bool HasAlpha() const { return m_Channels == 4; }
+    void SetAlpha(bool alpha)
+    {
+        m_Alpha = alpha;
+        UpdateChannels();
+    }
+    bool HasAlpha() const { return m_Alpha; }
+    // Indexed, the next Init makes a raster of one palette index per pixel
+    // that starts as the background colour (entry 0, transparent with alpha),
+    // and text is drawn without anti-aliasing, hinted for the pixel grid. Each
+    // colour drawn takes the next entry (an opaque one, with alpha), up to
+    // kMaxPaletteSize; further colours draw as the last entry.
+    void SetIndexed(bool indexed)
+    {
+        m_Indexed = indexed;
+        UpdateChannels();
+    }
+    bool IsIndexed() const { return m_Indexed; }
     std::int32_t GetChannels() const { return m_Channels; }
+    static constexpr std::size_t kMaxPaletteSize = 256;
+    // The colours of an indexed raster's entries, in the order they were first
+    // drawn after the background; empty for RGB and RGBA.
+    const Colour* GetPalette() const { return m_Palette.data(); }
+    std::size_t GetPaletteSize() const { return m_PaletteSize; }
 
     // Allocates the raster (all white, or transparent with alpha) and starts the text renderer. False when
     // a side is below 1 or above kMaxDimension, the raster would exceed
@@ -102,8 +124,8 @@ class CImageWriter {
     Colour GetBackground() const { return m_Background; }
     std::int32_t GetWidth() const { return m_Width; }
     std::int32_t GetHeight() const { return m_Height; }
-    // Row y as R, G, B (and A with alpha) bytes per pixel; null outside the
-    // raster or before Init.
+    // Row y as R, G, B (and A with alpha) bytes per pixel, or one palette
+    // index per pixel when indexed; null outside the raster or before Init.
     const std::uint8_t* GetRow(int y) const;
 
     std::int32_t MeasureTextHeight(int fontHeight);
@@ -117,11 +139,18 @@ class CImageWriter {
   protected:
     bool Contains(int x, int y) const;
     std::uint8_t ByteAt(int x, int y, int channel) const;
+    // The palette entry drawing the colour, added when new.
+    std::uint8_t IndexOf(Colour colour);
+    void UpdateChannels() { m_Channels = m_Indexed ? 1 : m_Alpha ? 4 : 3; }
 
     std::int32_t m_Width;
     std::int32_t m_Height;
     std::int32_t m_BitDepth = 8;
-    std::int32_t m_Channels = 3; // 3 RGB, 4 RGBA
+    std::int32_t m_Channels = 3; // 3 RGB, 4 RGBA, 1 palette index
+    bool m_Alpha = false;
+    bool m_Indexed = false;
+    std::array<Colour, kMaxPaletteSize> m_Palette{};
+    std::size_t m_PaletteSize = 0;
     Colour m_Background;
     std::unique_ptr<std::uint8_t*[]> m_Rows; // row table; rows point into m_Pixels
     std::unique_ptr<std::uint8_t[]> m_Pixels;

@@ -1,10 +1,13 @@
 #include "image/MyPngWriter.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -47,6 +50,21 @@ bool IsZero(const std::uint8_t* row, std::size_t bytes)
     return row[0] == 0 && std::memcmp(row, row + 1, bytes - 1) == 0;
 }
 
+// Measured on the default Code 128 label (10,000 of them in a batch):
+// filter None with Z_FILTERED at level 5 gives 304 bytes, level 6 306 and
+// level 9 305 at 3 % and 45 % more instructions per label, levels 1 to 4
+// 326 to 348 bytes for 3 to 20 % fewer; the default strategy 310; Up or
+// every filter tried gives 327 to 360, and Z_RLE thousands. Rows repeat whole, which
+// deflate's matches take as well as Up's zeros, and a filtered row of
+// one-bit pixels is no smaller. A label is a few kilobytes of deflate input:
+// memory level 5 (a hash of 4,096 heads instead of 32,768, cleared for every
+// stream) gives the same bytes as the default 8 on Code 128 and EAN-13
+// labels, with 8 % fewer instructions per label; below 4 files grow.
+constexpr int kIndexedCompression = 5;
+constexpr int kIndexedStrategy = Z_FILTERED;
+constexpr int kIndexedMemoryLevel = 5;
+constexpr int kIndexedFilters = PNG_FILTER_NONE;
+
 } // namespace
 
 CMyPngWriter::CMyPngWriter(int width, int height, const char* fontPath, int horizontalDpi, int verticalDpi,
@@ -87,6 +105,12 @@ bool CMyPngWriter::WriteToSink(const ByteSink& sink)
 {
     if (!sink || !m_Rows)
         return false;
+    try {
+        // Room for a packed row: at most one byte per pixel.
+        m_PackedRow.assign(m_Indexed ? static_cast<std::size_t>(m_Width) : 0, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
     if (!png)
         return false;
@@ -105,10 +129,14 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    png_set_compression_level(png, m_CompressionLevel == -2 ? 6 : m_CompressionLevel);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height), m_BitDepth,
-                 m_Channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (m_Indexed) {
+        SetPalette(png, info);
+    } else {
+        png_set_compression_level(png, m_CompressionLevel == -2 ? 6 : m_CompressionLevel);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height),
+                     m_BitDepth, m_Channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    }
 
     // Too small a gamma (or none at all) falls back to 0.7.
     if (!(m_Gamma >= 0.1))
@@ -126,6 +154,14 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
     png_time stamp{};
     png_convert_from_struct_tm(&stamp, &utc);
     png_set_tIME(png, info, &stamp);
+
+    if (m_Indexed) {
+        // A two-colour label carries only what describes it: no text chunks.
+        png_write_info(png, info);
+        WriteIndexedRows(png);
+        png_write_end(png, info);
+        return true;
+    }
 
     char creationTime[29] = {};
     if (!png_convert_to_rfc1123_buffer(creationTime, &stamp))
@@ -182,5 +218,66 @@ void CMyPngWriter::WriteRows(png_struct_def* png)
             current = wanted;
         }
         png_write_row(png, m_Rows[y]);
+    }
+}
+
+// The fewest bits per pixel that index every entry: one for two colours.
+int CMyPngWriter::IndexBitDepth() const
+{
+    const std::size_t entries = GetPaletteSize();
+    return entries <= 2 ? 1 : entries <= 4 ? 2 : entries <= 16 ? 4 : 8;
+}
+
+void CMyPngWriter::SetPalette(png_struct_def* png, png_info_def* info)
+{
+    const int compression = m_CompressionLevel == -2 ? kIndexedCompression : m_CompressionLevel;
+    png_set_compression_level(png, compression);
+    png_set_compression_strategy(png, kIndexedStrategy);
+    png_set_compression_mem_level(png, kIndexedMemoryLevel);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(m_Width), static_cast<png_uint_32>(m_Height),
+                 IndexBitDepth(), PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    std::array<png_color, kMaxPaletteSize> palette{};
+    const std::size_t entries = GetPaletteSize();
+    for (std::size_t i = 0; i < entries; ++i) {
+        const Colour colour = GetPalette()[i];
+        palette[i] = png_color{static_cast<png_byte>(colour), static_cast<png_byte>(colour >> 8),
+                               static_cast<png_byte>(colour >> 16)};
+    }
+    png_set_PLTE(png, info, palette.data(), static_cast<int>(entries));
+    if (HasAlpha()) {
+        // Entry 0, the background, is transparent; the entries tRNS leaves out are opaque.
+        png_byte clear = 0;
+        png_set_tRNS(png, info, &clear, 1, nullptr);
+    }
+}
+
+// One index byte per pixel in the raster, packed to the bit depth (the
+// leftmost pixel in the high bits, as PNG orders them). Most rows of a label
+// equal the row above, so a row is packed only when it differs: libpng's own
+// packing (png_set_packing) goes over every pixel of every row and took a
+// third of a two-colour label's time.
+void CMyPngWriter::WriteIndexedRows(png_struct_def* png)
+{
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, kIndexedFilters);
+    const int depth = IndexBitDepth();
+    const auto width = static_cast<std::size_t>(m_Width);
+    if (depth == 8) {
+        png_write_image(png, m_Rows.get());
+        return;
+    }
+    const std::size_t perByte = 8 / static_cast<std::size_t>(depth);
+    std::uint8_t* packed = m_PackedRow.data(); // made before the write: libpng errors leave by longjmp
+    const std::size_t packedBytes = (width + perByte - 1) / perByte;
+    for (std::int32_t y = 0; y < m_Height; ++y) {
+        if (y == 0 || std::memcmp(m_Rows[y], m_Rows[y - 1], width) != 0) {
+            std::memset(packed, 0, packedBytes);
+            const std::uint8_t* row = m_Rows[y];
+            for (std::size_t x = 0; x < width; ++x) {
+                const auto shift = static_cast<unsigned>(8 - depth) - static_cast<unsigned>((x % perByte) * depth);
+                packed[x / perByte] |= static_cast<std::uint8_t>(row[x] << shift);
+            }
+        }
+        png_write_row(png, packed);
     }
 }

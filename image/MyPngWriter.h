@@ -1,5 +1,7 @@
 // The PNG writer: encodes the raster as an 8-bit RGB (or, with an alpha
-// channel, RGBA) PNG with gAMA, tIME and five tEXt chunks, through libpng.
+// channel, RGBA) PNG with gAMA, tIME and five tEXt chunks, through libpng; an
+// indexed raster as a palette PNG of the fewest bits per pixel (one for two
+// colours) with gAMA and tIME only.
 #pragma once
 
 #include "image/ImageWriter.h"
@@ -52,4 +54,9 @@ class CMyPngWriter : public CImageWriter {
   private:
     bool WritePng(png_struct_def* png, png_info_def* info);
     void WriteRows(png_struct_def* png);
+    int IndexBitDepth() const;
+    void SetPalette(png_struct_def* png, png_info_def* info);
+    void WriteIndexedRows(png_struct_def* png);
+
+    std::vector<std::uint8_t> m_PackedRow;
 };

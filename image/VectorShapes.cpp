@@ -166,7 +166,7 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
         const ImagePoint start = ToImage(layout, run.along, run.across);
         const auto* text = reinterpret_cast<const unsigned char*>(run.text.c_str());
         PlaceGlyphs(face, options.dpi, options.dpi, text, DrawnLength(run.text), run.fontHeight, run.mode, 0,
-                    0, RoundHalfAway(run.span), angle, true,
+                    0, RoundHalfAway(run.span), angle, EGlyphLoad::kOutline,
                     [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
                         if (glyph->format != FT_GLYPH_FORMAT_OUTLINE)
                             return;

@@ -98,6 +98,7 @@ const std::string Usage =
                     Bearer bar width in modules. Possible Values: 1..100
                     Example: --bearer-width 5
       --strict      Every warning is an error instead (status 1, or 6 for the data).
+      --mono        Two colours only: text without anti-aliasing, PNG at 1 bit per pixel.
       --compliant   Quiet zones, text and bar heights as the GS1 and ISO/IEC
                     rules draw them; a -y given keeps its height.
 Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
