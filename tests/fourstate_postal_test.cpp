@@ -135,6 +135,8 @@ TEST(KixTest, RoundTripAndRefusals)
 TEST(Rm4sccTest, TextHasTheCheckCharacterWhenShown)
 {
     kavren::Options options;
+    EXPECT_TRUE(kavren::detail::EncodeRm4scc(options, "SN34RD1A").symbol.texts.empty());
+    options.hri = true;
     EXPECT_EQ(kavren::detail::EncodeRm4scc(options, "sn34rd1a").symbol.texts.at(0).text, "SN34RD1AK");
     options.showCheckDigit = false;
     EXPECT_EQ(kavren::detail::EncodeRm4scc(options, "SN34RD1A").symbol.texts.at(0).text, "SN34RD1A");
