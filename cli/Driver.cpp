@@ -7,6 +7,7 @@
 #include "cli/RemoveOnSignal.h"
 #include "cli/RunOptions.h"
 #include "kavren/kavren.h"
+#include "symbologies/FourState.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -92,6 +93,24 @@ ParseResult ReadOptions(int argc, char* argv[], RunOptions& options, BatchSettin
             return ParseResult::Error;
         if (!ApplyBatchOption(*option, g_optArg, batch))
             warn(ApplyOption(*option, g_optArg, options));
+        options.xDimensionGiven = options.xDimensionGiven || id == 'n';
+    }
+}
+
+// Without -n a 4-state postal code is drawn at its standard's nominal bar
+// width in the run's unit and at its resolution (0.020 inch for Intelligent
+// Mail: 6 pixels at 300 dpi), so that a label meets the postal dimensions;
+// at 96 dpi that is the 2 pixels every other symbology takes.
+void TakeNominalModule(RunOptions& options)
+{
+    const double inches = kavren::detail::NominalBarWidthInches(options.symbology);
+    if (options.xDimensionGiven || !(inches > 0.0))
+        return;
+    switch (options.unit) {
+    case kavren::Unit::Pixels: options.xDimension = inches * (options.dpi > 0 ? options.dpi : kavren::kDefaultDpi); break;
+    case kavren::Unit::Millimetres: options.xDimension = inches * 25.4; break;
+    case kavren::Unit::Inches: options.xDimension = inches; break;
+    case kavren::Unit::Mils: options.xDimension = inches * 1000.0; break;
     }
 }
 
@@ -144,6 +163,7 @@ int Run(int argc, char* argv[])
     case ParseResult::Error: return PrintUsage(stderr, 1);
     case ParseResult::Run: break;
     }
+    TakeNominalModule(options);
     if (g_optIndex >= argc || !argv[g_optIndex])
         return PrintFailure(NoFileName);
     const char* path = argv[g_optIndex];

@@ -7,4 +7,7 @@
 
 struct RunOptions : kavren::Options {
     bool strict = false; // --strict: every warning is an error instead
+    // -n was given; without it a 4-state postal code takes its standard's
+    // nominal bar width at the resolution.
+    bool xDimensionGiven = false;
 };

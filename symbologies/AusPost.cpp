@@ -14,12 +14,6 @@
 namespace kavren::detail {
 namespace {
 
-// Australia Post dimensions, in millimetres: bar width 0.50 (0.40 to 0.60),
-// 24 bars per 25.4 mm (22 to 25), tracker 1.30 (1.00 to 1.60), ascender and
-// descender 1.85 beyond it (1.60 to 2.10); quiet zones of 6 mm before and
-// after, 2 mm above and below.
-constexpr FourStateDimensions kAusPostDimensions{0.50, 25.4 / 24.0, 1.85, 1.30, 6.0, 2.0};
-
 // Bar values 0..3 as Australia Post numbers the four bar states.
 constexpr std::array<BarState, 4> kBarOfValue = {BarState::Full, BarState::Ascender, BarState::Descender,
                                                  BarState::Tracker};

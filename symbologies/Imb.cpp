@@ -13,12 +13,6 @@
 namespace kavren::detail {
 namespace {
 
-// USPS-B-3200 dimensions, in inches: bar width 0.020 (0.015 to 0.025), 22
-// bars per inch (20 to 24), full bar 0.145 (0.125 to 0.165), tracker 0.048
-// (0.039 to 0.057), so ascender and descender 0.0965 (0.091 to 0.131); clear
-// zones 0.125 before and after, 0.028 above and below.
-constexpr FourStateDimensions kImbDimensions{0.020, 1.0 / 22.0, (0.145 - 0.048) / 2.0, 0.048, 0.125, 0.028};
-
 constexpr std::size_t kTrackingDigits = 20;
 constexpr int kCharacterBits = 13;
 constexpr std::uint16_t kCharacterMask = (1U << kCharacterBits) - 1U;

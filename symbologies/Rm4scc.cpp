@@ -12,12 +12,6 @@
 namespace kavren::detail {
 namespace {
 
-// Royal Mail dimensions, in millimetres: bar width 0.50 (0.38 to 0.63), 22
-// bars per 25.4 mm (20 to 24), tracker 1.27 (1.02 to 1.52), ascender and
-// descender 1.88 beyond it (1.60 to 2.16); quiet zones of 2 mm. KIX is
-// printed the same.
-constexpr FourStateDimensions kRoyalMailDimensions{0.50, 25.4 / 22.0, 1.88, 1.27, 2.0, 2.0};
-
 // The character matrix: row r (0..5) and column c hold character 6r + c.
 constexpr std::string_view kCharacterSet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 

@@ -2,10 +2,12 @@
 // bars drawn into a PNG, read back by the tests' bar reader and decoded with
 // the codes' tables by decoders of this file.
 #include "symbologies/FourState.h"
+#include "tests/image_vector_support.h"
 #include "tests/support/FourStateReader.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -135,6 +137,8 @@ TEST(KixTest, RoundTripAndRefusals)
 TEST(Rm4sccTest, TextHasTheCheckCharacterWhenShown)
 {
     kavren::Options options;
+    EXPECT_TRUE(kavren::detail::EncodeRm4scc(options, "SN34RD1A").symbol.texts.empty());
+    options.hri = true;
     EXPECT_EQ(kavren::detail::EncodeRm4scc(options, "sn34rd1a").symbol.texts.at(0).text, "SN34RD1AK");
     options.showCheckDigit = false;
     EXPECT_EQ(kavren::detail::EncodeRm4scc(options, "SN34RD1A").symbol.texts.at(0).text, "SN34RD1A");
@@ -340,3 +344,140 @@ TEST(FourStateGeometryTest, NominalDimensionsInMillimetres)
 }
 
 } // namespace
+
+// ---- Through the command line ----
+
+namespace {
+
+std::string ReadAusPostStandard(const std::string& bars)
+{
+    return DecodeAusPost(bars, true, 0);
+}
+
+std::string ReadAusPostCustomer2(const std::string& bars)
+{
+    return DecodeAusPost(bars, false, 5);
+}
+
+// Each code with its specification's example, drawn by the program at its
+// default (nominal) module and read back from the picture: the read text, and
+// at 300 dpi in the standard's unit the bar width, the full bar and the pitch
+// within the standard's limits (in that unit).
+struct CliRow {
+    const char* type;
+    const char* data;
+    std::string (*decode)(const std::string& bars);
+    const char* read;
+    const char* unit;
+    double minWidth, maxWidth, minFull, maxFull, minPerInch, maxPerInch;
+};
+const CliRow kCliRows[] = {
+    {"imb", "01234567094987654321-01234567891", kt::DecodeImb, "01234567094987654321-01234567891", "in", 0.015,
+     0.025, 0.125, 0.165, 20, 24},
+    {"rm4scc", "SN34RD1A", DecodeRm4scc, "SN34RD1A", "mm", 0.38, 0.63, 4.22, 5.84, 20, 24},
+    {"kix", "2500GG30250", MatrixCharacters, "2500GG30250", "mm", 0.38, 0.63, 4.22, 5.84, 20, 24},
+    {"auspost", "39987520", ReadAusPostStandard, "11:39987520", "mm", 0.40, 0.60, 4.2, 5.8, 22, 25},
+    {"auspost", "32211324Ab #9", ReadAusPostCustomer2, "59:32211324 Ab #9", "mm", 0.40, 0.60, 4.2, 5.8, 22, 25},
+    {"auspost-reply", "12345678", ReadAusPostStandard, "45:12345678", "mm", 0.40, 0.60, 4.2, 5.8, 22, 25},
+    {"auspost-routing", "12345678", ReadAusPostStandard, "87:12345678", "mm", 0.40, 0.60, 4.2, 5.8, 22, 25},
+    {"auspost-redirect", "12345678", ReadAusPostStandard, "92:12345678", "mm", 0.40, 0.60, 4.2, 5.8, 22, 25},
+};
+
+// The picture of the file the program wrote: the PNG itself, the SVG through
+// rsvg-convert, the EPS through Ghostscript, each at 96 dpi.
+kt::Raster Picture(const std::string& path, const std::string& extension, const std::string& name)
+{
+    kt::Raster raster;
+    if (extension == "svg")
+        return kt::RenderSvg(kt::ReadFile(path), name);
+    if (extension == "eps")
+        return kt::RenderEps(kt::ReadFile(path), name);
+    EXPECT_TRUE(kt::ReadPng(path, raster)) << name;
+    return raster;
+}
+
+// Widths and starts of the bars along the tracker's row, and the tallest
+// dark column: pixels.
+struct Measures {
+    int bars = 0;
+    int widest = 0;
+    int narrowest = 0;
+    int span = 0; // first bar's start to the last bar's start
+    int full = 0;
+};
+
+Measures Measure(const kt::Raster& raster)
+{
+    Measures m;
+    int bestRow = 0;
+    std::size_t most = 0;
+    for (int y = 0; y < raster.height; ++y) {
+        std::size_t count = 0;
+        for (const kt::Run& run : kt::RowRuns(raster, y))
+            count += run.dark ? 1 : 0;
+        if (count > most)
+            most = count, bestRow = y;
+    }
+    int x = 0;
+    int first = -1;
+    for (const kt::Run& run : kt::RowRuns(raster, bestRow)) {
+        if (run.dark) {
+            first = first < 0 ? x : first;
+            m.span = x - first;
+            m.widest = std::max(m.widest, run.length);
+            m.narrowest = m.bars == 0 ? run.length : std::min(m.narrowest, run.length);
+            ++m.bars;
+        }
+        x += run.length;
+    }
+    for (int column = 0; column < raster.width; ++column)
+        for (const kt::Run& run : kt::ColumnRuns(raster, column))
+            if (run.dark)
+                m.full = std::max(m.full, run.length);
+    return m;
+}
+
+} // namespace
+
+TEST(FourStateCommandLineTest, EveryCodeOrientationAndFormatReadsBack)
+{
+    for (const CliRow& row : kCliRows) {
+        for (const int orientation : {0, 90, 180, 270}) {
+            for (const std::string extension : {"png", "svg", "eps"}) {
+                const std::string name =
+                    std::string(row.type) + "-" + std::to_string(orientation) + "-" + std::to_string(row.data[1]);
+                SCOPED_TRACE(name + "." + extension);
+                const std::string path = kt::ScratchPath(name + "." + extension);
+                const kt::RunResult run =
+                    kt::RunKavren({"-t", row.type, "-d", row.data, "-o", std::to_string(orientation), path});
+                ASSERT_EQ(run.status, 0) << run.err;
+                const kt::Raster raster = Picture(path, extension, name);
+                EXPECT_EQ(row.decode(kt::ReadFourStateBars(raster, orientation)), row.read);
+            }
+        }
+    }
+}
+
+TEST(FourStateCommandLineTest, DefaultModuleMeetsTheStandardAt300Dpi)
+{
+    for (const CliRow& row : kCliRows) {
+        SCOPED_TRACE(row.type);
+        const std::string path = kt::ScratchPath(std::string(row.type) + "-300.png");
+        const kt::RunResult run = kt::RunKavren({"-t", row.type, "-d", row.data, "--unit", row.unit, "--dpi",
+                                                 "300", "-y", "20", path});
+        ASSERT_EQ(run.status, 0) << run.err;
+        kt::Raster raster;
+        ASSERT_TRUE(kt::ReadPng(path, raster));
+        const Measures m = Measure(raster);
+        const double perUnit = std::string_view(row.unit) == "in" ? 300.0 : 300.0 / 25.4;
+        EXPECT_GE(m.narrowest / perUnit, row.minWidth);
+        EXPECT_LE(m.widest / perUnit, row.maxWidth);
+        EXPECT_GE(m.full / perUnit, row.minFull);
+        EXPECT_LE(m.full / perUnit, row.maxFull);
+        const double perInch = (m.bars - 1) * 300.0 / m.span;
+        EXPECT_GE(perInch, row.minPerInch);
+        EXPECT_LE(perInch, row.maxPerInch);
+        // A taller image than the symbol leaves the bars as they are.
+        EXPECT_EQ(raster.height, static_cast<int>(20 * perUnit + 0.5));
+    }
+}

@@ -207,7 +207,7 @@ struct Options {
     std::int32_t mask = -1; // QR Code data mask 0..7; -1 chosen by the penalty rules
     std::int32_t eci = -1;  // an ECI designator written before the data; -1 none
     bool dmre = false;      // Data Matrix rectangular extensions (ISO/IEC 21471) allowed
-    bool hri = false;       // matrix symbols: the data drawn as text under the symbol
+    bool hri = false;       // matrix and 4-state postal symbols: the data drawn as text under the symbol
     // A GS1 Digital Link URI prefix (e.g. "https://id.gs1.org"): GS1 data is
     // encoded as that URI instead of as element strings. Empty: off.
     std::string digitalLink;

@@ -20,6 +20,14 @@ bool WriteFourStatePng(const kavren::detail::EncodedSymbol& symbol, int modulePi
 // them (the tracker's); each bar reaches up and down from there as far as its
 // centre column stays dark. Empty when no bar is found.
 std::string ReadFourStateBars(const Raster& raster);
+// The same of a picture drawn at `orientation` degrees (counter-clockwise):
+// turned back first, so the bars come in reading order.
+std::string ReadFourStateBars(const Raster& raster, int orientation);
+
+// USPS-B-3200 decoded by its own tables: bar letters to "TRACKING" or
+// "TRACKING-ROUTING"; a message in brackets when the bars are no Intelligent
+// Mail barcode (count, character, orientation, CRC).
+std::string DecodeImb(const std::string& bars);
 
 // The encoded symbol through the PNG and back: its bar letters.
 std::string BarsThroughPng(const kavren::detail::EncodedSymbol& symbol, int modulePixels = 10);
