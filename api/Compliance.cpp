@@ -47,7 +47,7 @@ double TextAdvance(const CFontFace& face, std::int32_t dpi, const std::string& t
 {
     double end = 0.0;
     PlaceGlyphs(face, dpi, dpi, reinterpret_cast<const unsigned char*>(text.data()), text.size(), fontHeight,
-                0, 0, 0, 0, 0.0, true, [&](FT_GlyphRec_* glyph, std::int64_t x, std::int64_t) {
+                0, 0, 0, 0, 0.0, EGlyphLoad::kOutline, [&](FT_GlyphRec_* glyph, std::int64_t x, std::int64_t) {
                     end = std::max(end, static_cast<double>(x) + glyph->advance.x / 65536.0);
                 });
     return end;
