@@ -29,25 +29,15 @@ SizeUnit ToSizeUnit(Unit unit)
     return SizeUnit::Pixels;
 }
 
-namespace {
-
-// The side across the reading direction when none is given and the symbol
-// stretches: 200 pixels, or with a physical unit as many pixels at the
-// default resolution.
-constexpr double kDefaultAcross = 200.0;
-// Vector coordinates carry six decimals: an exact module of at least 1/100
-// pixel keeps four significant digits in every bar edge.
-constexpr double kMinExactModule = 0.01;
-
-double DefaultAcross(const Options& o)
+double DefaultSide(const Options& o)
 {
+    // The text of the default font height fits into it at any resolution.
+    constexpr double kDefaultSide = 200.0;
     if (o.unit == Unit::Pixels)
-        return kDefaultAcross;
-    return kDefaultAcross * Resolution(o) / kDefaultDpi;
+        return kDefaultSide;
+    return kDefaultSide * Resolution(o) / kDefaultDpi;
 }
 
-// A side given in the options in whole pixels at the resolution (at least
-// one); 0 when not given.
 std::int32_t GivenPixels(std::int32_t side, const Options& o)
 {
     if (side <= 0)
@@ -57,6 +47,8 @@ std::int32_t GivenPixels(std::int32_t side, const Options& o)
     XDimToPixels(side, dpi, dpi, ToSizeUnit(o.unit), true, &pixels);
     return std::max(pixels, 1);
 }
+
+namespace {
 
 QuietZones Quiet(const EncodedSymbol& symbol, const Options& options)
 {
@@ -235,7 +227,7 @@ Status PixelImage(const EncodedSymbol& symbol, const Options& options, double te
     const std::int32_t givenLength = GivenPixels(horizontal ? options.width : options.height, options);
     double across = GivenPixels(horizontal ? options.height : options.width, options);
     if (across == 0 && Stretches(symbol))
-        across = RoundHalfAway(DefaultAcross(options));
+        across = RoundHalfAway(DefaultSide(options));
     module = 0;
     frame = SymbolFrame{};
     frame.length = givenLength;
@@ -291,7 +283,7 @@ Status FitExact(const EncodedSymbol& symbol, const Options& options, double text
     if (givenAcross > 0)
         across = SizeToPixels(givenAcross, dpi, unit);
     else if (Stretches(symbol))
-        across = DefaultAcross(options);
+        across = DefaultSide(options);
     const double length = SymbolLength(symbol, options, g);
     if (!std::isfinite(across))
         return Status::InvalidArgument;
