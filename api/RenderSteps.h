@@ -39,8 +39,7 @@ Status SetUpClassic(const Options& options, const char* data, CBarcode& manager)
 
 // An answer of the public API (Result, Encoding) that holds no symbol or
 // bytes: the status, its message and the detail.
-template <class Answer>
-Answer Outcome(Status status, std::string detail = {})
+template <class Answer> Answer Outcome(Status status, std::string detail = {})
 {
     Answer answer;
     answer.status = status;
