@@ -45,7 +45,6 @@ using detail::GivenPixels;
 using detail::kMinExactModule;
 using detail::ReadsHorizontally;
 using detail::Resolution;
-using detail::ToSizeUnit;
 
 const char* FontPath(const Options& o)
 {
@@ -207,7 +206,7 @@ Status WriteVector(const Options& options, const Layout& layout, CFontFace& face
         return Status::CantInitPng;
     VectorOptions vector;
     vector.dpi = Resolution(options);
-    vector.unit = ToSizeUnit(options.unit);
+    vector.unit = options.unit;
     vector.fontPath = FontPath(options);
     vector.face = &face;
     vector.title = title;
@@ -314,7 +313,7 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
     if ((horizontal ? width : height) == 0) {
         const std::int32_t dpi = Resolution(o);
         double length = 0.0;
-        if (XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), horizontal, &module) != 0)
+        if (XDimToPixels(o.xDimension, dpi, dpi, o.unit, horizontal, &module) != 0)
             return Status::InvalidArgument;
         // Invalid data leaves no symbol to measure (nothing at all without
         // quiet zones): that is the data's fault, as with them.
@@ -422,10 +421,10 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
             return Status::InvalidSize;
         return static_cast<Status>(status);
     }
-    const double module = SizeToPixels(o.xDimension, dpi, ToSizeUnit(o.unit));
+    const double module = SizeToPixels(o.xDimension, dpi, o.unit);
     double thickness = DefaultSide(o);
     if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
-        thickness = SizeToPixels(across, dpi, ToSizeUnit(o.unit));
+        thickness = SizeToPixels(across, dpi, o.unit);
     // A module no whole number of pixels holds is refused as the PNG refuses it.
     if (!(module >= kMinExactModule && module <= static_cast<double>(INT32_MAX) && std::isfinite(thickness)))
         return Status::InvalidArgument;

@@ -18,17 +18,6 @@ bool ReadsHorizontally(Orientation orientation)
     return orientation == Orientation::Deg0 || orientation == Orientation::Deg180;
 }
 
-SizeUnit ToSizeUnit(Unit unit)
-{
-    switch (unit) {
-    case Unit::Millimetres: return SizeUnit::Millimetres;
-    case Unit::Inches: return SizeUnit::Inches;
-    case Unit::Mils: return SizeUnit::Mils;
-    case Unit::Pixels: break;
-    }
-    return SizeUnit::Pixels;
-}
-
 double DefaultSide(const Options& o)
 {
     // The text of the default font height fits into it at any resolution.
@@ -44,7 +33,7 @@ std::int32_t GivenPixels(std::int32_t side, const Options& o)
         return 0;
     const std::int32_t dpi = Resolution(o);
     std::int32_t pixels = 0;
-    XDimToPixels(side, dpi, dpi, ToSizeUnit(o.unit), true, &pixels);
+    XDimToPixels(side, dpi, dpi, o.unit, true, &pixels);
     return std::max(pixels, 1);
 }
 
@@ -233,7 +222,7 @@ Status PixelImage(const EncodedSymbol& symbol, const Options& options, double te
     frame.length = givenLength;
     if (givenLength == 0) {
         const std::int32_t dpi = Resolution(options);
-        if (XDimToPixels(options.xDimension, dpi, dpi, ToSizeUnit(options.unit), horizontal, &module) != 0 ||
+        if (XDimToPixels(options.xDimension, dpi, dpi, options.unit, horizontal, &module) != 0 ||
             module < 1)
             return Status::InvalidArgument;
         frame.length = SymbolLength(symbol, options, PixelMetrics(options, module, textBand));
@@ -273,7 +262,7 @@ Status FitExact(const EncodedSymbol& symbol, const Options& options, double text
                 SymbolFrame& frame)
 {
     const std::int32_t dpi = Resolution(options);
-    const SizeUnit unit = ToSizeUnit(options.unit);
+    const SizeUnit unit = options.unit;
     const double module = SizeToPixels(options.xDimension, dpi, unit);
     if (!(module >= kMinExactModule && std::isfinite(module)))
         return Status::InvalidArgument;

@@ -18,8 +18,6 @@ namespace kavren::detail {
 std::int32_t Resolution(const Options& o);
 // 0 and 180 degrees read along the image's width.
 bool ReadsHorizontally(Orientation orientation);
-// The options' unit as the size conversions number it.
-SizeUnit ToSizeUnit(Unit unit);
 
 // The options' colour as the layouts and renderers hold it.
 Colour ToColour(Rgb rgb);
