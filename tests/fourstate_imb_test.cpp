@@ -100,7 +100,7 @@ std::string Digits(Wide value, int count)
 std::string DecodeImb(const std::string& bars)
 {
     if (bars.size() != 65) {
-        return "[" + std::to_string(bars.size()) + " bars]";
+        return std::string("[").append(std::to_string(bars.size())).append(" bars]");
     }
     std::array<int, 10> characters{};
     for (std::size_t i = 0; i < 65; ++i) {
