@@ -26,10 +26,10 @@ double ModulePixels(const Options& o)
     const std::int32_t dpi = Resolution(o);
     if (o.format == Format::Png || o.unit == Unit::Pixels) {
         std::int32_t pixels = 0;
-        XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), ReadsHorizontally(o.orientation), &pixels);
+        XDimToPixels(o.xDimension, dpi, dpi, o.unit, ReadsHorizontally(o.orientation), &pixels);
         return pixels;
     }
-    return SizeToPixels(o.xDimension, dpi, ToSizeUnit(o.unit));
+    return SizeToPixels(o.xDimension, dpi, o.unit);
 }
 
 // Points at the resolution whose digits are kDigitModules modules high.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace kavren {
@@ -24,11 +25,7 @@ static_assert(static_cast<int>(TextRole::Gs1Hri) == static_cast<int>(detail::Tex
 
 Encoding Failed(Status status, std::string detail = {})
 {
-    Encoding result;
-    result.status = status;
-    result.message = StatusMessage(status);
-    result.detail = std::move(detail);
-    return result;
+    return detail::Outcome<Encoding>(status, std::move(detail));
 }
 
 // The encoded symbol in plain modules: wide elements at the options' ratio,
@@ -67,11 +64,8 @@ SymbolGeometry ToGeometry(const detail::EncodedSymbol& symbol, const Options& op
 Status EncodeClassic(const Options& options, detail::EncodedSymbol& symbol, std::string& why)
 {
     CBarcode manager;
-    if (!manager.GetSymbology())
-        return Status::Fail;
-    detail::ApplySettings(options, options.data.c_str(), *manager.GetSymbology());
-    if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
-        return Status::CantSetType;
+    if (const Status status = detail::SetUpClassic(options, options.data.c_str(), manager); status != Status::Ok)
+        return status;
     const CBarcodeSym& sym = *manager.GetSymbology();
     if (!sym.m_Valid) {
         why = sym.m_ErrorDetail;
@@ -92,12 +86,10 @@ Encoding Encode(const Options& given)
         if (options.data.find('\0') != std::string::npos)
             return Failed(Status::InvalidText, "the data holds a NUL byte");
         detail::EncodedSymbol symbol;
-        const SymbologyRow* row = FindSymbology(static_cast<std::int32_t>(options.symbology));
-        if (row != nullptr && row->encode != nullptr) {
-            detail::EncodeResult encoded = EncodeWith(*row, options, options.data);
-            if (!encoded)
-                return Failed(encoded.status, std::move(encoded.detail));
-            symbol = std::move(encoded.symbol);
+        if (std::optional<detail::EncodeResult> encoded = detail::EncodeDirect(options, options.data)) {
+            if (!*encoded)
+                return Failed(encoded->status, std::move(encoded->detail));
+            symbol = std::move(encoded->symbol);
         } else {
             std::string why;
             if (const Status status = EncodeClassic(options, symbol, why); status != Status::Ok)

@@ -24,6 +24,8 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <optional>
+#include <string_view>
 #include <utility>
 
 namespace kavren {
@@ -33,31 +35,16 @@ namespace {
 // transparent, it starts as the background colour at alpha 0 instead.
 constexpr Colour kRasterWhite = 0xffffff;
 constexpr int kDefaultCompression = -2;
-// The side of the image not given and not following from the x-dimension:
-// pixels, or with a physical unit the physical size of as many pixels at the
-// default resolution (about 52.9 mm), which the text of the default font
-// height fits into at any resolution.
-constexpr std::int32_t kDefaultSide = 200;
-// Vector coordinates carry six decimals: an exact module of at least 1/100
-// pixel keeps four significant digits in every bar edge.
-constexpr double kMinExactModule = 0.01;
-
 // 9999-12-31 23:59:59 UTC: the PNG text time stamp has four year digits.
 constexpr std::int64_t kLastTimestamp = 253402300799;
 
 using detail::ToColour;
 
+using detail::DefaultSide;
+using detail::GivenPixels;
+using detail::kMinExactModule;
 using detail::ReadsHorizontally;
 using detail::Resolution;
-using detail::ToSizeUnit;
-
-// kDefaultSide in pixels at the resolution, exactly.
-double DefaultSide(const Options& o)
-{
-    if (o.unit == Unit::Pixels)
-        return kDefaultSide;
-    return static_cast<double>(kDefaultSide) * Resolution(o) / kDefaultDpi;
-}
 
 // The colour the raster starts as. A two-colour raster starts as the
 // background, so its palette holds no white that the background covers.
@@ -169,6 +156,24 @@ void detail::ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
     sym.SetData(data);
 }
 
+std::optional<detail::EncodeResult> detail::EncodeDirect(const Options& options, std::string_view data)
+{
+    const SymbologyRow* row = FindSymbology(static_cast<std::int32_t>(options.symbology));
+    if (row == nullptr || row->encode == nullptr)
+        return std::nullopt;
+    return EncodeWith(*row, options, data);
+}
+
+Status detail::SetUpClassic(const Options& options, const char* data, CBarcode& manager)
+{
+    if (!manager.GetSymbology())
+        return Status::Fail;
+    ApplySettings(options, data, *manager.GetSymbology());
+    if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
+        return Status::CantSetType;
+    return Status::Ok;
+}
+
 namespace {
 
 // Hands a whole document to the sink; false when it refuses it or throws, as
@@ -180,6 +185,38 @@ bool Deliver(const ByteSink& sink, const std::string& document)
     } catch (...) {
         return false;
     }
+}
+
+// The drawn PNG with the resolution and time the options give, into the sink.
+Status WritePng(CMyPngWriter& writer, const Options& options, const ByteSink& sink)
+{
+    if (options.dpi > 0)
+        writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
+    if (options.timestamp)
+        writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
+    return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
+}
+
+// The shapes as an SVG or EPS document (`title` names it), written whole and
+// then handed to the sink: CantInitPng for a layout or a document beyond the
+// vector limits.
+Status WriteVector(const Options& options, const Layout& layout, CFontFace& face, const std::string& title,
+                   const ByteSink& sink)
+{
+    if (!detail::VectorLayoutFits(layout))
+        return Status::CantInitPng;
+    VectorOptions vector;
+    vector.dpi = Resolution(options);
+    vector.unit = options.unit;
+    vector.fontPath = FontPath(options);
+    vector.face = &face;
+    vector.title = title;
+    std::string document;
+    const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
+                                                       : WriteEps(layout, vector, document);
+    if (!written || document.size() > detail::kMaxVectorDocument)
+        return Status::CantInitPng;
+    return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
 }
 
 // The encoded symbol as a PNG, in the order of the checks of every PNG: the
@@ -219,11 +256,7 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     DrawLayout(writer, detail::LayOutSymbol(symbol, options, g, frame));
     if (writer.FailedFontHeight() != 0)
         return Status::CantInitPng; // a glyph of the text cannot be rendered
-    if (options.dpi > 0)
-        writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
-    if (options.timestamp)
-        writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
-    return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
+    return WritePng(writer, options, sink);
 }
 
 // The encoded symbol as SVG or EPS: whole pixels when the unit is pixels or
@@ -255,21 +288,7 @@ Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& s
     }
     if (!valid)
         return Status::InvalidText;
-    const Layout layout = detail::LayOutSymbol(symbol, options, g, frame);
-    if (!detail::VectorLayoutFits(layout))
-        return Status::CantInitPng;
-    VectorOptions vector;
-    vector.dpi = dpi;
-    vector.unit = ToSizeUnit(options.unit);
-    vector.fontPath = FontPath(options);
-    vector.face = &face;
-    vector.title = title;
-    std::string document;
-    const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
-                                                       : WriteEps(layout, vector, document);
-    if (!written || document.size() > detail::kMaxVectorDocument)
-        return Status::CantInitPng;
-    return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
+    return WriteVector(options, detail::LayOutSymbol(symbol, options, g, frame), face, title, sink);
 }
 
 } // namespace
@@ -283,18 +302,6 @@ Status detail::RenderSymbol(const Options& options, const EncodedSymbol& symbol,
 
 namespace {
 
-// A side given in the options in whole pixels at the resolution (at least
-// one); 0 when not given.
-std::int32_t GivenSide(std::int32_t side, const Options& o)
-{
-    if (side <= 0)
-        return 0;
-    const std::int32_t dpi = Resolution(o);
-    std::int32_t pixels = 0;
-    XDimToPixels(side, dpi, dpi, ToSizeUnit(o.unit), true, &pixels);
-    return std::max(pixels, 1);
-}
-
 // The image in whole pixels, as the PNG draws it: fixed when its side along
 // the reading direction is given, else that side follows from the module
 // width, rounded to whole pixels as the engine rounds it (`module`; 0 for
@@ -303,12 +310,12 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
 {
     module = 0;
     const bool horizontal = ReadsHorizontally(o.orientation);
-    std::int32_t width = GivenSide(o.width, o);
-    std::int32_t height = GivenSide(o.height, o);
+    std::int32_t width = GivenPixels(o.width, o);
+    std::int32_t height = GivenPixels(o.height, o);
     if ((horizontal ? width : height) == 0) {
         const std::int32_t dpi = Resolution(o);
         double length = 0.0;
-        if (XDimToPixels(o.xDimension, dpi, dpi, ToSizeUnit(o.unit), horizontal, &module) != 0)
+        if (XDimToPixels(o.xDimension, dpi, dpi, o.unit, horizontal, &module) != 0)
             return Status::InvalidArgument;
         // Invalid data leaves no symbol to measure (nothing at all without
         // quiet zones): that is the data's fault, as with them.
@@ -325,7 +332,7 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
     }
     std::int32_t side = RoundHalfAway(DefaultSide(o));
     if (std::int32_t pixels = 0; o.compliant && (horizontal ? height : width) == 0 &&
-                                 XDimToPixels(o.xDimension, Resolution(o), Resolution(o), ToSizeUnit(o.unit),
+                                 XDimToPixels(o.xDimension, Resolution(o), Resolution(o), o.unit,
                                               horizontal, &pixels) == 0)
         if (const double across = detail::CompliantAcross(o, *manager.GetSymbology(), pixels); across > 0.0)
             side = std::max(RoundHalfAway(std::min(across, static_cast<double>(INT32_MAX))), 1);
@@ -383,8 +390,7 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
     if (const Status status = PixelArea(options, manager, area, module); status != Status::Ok)
         return status;
     const std::int32_t dpi = Resolution(options);
-    CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, Canvas(options),
-                        kDefaultCompression);
+    CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, Canvas(options), kDefaultCompression);
     writer.SetAlpha(options.transparent);
     writer.SetIndexed(options.mono);
     if (!writer.Init()) {
@@ -399,11 +405,7 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
     }
     if (!DrawnAsAsked(*manager.GetSymbology(), module))
         return Status::InvalidSize;
-    if (options.dpi > 0)
-        writer.m_PixelsPerMetre = CMyPngWriter::PixelsPerMetre(options.dpi);
-    if (options.timestamp)
-        writer.m_Timestamp = static_cast<std::time_t>(*options.timestamp);
-    return writer.WriteToSink(sink) ? Status::Ok : Status::CantCloseFile;
+    return WritePng(writer, options, sink);
 }
 
 // The shapes of an SVG or EPS, in pixels at the resolution. At pixel sizes,
@@ -427,10 +429,10 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
             return Status::InvalidSize;
         return static_cast<Status>(status);
     }
-    const double module = SizeToPixels(o.xDimension, dpi, ToSizeUnit(o.unit));
+    const double module = SizeToPixels(o.xDimension, dpi, o.unit);
     double thickness = DefaultSide(o);
     if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
-        thickness = SizeToPixels(across, dpi, ToSizeUnit(o.unit));
+        thickness = SizeToPixels(across, dpi, o.unit);
     else if (const double compliant = detail::CompliantAcross(o, sym, module); compliant > 0.0)
         thickness = compliant;
     // A module no whole number of pixels holds is refused as the PNG refuses it.
@@ -453,20 +455,7 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     Layout layout;
     if (const Status status = VectorLayout(options, manager, face, layout); status != Status::Ok)
         return status;
-    if (!detail::VectorLayoutFits(layout))
-        return Status::CantInitPng;
-    VectorOptions vector;
-    vector.dpi = Resolution(options);
-    vector.unit = ToSizeUnit(options.unit);
-    vector.fontPath = FontPath(options);
-    vector.face = &face;
-    vector.title = manager.GetSymbology()->m_DisplayText;
-    std::string document;
-    const bool written = options.format == Format::Svg ? WriteSvg(layout, vector, document)
-                                                       : WriteEps(layout, vector, document);
-    if (!written || document.size() > detail::kMaxVectorDocument)
-        return Status::CantInitPng;
-    return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
+    return WriteVector(options, layout, face, manager.GetSymbology()->m_DisplayText, sink);
 }
 
 // The title of a vector document: the symbol's main text, else the data.
@@ -484,20 +473,16 @@ std::string SymbolTitle(const detail::EncodedSymbol& symbol, std::string_view da
 Status RenderBarcode(const Options& options, const char* data, const ByteSink& sink, std::string& why,
                      std::vector<std::string>& warnings)
 {
-    if (const SymbologyRow* row = FindSymbology(static_cast<std::int32_t>(options.symbology)); row && row->encode) {
-        detail::EncodeResult encoded = EncodeWith(*row, options, data);
-        if (!encoded) {
-            why = std::move(encoded.detail);
-            return encoded.status;
+    if (std::optional<detail::EncodeResult> encoded = detail::EncodeDirect(options, data)) {
+        if (!*encoded) {
+            why = std::move(encoded->detail);
+            return encoded->status;
         }
-        return detail::RenderSymbol(options, encoded.symbol, SymbolTitle(encoded.symbol, data), true, sink);
+        return detail::RenderSymbol(options, encoded->symbol, SymbolTitle(encoded->symbol, data), true, sink);
     }
     CBarcode manager;
-    if (!manager.GetSymbology())
-        return Status::Fail;
-    detail::ApplySettings(options, data, *manager.GetSymbology());
-    if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
-        return Status::CantSetType;
+    if (const Status status = detail::SetUpClassic(options, data, manager); status != Status::Ok)
+        return status;
     detail::FitCompliantText(options, *manager.GetSymbology());
     // The classic symbologies draw from their element pattern, which gives
     // the detail lines of image limits and fonts; Encode gives their encoded
@@ -509,16 +494,6 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     if (status == Status::Ok && !manager.GetSymbology()->m_Warning.empty())
         warnings.push_back(manager.GetSymbology()->m_Warning);
     return status;
-}
-
-// A result without bytes.
-Result Outcome(Status status, std::string detail = {})
-{
-    Result result;
-    result.status = status;
-    result.message = StatusMessage(status);
-    result.detail = std::move(detail);
-    return result;
 }
 
 } // namespace
@@ -555,7 +530,7 @@ Result Render(const Options& options, std::string_view data)
     });
     // Collecting in memory fails only when memory does.
     if (result.status == Status::CantCloseFile)
-        return Outcome(Status::Fail);
+        return detail::Outcome<Result>(Status::Fail);
     result.bytes = std::move(bytes);
     return result;
 }
@@ -565,24 +540,24 @@ Result Render(const Options& options, std::string_view data, const ByteSink& sin
     const int callerErrno = errno;
     try {
         if (std::string invalid = detail::FindInvalidOption(options); !invalid.empty())
-            return Outcome(Status::InvalidArgument, std::move(invalid));
+            return detail::Outcome<Result>(Status::InvalidArgument, std::move(invalid));
         // The symbologies read their data as C text, as the command line hands it over.
         if (data.find('\0') != std::string_view::npos)
-            return Outcome(Status::InvalidText, "the data holds a NUL byte");
+            return detail::Outcome<Result>(Status::InvalidText, "the data holds a NUL byte");
         std::string detail;
         std::vector<std::string> warnings;
-        if (const Status status = RenderBarcode(kavren::detail::CompliantOptions(options),
+        if (const Status status = RenderBarcode(detail::CompliantOptions(options),
                                                 std::string(data).c_str(), sink, detail, warnings);
             status != Status::Ok)
-            return Outcome(status, std::move(detail));
+            return detail::Outcome<Result>(status, std::move(detail));
         errno = callerErrno; // the libraries below may have left theirs
-        Result result = Outcome(Status::Ok);
+        Result result = detail::Outcome<Result>(Status::Ok);
         result.warnings = std::move(warnings);
         return result;
     } catch (const std::bad_alloc&) {
-        return Outcome(Status::Fail);
+        return detail::Outcome<Result>(Status::Fail);
     } catch (...) {
-        return Outcome(Status::UnknownException);
+        return detail::Outcome<Result>(Status::UnknownException);
     }
 }
 

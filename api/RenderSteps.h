@@ -1,13 +1,20 @@
-// The steps Render and Encode share: checking the options and putting them on
-// a symbology object of the classic symbologies.
+// The steps Render and Encode share: checking the options, encoding through
+// the symbology table's encoder or putting the options on a symbology object
+// of the classic symbologies, and the answer without a symbol.
 #pragma once
 
 #include "common/EncodedSymbol.h"
 #include "engine/BarcodeSym.h"
+#include "symbologies/Encoder.h"
 
 #include <kavren/kavren.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+
+class CBarcode;
 
 namespace kavren::detail {
 
@@ -20,6 +27,26 @@ std::string FindInvalidOption(const Options& o);
 // encoding or the text are followed by the step that rebuilds it, and the data
 // text comes last (the manager's symbology number is set after).
 void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym);
+
+// The symbol as the symbology table's encoder of options.symbology encodes
+// the data, or its failure; nothing for a classic symbology, which draws from
+// its object instead (SetUpClassic).
+std::optional<EncodeResult> EncodeDirect(const Options& options, std::string_view data);
+// The classic symbology's object on the manager: the settings applied, then
+// the number set (its validity kept in the object). Fail when the manager has
+// no object, CantSetType for a number that names no classic symbology.
+Status SetUpClassic(const Options& options, const char* data, CBarcode& manager);
+
+// An answer of the public API (Result, Encoding) that holds no symbol or
+// bytes: the status, its message and the detail.
+template <class Answer> Answer Outcome(Status status, std::string detail = {})
+{
+    Answer answer;
+    answer.status = status;
+    answer.message = StatusMessage(status);
+    answer.detail = std::move(detail);
+    return answer;
+}
 
 // An encoded symbol drawn as the options ask (size, format, appearance) into
 // the sink: the font opened and measured, the symbol fitted and laid out,

@@ -1,8 +1,8 @@
 #include "cli/Batch.h"
 
-#include "cli/Driver.h"
 #include "cli/OutputFile.h"
 #include "cli/RemoveOnSignal.h"
+#include "cli/SingleRun.h"
 
 #include <algorithm>
 #include <cerrno>

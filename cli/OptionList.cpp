@@ -125,7 +125,7 @@ std::vector<std::string> DictLines()
     std::vector<std::string> lines;
     for (const OptionSpec& o : OptionTable())
         if (o.HasLetter())
-            lines.push_back("\"" + Short(o) + "\"");
+            lines.push_back(std::string("\"").append(Short(o)).append("\""));
     for (const OptionSpec& o : OptionTable())
         lines.push_back("\"--" + std::string(o.longName) + (TakesValue(o.kind) ? "=\"" : "\""));
     return lines;

@@ -3,6 +3,8 @@
 // rounding rule every length computation uses.
 #pragma once
 
+#include <kavren/kavren.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -23,8 +25,8 @@ struct Size {
     std::int32_t height = 0;
 };
 
-// Unit of an x-dimension or of a symbol length.
-enum class SizeUnit : std::int32_t { Mils = 0, Inches = 1, Millimetres = 2, Pixels = 3 };
+// Unit of an x-dimension or of a symbol length: the options' own.
+using SizeUnit = kavren::Unit;
 
 // The value, saturated at the ends of the int32 range.
 inline std::int32_t Clamp32(std::int64_t value)

@@ -18,45 +18,26 @@ bool ReadsHorizontally(Orientation orientation)
     return orientation == Orientation::Deg0 || orientation == Orientation::Deg180;
 }
 
-SizeUnit ToSizeUnit(Unit unit)
+double DefaultSide(const Options& o)
 {
-    switch (unit) {
-    case Unit::Millimetres: return SizeUnit::Millimetres;
-    case Unit::Inches: return SizeUnit::Inches;
-    case Unit::Mils: return SizeUnit::Mils;
-    case Unit::Pixels: break;
-    }
-    return SizeUnit::Pixels;
-}
-
-namespace {
-
-// The side across the reading direction when none is given and the symbol
-// stretches: 200 pixels, or with a physical unit as many pixels at the
-// default resolution.
-constexpr double kDefaultAcross = 200.0;
-// Vector coordinates carry six decimals: an exact module of at least 1/100
-// pixel keeps four significant digits in every bar edge.
-constexpr double kMinExactModule = 0.01;
-
-double DefaultAcross(const Options& o)
-{
+    // The text of the default font height fits into it at any resolution.
+    constexpr double kDefaultSide = 200.0;
     if (o.unit == Unit::Pixels)
-        return kDefaultAcross;
-    return kDefaultAcross * Resolution(o) / kDefaultDpi;
+        return kDefaultSide;
+    return kDefaultSide * Resolution(o) / kDefaultDpi;
 }
 
-// A side given in the options in whole pixels at the resolution (at least
-// one); 0 when not given.
 std::int32_t GivenPixels(std::int32_t side, const Options& o)
 {
     if (side <= 0)
         return 0;
     const std::int32_t dpi = Resolution(o);
     std::int32_t pixels = 0;
-    XDimToPixels(side, dpi, dpi, ToSizeUnit(o.unit), true, &pixels);
+    XDimToPixels(side, dpi, dpi, o.unit, true, &pixels);
     return std::max(pixels, 1);
 }
+
+namespace {
 
 QuietZones Quiet(const EncodedSymbol& symbol, const Options& options)
 {
@@ -235,13 +216,13 @@ Status PixelImage(const EncodedSymbol& symbol, const Options& options, double te
     const std::int32_t givenLength = GivenPixels(horizontal ? options.width : options.height, options);
     double across = GivenPixels(horizontal ? options.height : options.width, options);
     if (across == 0 && Stretches(symbol))
-        across = RoundHalfAway(DefaultAcross(options));
+        across = RoundHalfAway(DefaultSide(options));
     module = 0;
     frame = SymbolFrame{};
     frame.length = givenLength;
     if (givenLength == 0) {
         const std::int32_t dpi = Resolution(options);
-        if (XDimToPixels(options.xDimension, dpi, dpi, ToSizeUnit(options.unit), horizontal, &module) != 0 ||
+        if (XDimToPixels(options.xDimension, dpi, dpi, options.unit, horizontal, &module) != 0 ||
             module < 1)
             return Status::InvalidArgument;
         frame.length = SymbolLength(symbol, options, PixelMetrics(options, module, textBand));
@@ -281,7 +262,7 @@ Status FitExact(const EncodedSymbol& symbol, const Options& options, double text
                 SymbolFrame& frame)
 {
     const std::int32_t dpi = Resolution(options);
-    const SizeUnit unit = ToSizeUnit(options.unit);
+    const SizeUnit unit = options.unit;
     const double module = SizeToPixels(options.xDimension, dpi, unit);
     if (!(module >= kMinExactModule && std::isfinite(module)))
         return Status::InvalidArgument;
@@ -291,7 +272,7 @@ Status FitExact(const EncodedSymbol& symbol, const Options& options, double text
     if (givenAcross > 0)
         across = SizeToPixels(givenAcross, dpi, unit);
     else if (Stretches(symbol))
-        across = DefaultAcross(options);
+        across = DefaultSide(options);
     const double length = SymbolLength(symbol, options, g);
     if (!std::isfinite(across))
         return Status::InvalidArgument;

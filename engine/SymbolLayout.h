@@ -18,11 +18,21 @@ namespace kavren::detail {
 std::int32_t Resolution(const Options& o);
 // 0 and 180 degrees read along the image's width.
 bool ReadsHorizontally(Orientation orientation);
-// The options' unit as the size conversions number it.
-SizeUnit ToSizeUnit(Unit unit);
 
 // The options' colour as the layouts and renderers hold it.
 Colour ToColour(Rgb rgb);
+
+// Vector coordinates carry six decimals: an exact module of at least 1/100
+// pixel keeps four significant digits in every bar edge.
+inline constexpr double kMinExactModule = 0.01;
+
+// A side given in the options (options.width or options.height, in `unit`s)
+// in whole pixels at the resolution, at least one; 0 when not given.
+std::int32_t GivenPixels(std::int32_t side, const Options& o);
+// The side of the image not given and not following from the x-dimension:
+// 200 pixels, or with a physical unit the physical size of as many pixels at
+// the default resolution (about 52.9 mm), in pixels at the resolution, exactly.
+double DefaultSide(const Options& o);
 
 // True when the layout shows the symbol's text band: text is on, the symbol
 // has text items (or keeps its band), and a matrix symbol's only with

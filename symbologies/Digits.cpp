@@ -49,7 +49,7 @@ std::string CharacterAt(std::string_view text, std::size_t at)
     if (byte >= 0x20 && byte < 0x7f)
         return std::string("'") + text[at] + "'" + position;
     if (const std::size_t length = Utf8Length(text, at); length > 0)
-        return "'" + std::string(text.substr(at, length)) + "'" + position;
+        return std::string("'").append(text.substr(at, length)).append("'").append(position);
     static constexpr char Hex[] = "0123456789abcdef";
     return std::string("byte \\x") + Hex[byte >> 4] + Hex[byte & 15] + position;
 }

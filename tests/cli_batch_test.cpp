@@ -187,7 +187,7 @@ TEST_P(Batch, KeptGlyphsDrawAsAFreshFont)
     }
     std::string lines;
     for (std::size_t i = 0; i < texts.size(); ++i)
-        lines += "t" + std::to_string(i) + ".out\t" + texts[i] + "\n";
+        lines.append("t").append(std::to_string(i)).append(".out\t").append(texts[i]).append("\n");
     WriteFile(dir + "/in.txt", lines);
     const Args kinds[] = {
         {"-t", "7", "--format", "svg", "-o", "90", "-m", "9"},

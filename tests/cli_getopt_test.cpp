@@ -33,7 +33,7 @@ Trace Parse(const std::vector<std::string>& args, const char* optString = Kavren
         }
         trace.calls += result == 0 ? std::string("0") : std::string(1, static_cast<char>(result));
         if (g_optArg)
-            trace.calls += "=" + std::string(g_optArg);
+            trace.calls.append("=").append(g_optArg);
         trace.calls += " ";
     }
     trace.diagnostics = err.Release();

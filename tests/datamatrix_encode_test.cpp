@@ -27,7 +27,7 @@ std::string Hex(const std::vector<std::uint8_t>& codewords)
 {
     std::string text;
     for (const std::uint8_t c : codewords)
-        text += (text.empty() ? "" : " ") + std::to_string(c);
+        text.append(text.empty() ? "" : " ").append(std::to_string(c));
     return text;
 }
 
@@ -98,7 +98,7 @@ std::string ZXingRead(const std::string& path)
 {
     const std::vector<std::string> texts = kt::ZXingTexts(path, "-format DataMatrix");
     if (texts.size() != 1)
-        return "(" + std::to_string(texts.size()) + " symbols)";
+        return std::string("(").append(std::to_string(texts.size())).append(" symbols)");
     const std::string& text = texts[0];
     const std::size_t open = text.find('"');
     return open == std::string::npos || text.size() < open + 2 ? text : text.substr(open + 1, text.size() - open - 2);

@@ -24,7 +24,11 @@ kavren::Options Sample(int symbology, int orientation, Format format)
 
 std::string Name(int symbology, int orientation, const char* extension)
 {
-    return "s" + std::to_string(symbology) + "-o" + std::to_string(orientation) + extension;
+    return std::string("s")
+        .append(std::to_string(symbology))
+        .append("-o")
+        .append(std::to_string(orientation))
+        .append(extension);
 }
 
 // What each decoder reads from a picture (empty lists when it reads nothing).

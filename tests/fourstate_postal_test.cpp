@@ -57,7 +57,7 @@ std::string MatrixCharacters(const std::string& bars)
         const int column = MatrixIndex(bars.substr(at, 4), false);
         text += row < 0 || column < 0 ? '?' : kMatrix[static_cast<std::size_t>(row * 6 + column)];
     }
-    return bars.size() % 4 == 0 ? text : "[" + std::to_string(bars.size()) + " bars]";
+    return bars.size() % 4 == 0 ? text : std::string("[").append(std::to_string(bars.size())).append(" bars]");
 }
 
 // Royal Mail: start bar (ascender), characters, check character, stop bar

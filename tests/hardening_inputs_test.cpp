@@ -37,6 +37,12 @@ std::string MessageFor(int code)
     }
 }
 
+// The message as a line of its own in the failure's text.
+std::string MessageLine(int code)
+{
+    return std::string("\n").append(MessageFor(code)).append("\n");
+}
+
 long PeakRssKb(int who)
 {
     rusage usage{};
@@ -71,7 +77,7 @@ void ExpectOutcome(const kt::RunResult& r, int expected, const std::string& out)
     } else {
         EXPECT_FALSE(kt::FileExists(out)) << "a failed run left " << out;
         EXPECT_EQ(r.err.rfind("kavren Version 1.5", 0), 0U) << r.err;
-        EXPECT_NE(r.err.find("\n" + MessageFor(r.status) + "\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(MessageLine(r.status)), std::string::npos) << r.err;
     }
     ExpectNoGiantAllocation();
     std::filesystem::remove(out);
@@ -245,7 +251,7 @@ TEST(HardeningOutput, UnwritablePathsFailWithCode12AndCreateNothing)
         const auto r = kt::RunKavren({"-d", "ABC", c.path});
         ASSERT_LT(r.status, 128);
         EXPECT_EQ(r.status, c.status) << r.err;
-        EXPECT_NE(r.err.find("\n" + MessageFor(12) + "\n"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(MessageLine(12)), std::string::npos) << r.err;
     }
     EXPECT_TRUE(std::filesystem::is_directory(kt::ScratchPath("")));
     EXPECT_FALSE(kt::FileExists(kt::ScratchPath("missing-dir")));
@@ -272,7 +278,7 @@ TEST(HardeningOutput, WriteFailureKeepsThePreviousFile)
 {
     const auto full = kt::RunKavren({"-d", "ABC", "/dev/full"});
     EXPECT_EQ(full.status, 13) << full.err;
-    EXPECT_NE(full.err.find("\n" + MessageFor(13) + "\n"), std::string::npos) << full.err;
+    EXPECT_NE(full.err.find(MessageLine(13)), std::string::npos) << full.err;
     struct stat st {};
     ASSERT_EQ(stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));

@@ -105,7 +105,7 @@ std::vector<Boundary> Boundaries()
         {"byte 9-L", std::string(230, 'q'), Level::L, 9, {}},
         {"byte 10-L", std::string(231, 'q'), Level::L, 10, {}},
         // Mode heads: byte 'a' then numeric; one alnum segment for "AB1".
-        {"mode byte then digits", "a" + std::string(12, '5'), Level::M, 1, {0x40, 0x16, 0x11, 0x03}},
+        {"mode byte then digits", std::string("a").append(12, '5'), Level::M, 1, {0x40, 0x16, 0x11, 0x03}},
         {"digits inside alnum stay alnum", "AB1", Level::M, 1, {0x20, 0x19, 0xcd, 0x04}},
         {"digits in bytes: own segment when long", "ab123456789012c", Level::M, 1, {0x40, 0x26, 0x16, 0x21}},
         {"short digit run stays in bytes", "ab12c", Level::M, 1, {0x40, 0x56, 0x16, 0x23}},
