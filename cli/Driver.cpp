@@ -144,6 +144,8 @@ int Run(int argc, char* argv[])
     case ParseResult::Error: return PrintUsage(stderr, 1);
     case ParseResult::Run: break;
     }
+    if (!options.symbologyGiven && !options.digitalLink.empty())
+        options.symbology = kavren::Symbology::QrCode;
     if (g_optIndex >= argc || !argv[g_optIndex])
         return PrintFailure(NoFileName);
     const char* path = argv[g_optIndex];

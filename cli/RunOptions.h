@@ -7,4 +7,6 @@
 
 struct RunOptions : kavren::Options {
     bool strict = false; // --strict: every warning is an error instead
+    // -t was given: without it, --digital-link draws a QR Code.
+    bool symbologyGiven = false;
 };
