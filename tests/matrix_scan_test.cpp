@@ -130,6 +130,13 @@ std::string Picture(const std::string& path, const std::string& name, const std:
     return format == "png" ? path : kt::ScratchPath(name + "-" + format + ".png");
 }
 
+// Text ink: red dominates (anti-aliased over the white background too).
+bool IsRed(std::uint32_t bgr)
+{
+    const std::uint32_t r = bgr & 0xff, g = (bgr >> 8) & 0xff, b = (bgr >> 16) & 0xff;
+    return r > g + 40 && r > b + 40;
+}
+
 } // namespace
 
 TEST(MatrixScan, EveryVariantReadsInEveryOrientationAndFormat)
@@ -179,7 +186,7 @@ TEST(MatrixScan, TextOnlyWithHriAndQuietZonesOnlyWithQ)
     struct Case {
         Args args;
         bool text;   // ink of the text colour below the symbol
-        int quiet;   // modules
+        int quiet;   // modules; -1: not measured (the image is wider than the symbol)
     };
     // clang-format off
     const Case cases[] = {
@@ -187,6 +194,9 @@ TEST(MatrixScan, TextOnlyWithHriAndQuietZonesOnlyWithQ)
         {{"-t", "qr", "-s", "1", "-d", "HRI"}, false, 4},
         {{"-t", "qr", "--hri", "-d", "HRI"}, true, 4},
         {{"-t", "gs1-datamatrix", "--hri", "-d", "(01)09501101530003"}, true, 1},
+        // A text wider than the symbol widens the image, the symbol centred, whatever -g says.
+        {{"-t", "gs1-qr", "--hri", "-g", "0", "-d", "(01)09501101530003(17)261231(10)ABC123"}, true, -1},
+        {{"-t", "datamatrix", "--hri", "-o", "270", "-d", "a long text under a small symbol"}, true, -1},
         {{"-t", "micro-qr", "--hri", "-s", "0", "-d", "123"}, false, 2},  // -s 0 turns every text off
         {{"-t", "datamatrix", "-q", "0", "-d", "Q0"}, false, 0},
         {{"-t", "micro-qr", "-q", "0", "-d", "123"}, false, 0},
@@ -200,11 +210,18 @@ TEST(MatrixScan, TextOnlyWithHriAndQuietZonesOnlyWithQ)
         ASSERT_EQ(kt::RunKavren(args).status, 0);
         kt::Raster raster;
         ASSERT_TRUE(kt::ReadPng(path, raster));
+        // The image's first and last pixels along the reading direction.
+        const bool upright = std::find(c.args.begin(), c.args.end(), "270") != c.args.end();
         long red = 0;
+        long redAtEnds = 0;
         for (int y = 0; y < raster.height; ++y)
             for (int x = 0; x < raster.width; ++x)
-                red += raster.At(x, y) == 0x0000ff;
+                if (IsRed(raster.At(x, y))) {
+                    ++red;
+                    redAtEnds += upright ? y == 0 || y == raster.height - 1 : x == 0 || x == raster.width - 1;
+                }
         EXPECT_EQ(red > 0, c.text);
+        EXPECT_EQ(redAtEnds, 0); // no glyph cut by the image's ends
         if (!c.text) {
             EXPECT_EQ(raster.width, raster.height); // no text band either
         }
@@ -215,6 +232,8 @@ TEST(MatrixScan, TextOnlyWithHriAndQuietZonesOnlyWithQ)
         }
         const std::vector<Reading> read = ReadZXing(path);
         ASSERT_EQ(read.size(), 1U);
-        EXPECT_EQ(read[0].nearest, c.quiet * kModule);
+        if (c.quiet > 0) {
+            EXPECT_EQ(read[0].nearest, c.quiet * kModule);
+        }
     }
 }
