@@ -189,8 +189,9 @@ double TextInk(const detail::EncodedSymbol& symbol, const Options& options, cons
         std::int64_t left = 0;
         std::int64_t right = 0;
         bool inked = false;
-        PlaceGlyphs(face, dpi, dpi, reinterpret_cast<const unsigned char*>(item.text.data()), item.text.size(),
-                    options.fontHeight, 0, 0, 0, 0, 0.0, false, [&](FT_GlyphRec_* glyph, std::int64_t x, std::int64_t) {
+        PlaceGlyphs(face, dpi, dpi, reinterpret_cast<const unsigned char*>(item.text.data()),
+                    item.text.size(), options.fontHeight, 0, 0, 0, 0, 0.0, false,
+                    [&](FT_GlyphRec_* glyph, std::int64_t x, std::int64_t) {
                         FT_BBox box{};
                         FT_Glyph_Get_CBox(glyph, FT_GLYPH_BBOX_PIXELS, &box);
                         left = inked ? std::min<std::int64_t>(left, x + box.xMin) : x + box.xMin;

@@ -277,7 +277,8 @@ EncodeResult EncodeDataMatrixValues(const Options& options, std::span<const std:
     EncodeResult result;
     if (options.version != 0) {
         result.status = Status::InvalidArgument;
-        result.detail = "Data Matrix sizes are ROWSxCOLUMNS (e.g. 16x16), not " + std::to_string(options.version);
+        result.detail =
+            "Data Matrix sizes are ROWSxCOLUMNS (e.g. 16x16), not " + std::to_string(options.version);
         return result;
     }
     std::vector<const DataMatrixSize*> sizes;

@@ -1098,7 +1098,8 @@ EncodeResult EncodeDigitalLinkQr(const Options& options, std::string_view data)
     const DigitalLinkResult link = DigitalLinkUri(options.digitalLink, data);
     if (!link)
         return Failed(link.status, link.detail);
-    return ToResult(BuildQr(options, link.uri, false, false), kQuietZone, options, link.hri, TextRole::Gs1Hri);
+    return ToResult(BuildQr(options, link.uri, false, false), kQuietZone, options, link.hri,
+                    TextRole::Gs1Hri);
 }
 
 } // namespace
@@ -1125,7 +1126,8 @@ EncodeResult EncodeGs1Qr(const Options& options, std::string_view data)
 EncodeResult EncodeMicroQr(const Options& options, std::string_view data)
 {
     if (!options.digitalLink.empty())
-        return Failed(Status::InvalidArgument, "a GS1 Digital Link URI is drawn as QR Code or Data Matrix, not Micro QR");
+        return Failed(Status::InvalidArgument,
+                      "a GS1 Digital Link URI is drawn as QR Code or Data Matrix, not Micro QR");
     return ToResult(BuildQr(options, data, true, false), kMicroQuietZone, options, data, TextRole::Main);
 }
 

@@ -54,7 +54,8 @@ std::vector<Reading> ReadZXing(const std::string& path)
             std::replace(position.begin(), position.end(), 'x', ' ');
             std::istringstream numbers(position);
             for (int n = 0; numbers >> n;) {
-                readings.back().nearest = readings.back().nearest < 0 ? n : std::min(readings.back().nearest, n);
+                readings.back().nearest =
+                    readings.back().nearest < 0 ? n : std::min(readings.back().nearest, n);
                 readings.back().farthest = std::max(readings.back().farthest, n);
             }
         }
@@ -76,12 +77,12 @@ std::string Rotation(int orientation)
 
 struct Variant {
     const char* name;
-    Args args;         // type, data and the variant's options
-    std::string text;  // ZXingReader's Text
+    Args args;        // type, data and the variant's options
+    std::string text; // ZXingReader's Text
     const char* identifier;
-    int quiet;         // quiet zone in modules
-    std::string zbar;  // zbarimg's reading; empty: not asked (no QR Code)
-    std::string dmtx;  // dmtxread's reading; empty: not asked (no Data Matrix, or DMRE)
+    int quiet;        // quiet zone in modules
+    std::string zbar; // zbarimg's reading; empty: not asked (no QR Code)
+    std::string dmtx; // dmtxread's reading; empty: not asked (no Data Matrix, or DMRE)
 };
 
 const std::string kGs1 = "(01)09501101530003(10)ABC123(21)XYZ";
@@ -96,26 +97,84 @@ const std::string kLong = "KAVREN 2026 LABEL 0123456789 0123456789 lower case te
                           "ABCDEFGHIJKLMNOPQRSTUVWXYZ 9876543210 abcdefghijklmnopqrstuvwxyz";
 
 const Variant kVariants[] = {
-    {"dm", {"-t", "datamatrix", "-d", "Hello, World! 123"}, "Hello, World! 123", "]d1", 1, "", "Hello, World! 123"},
+    {"dm",
+     {"-t", "datamatrix", "-d", "Hello, World! 123"},
+     "Hello, World! 123",
+     "]d1",
+     1,
+     "",
+     "Hello, World! 123"},
     {"dm-long", {"-t", "datamatrix", "-d", kLong}, kLong, "]d1", 1, "", kLong},
-    {"dm-rect", {"-t", "dm", "--size", "16x48", "-d", "RECT 16x48"}, "RECT 16x48", "]d1", 1, "", "RECT 16x48"},
-    {"dm-dmre", {"-t", "datamatrix", "--dmre", "--size", "8x64", "-d", "DMRE 8x64"}, "DMRE 8x64", "", 1, "", ""},
-    {"dm-dmre-auto", {"-t", "datamatrix", "--dmre", "-d", "0123456789012345678901234567890123"},
-     "0123456789012345678901234567890123", "", 1, "", ""},
+    {"dm-rect",
+     {"-t", "dm", "--size", "16x48", "-d", "RECT 16x48"},
+     "RECT 16x48",
+     "]d1",
+     1,
+     "",
+     "RECT 16x48"},
+    {"dm-dmre",
+     {"-t", "datamatrix", "--dmre", "--size", "8x64", "-d", "DMRE 8x64"},
+     "DMRE 8x64",
+     "",
+     1,
+     "",
+     ""},
+    {"dm-dmre-auto",
+     {"-t", "datamatrix", "--dmre", "-d", "0123456789012345678901234567890123"},
+     "0123456789012345678901234567890123",
+     "",
+     1,
+     "",
+     ""},
     {"gs1dm", {"-t", "gs1-datamatrix", "-d", kGs1}, kGs1Read, "]d2", 1, "", "010950110153000310ABC12321XYZ"},
-    {"gs1dm-markers", {"-t", "gs1-datamatrix", "-d", kGs1Markers}, kGs1Read, "]d2", 1, "", "010950110153000310ABC12321XYZ"},
+    {"gs1dm-markers",
+     {"-t", "gs1-datamatrix", "-d", kGs1Markers},
+     kGs1Read,
+     "]d2",
+     1,
+     "",
+     "010950110153000310ABC12321XYZ"},
     {"qr-l", {"-t", "qr", "--ec", "L", "-d", kUrl}, kUrl, "]Q1", 4, "QR-Code:" + kUrl, ""},
     {"qr-m", {"-t", "qr", "-d", kUrl}, kUrl, "]Q1", 4, "QR-Code:" + kUrl, ""},
     {"qr-q", {"-t", "qr", "--ec", "q", "--mask", "5", "-d", kUrl}, kUrl, "]Q1", 4, "QR-Code:" + kUrl, ""},
     {"qr-h", {"-t", "qr", "--ec", "H", "--size", "7", "-d", kUrl}, kUrl, "]Q1", 4, "QR-Code:" + kUrl, ""},
-    {"qr-eci", {"-t", "qr", "--eci", "26", "-d", "h\xc3\xa9llo \xe2\x82\xac"}, "h<U+E9>llo <U+20AC>", "", 4,
-     "QR-Code:h\xc3\xa9llo \xe2\x82\xac", ""},
-    {"gs1qr", {"-t", "gs1-qr", "-d", kGs1}, kGs1Read, "]Q3", 4, "QR-Code:010950110153000310ABC123\x1d" "21XYZ", ""},
+    {"qr-eci",
+     {"-t", "qr", "--eci", "26", "-d", "h\xc3\xa9llo \xe2\x82\xac"},
+     "h<U+E9>llo <U+20AC>",
+     "",
+     4,
+     "QR-Code:h\xc3\xa9llo \xe2\x82\xac",
+     ""},
+    {"gs1qr",
+     {"-t", "gs1-qr", "-d", kGs1},
+     kGs1Read,
+     "]Q3",
+     4,
+     "QR-Code:010950110153000310ABC123\x1d"
+     "21XYZ",
+     ""},
     {"mqr", {"-t", "micro-qr", "-d", "01234567"}, "01234567", "]Q1", 2, "", ""},
-    {"mqr-m4", {"-t", "micro-qr", "--size", "M4", "--ec", "Q", "-d", "KAVREN 42"}, "KAVREN 42", "]Q1", 2, "", ""},
-    {"link-qr", {"--digital-link", "https://id.gs1.org", "-d", kGs1}, kLink, "]Q1", 4, "QR-Code:" + kLink, ""},
-    {"link-dm", {"-t", "datamatrix", "--digital-link", "https://id.gs1.org/", "-d", kGs1Markers}, kLink, "]d1", 1,
-     "", kLink},
+    {"mqr-m4",
+     {"-t", "micro-qr", "--size", "M4", "--ec", "Q", "-d", "KAVREN 42"},
+     "KAVREN 42",
+     "]Q1",
+     2,
+     "",
+     ""},
+    {"link-qr",
+     {"--digital-link", "https://id.gs1.org", "-d", kGs1},
+     kLink,
+     "]Q1",
+     4,
+     "QR-Code:" + kLink,
+     ""},
+    {"link-dm",
+     {"-t", "datamatrix", "--digital-link", "https://id.gs1.org/", "-d", kGs1Markers},
+     kLink,
+     "]d1",
+     1,
+     "",
+     kLink},
 };
 
 constexpr const char* kFormats[] = {"png", "svg", "eps"};
@@ -144,11 +203,13 @@ TEST(MatrixScan, EveryVariantReadsInEveryOrientationAndFormat)
     for (const Variant& v : kVariants)
         for (const int orientation : {0, 90, 180, 270})
             for (const std::string format : kFormats) {
-                const std::string name = std::string(v.name) + "-o" + std::to_string(orientation) + "-" + format;
+                const std::string name =
+                    std::string(v.name) + "-o" + std::to_string(orientation) + "-" + format;
                 SCOPED_TRACE(name);
                 const std::string path = kt::ScratchPath(name + "." + format);
                 Args args = v.args;
-                args.insert(args.end(), {"-n", std::to_string(kModule), "-o", std::to_string(orientation), path});
+                args.insert(args.end(),
+                            {"-n", std::to_string(kModule), "-o", std::to_string(orientation), path});
                 const kt::RunResult run = kt::RunKavren(args);
                 ASSERT_EQ(run.status, 0) << run.err;
                 EXPECT_EQ(run.err, "");
@@ -185,8 +246,8 @@ TEST(MatrixScan, TextOnlyWithHriAndQuietZonesOnlyWithQ)
 {
     struct Case {
         Args args;
-        bool text;   // ink of the text colour below the symbol
-        int quiet;   // modules; -1: not measured (the image is wider than the symbol)
+        bool text; // ink of the text colour below the symbol
+        int quiet; // modules; -1: not measured (the image is wider than the symbol)
     };
     // clang-format off
     const Case cases[] = {
