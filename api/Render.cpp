@@ -15,6 +15,10 @@
 #include "image/VectorLimits.h"
 #include "symbologies/Symbologies.h"
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_GLYPH_H
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -219,6 +223,55 @@ Status WriteVector(const Options& options, const Layout& layout, CFontFace& face
     return Deliver(sink, document) ? Status::Ok : Status::CantCloseFile;
 }
 
+// The widest ink of the symbol's texts in pixels at the resolution, drawn
+// along the reading direction.
+double TextInk(const detail::EncodedSymbol& symbol, const Options& options, const CFontFace& face)
+{
+    const std::int32_t dpi = Resolution(options);
+    double widest = 0.0;
+    for (const detail::TextItem& item : symbol.texts) {
+        std::int64_t left = 0;
+        std::int64_t right = 0;
+        bool inked = false;
+        PlaceGlyphs(face, dpi, dpi, reinterpret_cast<const unsigned char*>(item.text.data()),
+                    item.text.size(), options.fontHeight, 0, 0, 0, 0, 0.0, EGlyphLoad::kSmooth,
+                    [&](FT_GlyphRec_* glyph, std::int64_t x, std::int64_t) {
+                        FT_BBox box{};
+                        FT_Glyph_Get_CBox(glyph, FT_GLYPH_BBOX_PIXELS, &box);
+                        left = inked ? std::min<std::int64_t>(left, x + box.xMin) : x + box.xMin;
+                        right = inked ? std::max<std::int64_t>(right, x + box.xMax) : x + box.xMax;
+                        inked = true;
+                    });
+        if (inked)
+            widest = std::max(widest, static_cast<double>(right - left));
+    }
+    return widest;
+}
+
+// A matrix symbol's text (its HRI) may be wider than the symbol. An image as
+// long as the symbol (its length not given) then grows along to hold the
+// text, by an even number of pixels, with the symbol centred in it: its text
+// is centred on it. `drawn` gets the options to lay it out with.
+void FitMatrixText(const detail::EncodedSymbol& symbol, const Options& options, const CFontFace& face,
+                   detail::SymbolFrame& frame, Options& drawn)
+{
+    drawn = options;
+    if (symbol.kind != detail::SymbolKind::Matrix || !detail::ShowsText(symbol, options))
+        return;
+    constexpr double kTextMargin = 2.0; // pixels of background either side of the text
+    const double needed = TextInk(symbol, options, face) + 2.0 * kTextMargin;
+    if (!(needed > frame.length))
+        return;
+    const bool whole = frame.area.right > 0;
+    const double extra = whole ? 2.0 * std::ceil((needed - frame.length) / 2.0) : needed - frame.length;
+    frame.length += extra;
+    if (whole) {
+        const auto along = static_cast<std::int32_t>(std::min(frame.length, static_cast<double>(INT32_MAX)));
+        (ReadsHorizontally(options.orientation) ? frame.area.right : frame.area.bottom) = along;
+    }
+    drawn.barcodeAlign = BarcodeAlign::Centre;
+}
+
 // The encoded symbol as a PNG, in the order of the checks of every PNG: the
 // image's size, the image, then the fit at the text band it measures, then
 // the data.
@@ -230,8 +283,8 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     // A symbol that does not stretch across is as thick as its text band
     // makes it, so the band is measured before the image is made.
     double band = 0.0;
+    CFontFace face;
     if (text && !detail::Stretches(symbol)) {
-        CFontFace face;
         if (face.Open(FontPath(options)) != 0)
             return Status::CantInitPng;
         band = MeasureTextBand(face, options.fontHeight, dpi, dpi);
@@ -240,6 +293,9 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     std::int32_t module = 0;
     if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
         return status;
+    Options drawn = options;
+    if (module > 0 && text && !detail::Stretches(symbol))
+        FitMatrixText(symbol, options, face, frame, drawn);
     CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, Canvas(options),
                         kDefaultCompression);
     writer.SetAlpha(options.transparent);
@@ -253,7 +309,7 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
         return status;
     if (!valid)
         return Status::InvalidText;
-    DrawLayout(writer, detail::LayOutSymbol(symbol, options, g, frame));
+    DrawLayout(writer, detail::LayOutSymbol(symbol, drawn, g, frame));
     if (writer.FailedFontHeight() != 0)
         return Status::CantInitPng; // a glyph of the text cannot be rendered
     return WritePng(writer, options, sink);
@@ -275,20 +331,24 @@ Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& s
     detail::SymbolFrame frame;
     const bool exact = options.unit != Unit::Pixels &&
                        (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
+    Options drawn = options;
     if (exact) {
         if (const Status status = detail::FitExact(symbol, options, band, g, frame); status != Status::Ok)
             return status;
+        FitMatrixText(symbol, options, face, frame, drawn);
     } else {
         std::int32_t module = 0;
         if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
             return status;
+        if (module > 0)
+            FitMatrixText(symbol, options, face, frame, drawn);
         if (const Status status = detail::FitPixels(symbol, options, band, frame, module, g);
             status != Status::Ok)
             return status;
     }
     if (!valid)
         return Status::InvalidText;
-    return WriteVector(options, detail::LayOutSymbol(symbol, options, g, frame), face, title, sink);
+    return WriteVector(drawn, detail::LayOutSymbol(symbol, drawn, g, frame), face, title, sink);
 }
 
 } // namespace

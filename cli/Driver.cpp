@@ -106,6 +106,8 @@ int Run(int argc, char* argv[])
     case ParseResult::Run: break;
     }
     TakeNominalModule(options);
+    if (!options.symbologyGiven && !options.digitalLink.empty())
+        options.symbology = kavren::Symbology::QrCode;
     if (g_optIndex >= argc || !argv[g_optIndex])
         return PrintFailure(NoFileName);
     const char* path = argv[g_optIndex];

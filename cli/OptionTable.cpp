@@ -138,6 +138,29 @@ constexpr std::array Table{
     OptionSpec{CompliantOption, "compliant", Flag, {}, &RunOptions::compliant, nullptr, nullptr,
                "Quiet zones, text and bar heights as the GS1 and ISO/IEC\n"
                "rules draw them; a -y given keeps its height."},
+    // The matrix symbologies' options (types 22 to 26); the others ignore them.
+    OptionSpec{SizeOption, "size", Size, {}, {}, nullptr, "16x16",
+               "Matrix symbol size instead of the smallest that holds the data:\n"
+               "QR Code version 1..40, Micro QR M1..M4, Data Matrix ROWSxCOLUMNS.\n"
+               "Example: --size 16x16"},
+    OptionSpec{DmreOption, "dmre", Flag, {}, &RunOptions::dmre, nullptr, nullptr,
+               "Data Matrix may take the rectangular extension sizes (DMRE)."},
+    OptionSpec{HriOption, "hri", Flag, {}, &RunOptions::hri, nullptr, nullptr,
+               "Matrix symbols: the data as text under the symbol."},
+    OptionSpec{EcOption, "ec", Word, {}, &RunOptions::ecLevel, "l m q h", "q",
+               "QR Code error correction. Possible Values: L, M, Q, H (default M)\n"
+               "Example: --ec Q"},
+    OptionSpec{MaskOption, "mask", Integer, {0, 7}, &RunOptions::mask, nullptr, "3",
+               "QR Code data mask instead of the best by the penalty rules.\n"
+               "Possible Values: 0..7 (Micro QR 0..3)\nExample: --mask 2"},
+    OptionSpec{EciOption, "eci", Integer, {0, 999999}, &RunOptions::eci, nullptr, "26",
+               "QR Code ECI designator before the data (26: UTF-8, 20: Shift JIS).\n"
+               "Possible Values: 0..999999\nExample: --eci 26"},
+    OptionSpec{DigitalLinkOption, "digital-link", Text, {}, &RunOptions::digitalLink, nullptr,
+               "https://id.gs1.org",
+               "GS1 data as a GS1 Digital Link URI at this prefix, in a QR Code\n"
+               "(or the type given: qr, datamatrix).\n"
+               "Example: --digital-link https://id.gs1.org"},
 };
 // clang-format on
 
@@ -172,6 +195,7 @@ constexpr bool FieldFitsKind(const OptionSpec& o)
         case Colour: return std::is_same_v<T, kavren::Rgb>;
         case Text: return std::is_same_v<T, std::string>;
         case Word: return std::is_enum_v<T>;
+        case Size: return std::is_void_v<T>;
         }
         return false;
     });
@@ -433,6 +457,9 @@ std::string_view WordAt(std::string_view words, std::int32_t number)
 // The value the row's field holds, as a warning tells what was kept.
 std::string FieldText(const OptionSpec& o, const RunOptions& options)
 {
+    // -1 is "not given" for the mask and the ECI designator, no number of theirs.
+    if ((o.id == MaskOption && options.mask < 0) || (o.id == EciOption && options.eci < 0))
+        return o.id == MaskOption ? "automatic" : "none";
     return std::visit(
         [&](auto member) -> std::string {
             if constexpr (std::is_same_v<decltype(member), std::monostate>) {
@@ -512,6 +539,57 @@ std::string RealOption(const OptionSpec& o, const char* text, RunOptions& option
     return ReadingWarning(o, text, end, Number(x));
 }
 
+// The forced matrix symbol size as --size writes it.
+std::string MatrixSizeText(const RunOptions& o)
+{
+    if (o.matrixRows > 0 || o.matrixColumns > 0)
+        return std::to_string(o.matrixRows) + "x" + std::to_string(o.matrixColumns);
+    return o.version > 0 ? std::to_string(o.version) : "the smallest";
+}
+
+// A positive number of at most four decimal digits and nothing else.
+bool ReadSizeNumber(std::string_view digits, std::int32_t& n)
+{
+    constexpr std::size_t MostDigits = 4;
+    if (digits.empty() || digits.size() > MostDigits || !std::all_of(digits.begin(), digits.end(), IsDigit))
+        return false;
+    std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    return n > 0;
+}
+
+// --size: "N" a QR Code version, "MN" (or "mN") a Micro QR version,
+// "RxC" Data Matrix rows x columns. Each form replaces an earlier one;
+// whether the symbology has that size is the encoder's to say.
+std::string MatrixSizeOption(const OptionSpec& o, const char* text, RunOptions& options)
+{
+    constexpr std::int32_t MostQrVersion = 40;
+    constexpr std::int32_t MostMicroVersion = 4;
+    std::string_view value(text);
+    std::int32_t rows = 0;
+    std::int32_t columns = 0;
+    if (const std::size_t x = value.find_first_of("xX"); x != std::string_view::npos) {
+        if (ReadSizeNumber(value.substr(0, x), rows) && ReadSizeNumber(value.substr(x + 1), columns)) {
+            options.version = 0;
+            options.matrixRows = rows;
+            options.matrixColumns = columns;
+            return {};
+        }
+    } else {
+        const bool micro = !value.empty() && ToLower(value.front()) == 'm';
+        if (micro)
+            value.remove_prefix(1);
+        std::int32_t version = 0;
+        if (ReadSizeNumber(value, version) && version <= (micro ? MostMicroVersion : MostQrVersion)) {
+            options.version = version;
+            options.matrixRows = 0;
+            options.matrixColumns = 0;
+            return {};
+        }
+    }
+    return OptionName(o) + " " + Quoted(text) + " is no symbol size (1..40, M1..M4 or ROWSxCOLUMNS); " +
+           MatrixSizeText(options) + " kept";
+}
+
 } // namespace
 
 std::string ApplyOption(const OptionSpec& option, const char* text, RunOptions& options)
@@ -520,11 +598,13 @@ std::string ApplyOption(const OptionSpec& option, const char* text, RunOptions& 
     case None: break;
     case Integer:
         // -t takes the symbology table's names besides the numbers.
-        if (std::holds_alternative<kavren::Symbology RunOptions::*>(option.field))
+        if (std::holds_alternative<kavren::Symbology RunOptions::*>(option.field)) {
+            options.symbologyGiven = true;
             if (const SymbologyRow* row = FindSymbologyByName(text)) {
                 Store(option.field, options, static_cast<std::int32_t>(row->type));
                 break;
             }
+        }
         return IntegerOption(option, text, options);
     case Real: return RealOption(option, text, options);
     case Switch: {
@@ -559,6 +639,7 @@ std::string ApplyOption(const OptionSpec& option, const char* text, RunOptions& 
                    (kept.empty() ? std::string("ignored") : kept + " kept");
         }
     case Flag: Store(option.field, options, true); break;
+    case Size: return MatrixSizeOption(option, text, options);
     }
     return {};
 }

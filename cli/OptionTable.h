@@ -24,6 +24,8 @@ enum class ValueKind {
     Text,    // taken unchanged
     Flag,    // no value: the option alone turns its bool field on
     Word,    // one of the row's value words (any letter case), stored as its place in the list
+    Size,    // a matrix symbol size: N or MN (a QR Code or Micro QR version) or RxC (Data Matrix
+             // rows x columns), stored in the version or the matrix rows and columns
 };
 
 // Whether the option reads a value text (every kind but actions and flags).
@@ -50,7 +52,7 @@ using OptionField =
                  kavren::Symbology RunOptions::*, kavren::Orientation RunOptions::*,
                  kavren::BarcodeAlign RunOptions::*, kavren::TextAlign RunOptions::*,
                  kavren::Code128Set RunOptions::*, kavren::Format RunOptions::*, kavren::Unit RunOptions::*,
-                 kavren::Bearer RunOptions::*>;
+                 kavren::Bearer RunOptions::*, kavren::Options::EcLevel RunOptions::*>;
 
 // What the parser returns for an option: its letter, or for an option with a
 // long name only an id above every character value.

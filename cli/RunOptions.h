@@ -10,4 +10,6 @@ struct RunOptions : kavren::Options {
     // -n was given; without it a 4-state postal code takes its standard's
     // nominal bar width at the resolution.
     bool xDimensionGiven = false;
+    // -t was given: without it, --digital-link draws a QR Code.
+    bool symbologyGiven = false;
 };

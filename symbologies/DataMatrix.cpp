@@ -2,6 +2,7 @@
 // placement (ISO/IEC 16022:2006 5.7, 5.8, Annex E and F).
 #include "symbologies/DataMatrix.h"
 
+#include "symbologies/DigitalLink.h"
 #include "symbologies/Gs1Input.h"
 
 #include <algorithm>
@@ -274,8 +275,14 @@ EncodeResult EncodeDataMatrixValues(const Options& options, std::span<const std:
                                     TextRole hriRole)
 {
     EncodeResult result;
+    if (options.version != 0) {
+        result.status = Status::InvalidArgument;
+        result.detail =
+            "Data Matrix sizes are ROWSxCOLUMNS (e.g. 16x16), not " + std::to_string(options.version);
+        return result;
+    }
     std::vector<const DataMatrixSize*> sizes;
-    if (options.matrixRows > 0 || options.matrixColumns > 0) {
+    if (options.matrixRows != 0 || options.matrixColumns != 0) {
         const DataMatrixSize* forced = FindDataMatrixSize(options.matrixRows, options.matrixColumns, options.dmre);
         if (forced == nullptr) {
             const bool dmre = FindDataMatrixSize(options.matrixRows, options.matrixColumns, true) != nullptr;
@@ -314,16 +321,52 @@ EncodeResult EncodeDataMatrixValues(const Options& options, std::span<const std:
     return result;
 }
 
-EncodeResult EncodeDataMatrix(const Options& options, std::string_view data)
+namespace {
+
+std::vector<std::int32_t> ByteValues(std::string_view data)
 {
     std::vector<std::int32_t> values(data.size());
     std::transform(data.begin(), data.end(), values.begin(),
                    [](char c) { return static_cast<std::int32_t>(static_cast<unsigned char>(c)); });
-    return EncodeDataMatrixValues(options, values, std::string(data), TextRole::Main);
+    return values;
+}
+
+// What of the options a Data Matrix cannot carry; empty when it carries them all.
+std::string UnusedOption(const Options& options)
+{
+    if (options.eci >= 0)
+        return "Data Matrix is drawn without an ECI designator: --eci is for QR Code";
+    return {};
+}
+
+// GS1 data as a GS1 Digital Link URI, in a Data Matrix without FNC1: a
+// reader takes the URI as plain text, not as element strings. The HRI is
+// the element strings'.
+EncodeResult EncodeDigitalLinkDataMatrix(const Options& options, std::string_view data)
+{
+    const DigitalLinkResult link = DigitalLinkUri(options.digitalLink, data);
+    if (!link)
+        return {link.status, link.detail, {}};
+    return EncodeDataMatrixValues(options, ByteValues(link.uri), link.hri, TextRole::Gs1Hri);
+}
+
+} // namespace
+
+EncodeResult EncodeDataMatrix(const Options& options, std::string_view data)
+{
+    if (std::string unused = UnusedOption(options); !unused.empty())
+        return {Status::InvalidArgument, std::move(unused), {}};
+    if (!options.digitalLink.empty())
+        return EncodeDigitalLinkDataMatrix(options, data);
+    return EncodeDataMatrixValues(options, ByteValues(data), std::string(data), TextRole::Main);
 }
 
 EncodeResult EncodeGs1DataMatrix(const Options& options, std::string_view data)
 {
+    if (std::string unused = UnusedOption(options); !unused.empty())
+        return {Status::InvalidArgument, std::move(unused), {}};
+    if (!options.digitalLink.empty())
+        return EncodeDigitalLinkDataMatrix(options, data);
     const Gs1Data gs1 = ParseGs1(data, options.gs1Check);
     if (!gs1)
         return {gs1.status, gs1.detail, {}};

@@ -122,6 +122,7 @@ DigitalLinkResult DigitalLinkUri(std::string_view prefix, std::string_view data)
         }
     }
     DigitalLinkResult result;
+    result.hri = Gs1Hri(elements);
     result.uri = std::string(prefix) + "/" + elements[keyIndex].ai + "/" + PercentEncode(elements[keyIndex].value);
     for (const std::string_view ai : qualifiers) {
         const std::size_t at = find(ai);

@@ -15,6 +15,7 @@ struct DigitalLinkResult {
     Status status = Status::Ok;
     std::string detail; // why, when status is not Ok
     std::string uri;
+    std::string hri; // the element strings' human-readable interpretation, AIs in parentheses
 
     explicit operator bool() const { return status == Status::Ok; }
 };

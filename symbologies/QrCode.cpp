@@ -24,6 +24,10 @@ namespace {
 using EcLevel = Options::EcLevel;
 
 constexpr int kMaxVersion = 40;
+// Quiet zones in modules on every side, as ISO/IEC 18004 gives them: 4 for
+// QR Code, 2 for Micro QR.
+constexpr double kQuietZone = 4.0;
+constexpr double kMicroQuietZone = 2.0;
 
 // Table 9: error correction codewords per block, by level (L, M, Q, H) and
 // version 1..40.
@@ -1159,24 +1163,42 @@ QrBuild BuildMicro(const Options& options, std::string_view data)
                        : what + " Micro QR cannot take");
 }
 
-EncodeResult ToResult(const QrBuild& build, double quiet, const Options& options, std::string_view hri)
+EncodeResult ToResult(const QrBuild& build, double quiet, const Options& options, std::string_view hri,
+                      TextRole hriRole)
 {
     EncodeResult result;
     result.status = build.status;
     result.detail = build.detail;
-    if (!build) 
+    if (!build)
         return result;
     const QrMatrix& m = build.matrix;
     result.symbol = MatrixSymbol(m.modules, m.size, m.size, options.quietZones ? quiet : 0.0);
     if (options.hri && !hri.empty())
-        result.symbol.texts.push_back({std::string(hri), TextRole::Main, {0.0, 0}, {static_cast<double>(m.size), 0}, 2});
+        result.symbol.texts.push_back({std::string(hri), hriRole, {0.0, 0}, {static_cast<double>(m.size), 0}, 2});
     return result;
 }
 
-Status CheckOptions(const Options& options, std::string& detail)
+EncodeResult Failed(Status status, std::string detail)
 {
+    EncodeResult result;
+    result.status = status;
+    result.detail = std::move(detail);
+    return result;
+}
+
+Status CheckOptions(const Options& options, bool micro, std::string& detail)
+{
+    if (options.matrixRows != 0 || options.matrixColumns != 0) {
+        detail = std::string(micro ? "Micro QR sizes are M1 to M4" : "QR Code sizes are versions 1 to 40") +
+                 ", not " + std::to_string(options.matrixRows) + "x" + std::to_string(options.matrixColumns);
+        return Status::InvalidArgument;
+    }
     if (options.version < 0 || options.version > kMaxVersion) {
         detail = "QR Code versions are 1 to 40";
+        return Status::InvalidArgument;
+    }
+    if (options.ecLevel < EcLevel::L || options.ecLevel > EcLevel::H) {
+        detail = "QR Code error correction levels are L, M, Q and H";
         return Status::InvalidArgument;
     }
     if (options.mask < -1 || options.mask > 7) {
@@ -1190,6 +1212,32 @@ Status CheckOptions(const Options& options, std::string& detail)
     return Status::Ok;
 }
 
+// ECI 20 declares the data Shift JIS (JIS X 0208 Annex 1): single bytes
+// 0x00..0x7F and 0xA1..0xDF, pairs of a lead byte 0x81..0x9F or 0xE0..0xFC
+// and a trail byte 0x40..0x7E or 0x80..0xFC. Kanji mode takes the pairs of
+// the JIS X 0208 rows; what is no Shift JIS at all no mode can carry as
+// declared. Empty when the data is Shift JIS, else why not.
+std::string ShiftJisFault(std::string_view data)
+{
+    const auto lead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9f) || (c >= 0xe0 && c <= 0xfc); };
+    const auto trail = [](unsigned char c) { return c >= 0x40 && c <= 0xfc && c != 0x7f; };
+    const auto hex = [](unsigned char c) {
+        static constexpr std::string_view kHex = "0123456789abcdef";
+        return std::string("\\x") + kHex[c >> 4] + kHex[c & 0x0f];
+    };
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const auto c = static_cast<unsigned char>(data[i]);
+        if (c <= 0x7f || (c >= 0xa1 && c <= 0xdf))
+            continue;
+        const bool paired = lead(c) && i + 1 < data.size() && trail(static_cast<unsigned char>(data[i + 1]));
+        if (!paired)
+            return "byte " + hex(c) + " at position " + std::to_string(i + 1) +
+                   " is no Shift JIS character, which ECI 20 declares and Kanji mode takes";
+        ++i;
+    }
+    return {};
+}
+
 } // namespace
 
 QrBuild BuildQr(const Options& options, std::string_view data, bool micro, bool fnc1)
@@ -1197,7 +1245,7 @@ QrBuild BuildQr(const Options& options, std::string_view data, bool micro, bool 
     if (data.empty())
         return Fail(Status::InvalidText, "no data");
     std::string detail;
-    if (const Status status = CheckOptions(options, detail); status != Status::Ok)
+    if (const Status status = CheckOptions(options, micro, detail); status != Status::Ok)
         return Fail(status, detail);
     if (micro) {
         if (options.mask > 3)
@@ -1206,44 +1254,54 @@ QrBuild BuildQr(const Options& options, std::string_view data, bool micro, bool 
     }
     // Kanji mode only where it reads back as the same bytes: data declared
     // Shift JIS (ECI 20). Elsewhere byte mode's ISO-8859-1 would differ.
-    return BuildModel2(options, data, fnc1, options.eci == 20);
+    constexpr std::int32_t kShiftJisEci = 20;
+    if (options.eci == kShiftJisEci)
+        if (std::string fault = ShiftJisFault(data); !fault.empty())
+            return Fail(Status::InvalidText, std::move(fault));
+    return BuildModel2(options, data, fnc1, options.eci == kShiftJisEci);
 }
+
+namespace {
+
+// GS1 data as a GS1 Digital Link URI, in a QR Code without FNC1: a reader
+// takes the URI as plain text, not as element strings. The HRI is the
+// element strings'.
+EncodeResult EncodeDigitalLinkQr(const Options& options, std::string_view data)
+{
+    const DigitalLinkResult link = DigitalLinkUri(options.digitalLink, data);
+    if (!link)
+        return Failed(link.status, link.detail);
+    return ToResult(BuildQr(options, link.uri, false, false), kQuietZone, options, link.hri,
+                    TextRole::Gs1Hri);
+}
+
+} // namespace
 
 EncodeResult EncodeQr(const Options& options, std::string_view data)
 {
-    if (!options.digitalLink.empty()) {
-        const DigitalLinkResult link = DigitalLinkUri(options.digitalLink, data);
-        if (!link) {
-            EncodeResult result;
-            result.status = link.status;
-            result.detail = link.detail;
-            return result;
-        }
-        return ToResult(BuildQr(options, link.uri, false, false), 4.0, options, link.uri);
-    }
-    return ToResult(BuildQr(options, data, false, false), 4.0, options, data);
+    if (!options.digitalLink.empty())
+        return EncodeDigitalLinkQr(options, data);
+    return ToResult(BuildQr(options, data, false, false), kQuietZone, options, data, TextRole::Main);
 }
 
 EncodeResult EncodeGs1Qr(const Options& options, std::string_view data)
 {
+    if (!options.digitalLink.empty())
+        return EncodeDigitalLinkQr(options, data);
     const Gs1Data parsed = ParseGs1(data, options.gs1Check);
-    if (!parsed) {
-        EncodeResult result;
-        result.status = parsed.status;
-        result.detail = parsed.detail;
-        return result;
-    }
+    if (!parsed)
+        return Failed(parsed.status, parsed.detail);
     const std::string bytes = Gs1ElementString(parsed.elements, kGroupSeparator);
-    QrBuild build = BuildQr(options, bytes, false, true);
-    EncodeResult result = ToResult(build, 4.0, options, Gs1Hri(parsed.elements));
-    if (!result.symbol.texts.empty())
-        result.symbol.texts.back().role = TextRole::Gs1Hri;
-    return result;
+    return ToResult(BuildQr(options, bytes, false, true), kQuietZone, options, Gs1Hri(parsed.elements),
+                    TextRole::Gs1Hri);
 }
 
 EncodeResult EncodeMicroQr(const Options& options, std::string_view data)
 {
-    return ToResult(BuildQr(options, data, true, false), 2.0, options, data);
+    if (!options.digitalLink.empty())
+        return Failed(Status::InvalidArgument,
+                      "a GS1 Digital Link URI is drawn as QR Code or Data Matrix, not Micro QR");
+    return ToResult(BuildQr(options, data, true, false), kMicroQuietZone, options, data, TextRole::Main);
 }
 
 } // namespace kavren::detail

@@ -101,6 +101,23 @@ const std::string Usage =
       --mono        Two colours only: text without anti-aliasing, PNG at 1 bit per pixel.
       --compliant   Quiet zones, text and bar heights as the GS1 and ISO/IEC
                     rules draw them; a -y given keeps its height.
+      --size        Matrix symbol size instead of the smallest that holds the data:
+                    QR Code version 1..40, Micro QR M1..M4, Data Matrix ROWSxCOLUMNS.
+                    Example: --size 16x16
+      --dmre        Data Matrix may take the rectangular extension sizes (DMRE).
+      --hri         Matrix symbols: the data as text under the symbol.
+      --ec          QR Code error correction. Possible Values: L, M, Q, H (default M)
+                    Example: --ec Q
+      --mask        QR Code data mask instead of the best by the penalty rules.
+                    Possible Values: 0..7 (Micro QR 0..3)
+                    Example: --mask 2
+      --eci         QR Code ECI designator before the data (26: UTF-8, 20: Shift JIS).
+                    Possible Values: 0..999999
+                    Example: --eci 26
+      --digital-link
+                    GS1 data as a GS1 Digital Link URI at this prefix, in a QR Code
+                    (or the type given: qr, datamatrix).
+                    Example: --digital-link https://id.gs1.org
 Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
     0  Interleaved 2 of 5  interleaved2of5, i25, itf
     1  Industrial 2 of 5   industrial2of5, i2of5-industrial
@@ -689,6 +706,32 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         {{"-t", "11", "-d", "590123412345+1"}, 6, "add-on '1': 2 or 5 digits follow the '+'", Left::Absent},
         {{"-t", "14", "-d", "24210000526"}, 6, "number system 2: UPC-E takes number system 0 or 1", Left::Absent},
         {{"-t", "0", "-d", "12\x01"}, 6, "byte \\x01 at position 3: Interleaved 2 of 5 takes digits", Left::Absent},
+        // The matrix symbologies: capacities, forced sizes, modes, GS1 data and option values.
+        {{"-t", "qr", "-d", std::string(3000, 'a')}, 6, "the data needs 3003 data codewords; QR Code holds at most 2334 at level M", Left::Absent},
+        {{"-t", "qr", "--ec", "h", "-d", std::string(1300, 'a')}, 6, "the data needs 1303 data codewords; QR Code holds at most 1276 at level H", Left::Absent},
+        {{"-t", "datamatrix", "-d", std::string(3200, 'a')}, 6, "the data need 2135 data codewords; Data Matrix holds at most 1558 (144x144)", Left::Absent},
+        {{"-t", "micro-qr", "-d", std::string(100, 'a')}, 6, "the data needs 808 bits; Micro QR holds at most 112 at level M", Left::Absent},
+        {{"-t", "qr", "--size", "1", "-d", std::string(30, 'A')}, 5, "version 1-M holds 16 data codewords; the data needs 23", Left::Absent},
+        {{"-t", "datamatrix", "--size", "10x10", "-d", "Hello World"}, 5, "the data need 10 data codewords; Data Matrix 10x10 holds 3", Left::Absent},
+        {{"-t", "micro-qr", "--size", "M2", "-d", "a"}, 5, "M2 holds 32 data bits; the data has characters its modes cannot take", Left::Absent},
+        {{"-t", "datamatrix", "--size", "15x15", "-d", "A"}, 1, "Data Matrix has no size 15x15", Left::Absent},
+        {{"-t", "datamatrix", "--size", "8x48", "-d", "A"}, 1, "Data Matrix has no size 8x48 without --dmre", Left::Absent},
+        {{"-t", "datamatrix", "--size", "12", "-d", "A"}, 1, "Data Matrix sizes are ROWSxCOLUMNS (e.g. 16x16), not 12", Left::Absent},
+        {{"-t", "qr", "--size", "16x16", "-d", "A"}, 1, "QR Code sizes are versions 1 to 40, not 16x16", Left::Absent},
+        {{"-t", "micro-qr", "--size", "5", "-d", "1"}, 1, "Micro QR versions are M1 to M4", Left::Absent},
+        {{"-t", "micro-qr", "--mask", "4", "-d", "1"}, 1, "Micro QR masks are 0 to 3", Left::Absent},
+        {{"-t", "micro-qr", "--ec", "H", "-d", "1"}, 1, "Micro QR has no error correction level H", Left::Absent},
+        {{"-t", "datamatrix", "--eci", "26", "-d", "A"}, 1, "Data Matrix is drawn without an ECI designator: --eci is for QR Code", Left::Absent},
+        {{"-t", "qr", "--eci", "20", "-d", "ab\xe3 "}, 6, "byte \\xe3 at position 3 is no Shift JIS character, which ECI 20 declares and Kanji mode takes", Left::Absent},
+        {{"-t", "gs1-qr", "--gs1-check", "-d", "(01)09501101530004"}, 6, "AI (01): check digit is 3, not 4", Left::Absent},
+        {{"-t", "gs1-datamatrix", "-d", "hello"}, 6, "GS1 data must start with an AI, as (01) or <AI01>", Left::Absent},
+        {{"--digital-link", "https://id.gs1.org", "-d", "(01)09501101530004"}, 6, "AI (01): check digit is 3, not 4", Left::Absent},
+        {{"--digital-link", "id.gs1.org", "-d", "(01)09501101530003"}, 1, "a GS1 Digital Link prefix starts with https:// or http://", Left::Absent},
+        {{"--digital-link", "https://id.gs1.org", "-d", "(01)09501101530003(10)AB/1"}, 0, "", Left::Written, "QR-Code:https://id.gs1.org/01/09501101530003/10/AB%2F1"},
+        {{"-t", "qr", "--size", "M5", "-d", "A"}, 0, "Warning: --size M5 is no symbol size (1..40, M1..M4 or ROWSxCOLUMNS); the smallest kept", Left::Written, "QR-Code:A"},
+        {{"-t", "qr", "--mask", "8", "-d", "A"}, 0, "Warning: --mask 8 is out of range (0..7); automatic kept", Left::Written, "QR-Code:A"},
+        {{"-t", "qr", "--ec", "x", "-d", "A"}, 0, "Warning: --ec x is none of l, m, q, h; m kept", Left::Written, "QR-Code:A"},
+        {{"--strict", "-t", "qr", "--eci", "1000000", "-d", "A"}, 1, "--eci 1000000 is out of range (0..999999); none kept", Left::Unchanged},
         {{"-x", "100000000"}, 3, "image width 100000000 exceeds 1,000,000 pixels", Left::Unchanged},
         {{"--font", "/no/such/g.ttf"}, 3, "font /no/such/g.ttf: No such file or directory", Left::Absent},
         {{"--font", text, "@.svg"}, 3, "font " + text + ": not a TrueType or OpenType font", Left::Absent},
