@@ -133,6 +133,10 @@ constexpr std::array Table{
     // Read by the run itself (cli/Driver.cpp): a warning ends it as an error.
     OptionSpec{StrictOption, "strict", Flag, {}, &RunOptions::strict, nullptr, nullptr,
                "Every warning is an error instead (status 1, or 6 for the data)."},
+    // Read by GS1 DataBar Expanded Stacked (type 39); 0, not given: 4.
+    OptionSpec{SegmentsOption, "segments", Integer, {2, 22, 2}, &RunOptions::segments, nullptr, "6",
+               "GS1 DataBar Expanded Stacked symbol characters per row (default 4).\n"
+               "Possible Values: 2..22, even\nExample: --segments 6"},
 };
 // clang-format on
 

@@ -50,10 +50,16 @@ enum SymbologyType : std::int32_t {
     TYPE_AUSPOST_REPLY = 31,
     TYPE_AUSPOST_ROUTING = 32,
     TYPE_AUSPOST_REDIRECT = 33,
+    TYPE_DATABAR = 34,
+    TYPE_DATABAR_TRUNCATED = 35,
+    TYPE_DATABAR_STACKED = 36,
+    TYPE_DATABAR_STACKED_OMNI = 37,
+    TYPE_DATABAR_EXPANDED = 38,
+    TYPE_DATABAR_EXPANDED_STACKED = 39,
 };
 
 // The highest symbology number: the table holds 0..kLastSymbology.
-inline constexpr std::int32_t kLastSymbology = TYPE_AUSPOST_REDIRECT;
+inline constexpr std::int32_t kLastSymbology = TYPE_DATABAR_EXPANDED_STACKED;
 
 struct SymbologyRow {
     SymbologyType type;
