@@ -373,7 +373,7 @@ Stream BitStream(const std::vector<Gs1Element>& elements, std::int32_t segments)
 {
     Stream stream;
     std::string& bits = stream.bits;
-    bits = "0"; // linkage flag: no composite component
+    bits.push_back('0'); // linkage flag: no composite component
     const Method method = ChooseMethod(elements, bits);
     const Mode mode = AddGeneral(bits, method.general, segments);
     if (bits.size() > kMaximumBits) {
