@@ -161,6 +161,10 @@ constexpr std::array Table{
                "GS1 data as a GS1 Digital Link URI at this prefix, in a QR Code\n"
                "(or the type given: qr, datamatrix).\n"
                "Example: --digital-link https://id.gs1.org"},
+    // Read by GS1 DataBar Expanded Stacked (type 39); 0, not given: 4.
+    OptionSpec{SegmentsOption, "segments", Integer, {2, 22, 2}, &RunOptions::segments, nullptr, "6",
+               "GS1 DataBar Expanded Stacked symbol characters per row (default 4).\n"
+               "Possible Values: 2..22, even\nExample: --segments 6"},
 };
 // clang-format on
 

@@ -7,6 +7,7 @@
 #include "symbologies/Code39Ext.h"
 #include "symbologies/Code93.h"
 #include "symbologies/Code93Ext.h"
+#include "symbologies/DataBar.h"
 #include "symbologies/DataMatrix.h"
 #include "symbologies/EAN13.h"
 #include "symbologies/EAN14.h"
@@ -88,6 +89,12 @@ constexpr SymbologyRow SymbologyTable[] = {
     {TYPE_AUSPOST_REPLY, "AusPost Reply Paid", "auspost-reply", SymbolKind::FourState, nullptr, detail::EncodeAusPostReply},
     {TYPE_AUSPOST_ROUTING, "AusPost Routing", "auspost-routing", SymbolKind::FourState, nullptr, detail::EncodeAusPostRouting},
     {TYPE_AUSPOST_REDIRECT, "AusPost Redirect", "auspost-redirect", SymbolKind::FourState, nullptr, detail::EncodeAusPostRedirect},
+    {TYPE_DATABAR, "GS1 DataBar", "databar databar-omni", SymbolKind::Linear, nullptr, detail::EncodeDataBar},
+    {TYPE_DATABAR_TRUNCATED, "DataBar Trunc.", "databar-truncated", SymbolKind::Linear, nullptr, detail::EncodeDataBarTruncated},
+    {TYPE_DATABAR_STACKED, "DataBar Stacked", "databar-stacked", SymbolKind::Stacked, nullptr, detail::EncodeDataBarStacked},
+    {TYPE_DATABAR_STACKED_OMNI, "DataBar Stk Omni", "databar-stacked-omni", SymbolKind::Stacked, nullptr, detail::EncodeDataBarStackedOmni},
+    {TYPE_DATABAR_EXPANDED, "DataBar Expanded", "databar-expanded", SymbolKind::Linear, nullptr, detail::EncodeDataBarExpanded},
+    {TYPE_DATABAR_EXPANDED_STACKED, "DataBar Exp Stk", "databar-expanded-stacked", SymbolKind::Stacked, nullptr, detail::EncodeDataBarExpandedStacked},
 };
 
 // Row i must hold number i, so that a number indexes the table.

@@ -58,10 +58,16 @@ enum SymbologyType : std::int32_t {
     TYPE_AUSPOST_REPLY = SymbologyNumber(kavren::Symbology::AusPostReply),
     TYPE_AUSPOST_ROUTING = SymbologyNumber(kavren::Symbology::AusPostRouting),
     TYPE_AUSPOST_REDIRECT = SymbologyNumber(kavren::Symbology::AusPostRedirect),
+    TYPE_DATABAR = SymbologyNumber(kavren::Symbology::DataBar),
+    TYPE_DATABAR_TRUNCATED = SymbologyNumber(kavren::Symbology::DataBarTruncated),
+    TYPE_DATABAR_STACKED = SymbologyNumber(kavren::Symbology::DataBarStacked),
+    TYPE_DATABAR_STACKED_OMNI = SymbologyNumber(kavren::Symbology::DataBarStackedOmni),
+    TYPE_DATABAR_EXPANDED = SymbologyNumber(kavren::Symbology::DataBarExpanded),
+    TYPE_DATABAR_EXPANDED_STACKED = SymbologyNumber(kavren::Symbology::DataBarExpandedStacked),
 };
 
 // The highest symbology number: the table holds 0..kLastSymbology.
-inline constexpr std::int32_t kLastSymbology = TYPE_AUSPOST_REDIRECT;
+inline constexpr std::int32_t kLastSymbology = TYPE_DATABAR_EXPANDED_STACKED;
 
 struct SymbologyRow {
     SymbologyType type;

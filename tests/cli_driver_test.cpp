@@ -118,6 +118,9 @@ const std::string Usage =
                     GS1 data as a GS1 Digital Link URI at this prefix, in a QR Code
                     (or the type given: qr, datamatrix).
                     Example: --digital-link https://id.gs1.org
+      --segments    GS1 DataBar Expanded Stacked symbol characters per row (default 4).
+                    Possible Values: 2..22, even
+                    Example: --segments 6
 Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
     0  Interleaved 2 of 5  interleaved2of5, i25, itf
     1  Industrial 2 of 5   industrial2of5, i2of5-industrial
@@ -153,6 +156,12 @@ Barcode types (-t): the number or a name, any letter case, '-' and '_' alike.
    31  AusPost Reply Paid  auspost-reply
    32  AusPost Routing     auspost-routing
    33  AusPost Redirect    auspost-redirect
+   34  GS1 DataBar         databar, databar-omni
+   35  DataBar Trunc.      databar-truncated
+   36  DataBar Stacked     databar-stacked
+   37  DataBar Stk Omni    databar-stacked-omni
+   38  DataBar Expanded    databar-expanded
+   39  DataBar Exp Stk     databar-expanded-stacked
 )";
 
 std::string Failure(const std::string& message)
@@ -671,7 +680,7 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         {{"-t", "ean99"}, 0, "Warning: -t ean99 is no symbology name; read as 0 (Interleaved 2 of 5)", Left::Written},
         {{"-t", "11x", "-d", "590123412345"}, 0, "Warning: -t 11x is no symbology name; read as 11 (EAN-13)", Left::Written, "EAN-13:5901234123457"},
         // Values that are dropped or read in part, and what was kept.
-        {{"-t", "99"}, 0, "Warning: -t 99 is not a symbology (0..33); Code 128 kept", Left::Written, "CODE-128:1234567"},
+        {{"-t", "99"}, 0, "Warning: -t 99 is not a symbology (0..39); Code 128 kept", Left::Written, "CODE-128:1234567"},
         {{"-x", "abc"}, 0, "Warning: -x abc is not a number; 0 kept", Left::Written},
         {{"-x", "-5"}, 0, "Warning: -x -5 is out of range (1 and above); 0 kept", Left::Written},
         {{"-x", "300px"}, 0, "Warning: -x 300px read as 300", Left::Written},

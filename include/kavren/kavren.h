@@ -66,6 +66,12 @@ enum class Symbology : std::int32_t {
     AusPostReply = 31,
     AusPostRouting = 32,
     AusPostRedirect = 33,
+    DataBar = 34,
+    DataBarTruncated = 35,
+    DataBarStacked = 36,
+    DataBarStackedOmni = 37,
+    DataBarExpanded = 38,
+    DataBarExpandedStacked = 39,
 };
 
 // Rotation of bars and text together, counter-clockwise as seen in the image.

@@ -185,6 +185,12 @@ const SymbologySample Samples[] = {
     {TYPE_AUSPOST_REPLY, "1234567", "", ""},
     {TYPE_AUSPOST_ROUTING, "1234567", "", ""},
     {TYPE_AUSPOST_REDIRECT, "1234567", "", ""},
+    {TYPE_DATABAR, "095011015300", "", ""},
+    {TYPE_DATABAR_TRUNCATED, "095011015300", "", ""},
+    {TYPE_DATABAR_STACKED, "095011015300", "", ""},
+    {TYPE_DATABAR_STACKED_OMNI, "095011015300", "", ""},
+    {TYPE_DATABAR_EXPANDED, "(10)A", "", "abcXYZ !\"%&'()*+,-./:;<=>?_"},
+    {TYPE_DATABAR_EXPANDED_STACKED, "(10)A", "", "abcXYZ !\"%&'()*+,-./:;<=>?_"},
 };
 
 } // namespace
