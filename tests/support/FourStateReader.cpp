@@ -242,7 +242,7 @@ std::string BarsThroughPng(const kavren::detail::EncodedSymbol& symbol, int modu
 std::string DecodeImb(const std::string& bars)
 {
     if (bars.size() != 65) {
-        return "[" + std::to_string(bars.size()) + " bars]";
+        return std::string("[").append(std::to_string(bars.size())).append(" bars]");
     }
     std::array<int, 10> characters{};
     for (std::size_t i = 0; i < 65; ++i) {
@@ -264,7 +264,7 @@ std::string DecodeImb(const std::string& bars)
         }
         codewords[i] = codewordOf[static_cast<std::size_t>(characters[i])];
         if (codewords[i] < 0) {
-            return "[character " + std::to_string(i) + "]";
+            return std::string("[character ").append(std::to_string(i)).append("]");
         }
     }
     if (codewords[0] >= 659) {
