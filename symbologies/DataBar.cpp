@@ -150,10 +150,7 @@ std::vector<bool> DataBarComplement(const std::vector<bool>& row, std::int32_t f
 
 EncodeResult DataBarInvalid(std::string detail)
 {
-    EncodeResult result;
-    result.status = Status::InvalidText;
-    result.detail = std::move(detail);
-    return result;
+    return InvalidData(std::move(detail));
 }
 
 namespace {

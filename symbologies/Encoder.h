@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kavren::detail {
 
@@ -20,6 +21,15 @@ struct EncodeResult {
 
     explicit operator bool() const { return status == Status::Ok; }
 };
+
+// The result of data the symbology cannot take: InvalidText with the reason.
+inline EncodeResult InvalidData(std::string detail)
+{
+    EncodeResult result;
+    result.status = Status::InvalidText;
+    result.detail = std::move(detail);
+    return result;
+}
 
 // What the encoders of the symbology table have in common: the options as the
 // caller set them (only the fields that change the modules are read) and the

@@ -41,10 +41,7 @@ EncodeResult FourStateResult(const Options& options, const std::vector<BarState>
 
 EncodeResult FourStateInvalid(std::string detail)
 {
-    EncodeResult result;
-    result.status = Status::InvalidText;
-    result.detail = std::move(detail);
-    return result;
+    return InvalidData(std::move(detail));
 }
 
 } // namespace kavren::detail

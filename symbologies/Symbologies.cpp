@@ -150,13 +150,10 @@ const SymbologyRow* FindSymbologyByName(std::string_view name)
 kavren::detail::EncodeResult EncodeWith(const SymbologyRow& row, const kavren::Options& options,
                                         std::string_view data)
 {
-    const auto invalid = [](std::string detail) {
-        return detail::EncodeResult{kavren::Status::InvalidText, std::move(detail), {}};
-    };
     if (data.empty())
-        return invalid("no data to encode");
+        return detail::InvalidData("no data to encode");
     if (const std::size_t nul = data.find('\0'); nul != std::string_view::npos)
-        return invalid("a NUL byte at position " + std::to_string(nul + 1));
+        return detail::InvalidData("a NUL byte at position " + std::to_string(nul + 1));
     return row.encode(options, data);
 }
 
