@@ -365,8 +365,8 @@ namespace {
 // The image in whole pixels, as the PNG draws it: fixed when its side along
 // the reading direction is given, else that side follows from the module
 // width, rounded to whole pixels as the engine rounds it (`module`; 0 for
-// a fixed image).
-Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int32_t& module)
+// a fixed image). `why`: the limit a symbol too long for any image broke.
+Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int32_t& module, std::string& why)
 {
     module = 0;
     const bool horizontal = ReadsHorizontally(o.orientation);
@@ -379,15 +379,23 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
             return Status::InvalidArgument;
         // Invalid data leaves no symbol to measure (nothing at all without
         // quiet zones): that is the data's fault, as with them.
-        if (manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0)
-            return manager.GetSymbology()->m_Valid || module < 1 ? Status::InvalidArgument
-                                                                 : Status::InvalidText;
-        // A length that no int32 holds cannot become an image side: an image
-        // too large, as one past the side limit is.
+        if (manager.CalcSymbolLength(module, 1, 1, SizeUnit::Pixels, &length) != 0) {
+            const CBarcodeSym& sym = *manager.GetSymbology();
+            if (module < 1)
+                return Status::InvalidArgument;
+            if (!sym.m_Valid)
+                return Status::InvalidText;
+            // A length that no int32 holds cannot become an image side: an
+            // image too large, as one past the side limit is. A module width
+            // that saturated the conversion is no width at all.
+            if (module == INT32_MAX || sym.GetSymbolLength(module) != INT32_MAX)
+                return Status::InvalidArgument;
+            why = std::string("image ") + (horizontal ? "width" : "height") + " at a module of " +
+                  std::to_string(module) + " pixels exceeds 1,000,000 pixels";
+            return Status::CantInitPng;
+        }
         if (!(length >= 0.0))
             return Status::InvalidArgument;
-        if (length > static_cast<double>(INT32_MAX))
-            return Status::CantInitPng;
         (horizontal ? width : height) = static_cast<std::int32_t>(length);
     }
     std::int32_t side = RoundHalfAway(DefaultSide(o));
@@ -447,7 +455,7 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
 {
     Rect area;
     std::int32_t module = 0;
-    if (const Status status = PixelArea(options, manager, area, module); status != Status::Ok)
+    if (const Status status = PixelArea(options, manager, area, module, why); status != Status::Ok)
         return status;
     const std::int32_t dpi = Resolution(options);
     CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, Canvas(options), kDefaultCompression);
@@ -471,7 +479,7 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
 // The shapes of an SVG or EPS, in pixels at the resolution. At pixel sizes,
 // and whenever the image length is fixed, the very layout the PNG draws; at a
 // physical unit the exact module width, nothing rounded.
-Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout& layout)
+Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout& layout, std::string& why)
 {
     CBarcodeSym& sym = *manager.GetSymbology();
     const std::int32_t dpi = Resolution(o);
@@ -482,7 +490,7 @@ Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout
     if (o.unit == Unit::Pixels || (horizontal ? o.width : o.height) > 0) {
         Rect area;
         std::int32_t module = 0;
-        if (const Status status = PixelArea(o, manager, area, module); status != Status::Ok)
+        if (const Status status = PixelArea(o, manager, area, module, why); status != Status::Ok)
             return status;
         const int status = sym.BuildLayout(&area, measure, layout);
         if (status == 0 && !DrawnAsAsked(sym, module))
@@ -513,7 +521,7 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
         return Status::CantInitPng;
     }
     Layout layout;
-    if (const Status status = VectorLayout(options, manager, face, layout); status != Status::Ok)
+    if (const Status status = VectorLayout(options, manager, face, layout, why); status != Status::Ok)
         return status;
     return WriteVector(options, layout, face, manager.GetSymbology()->m_DisplayText, sink);
 }

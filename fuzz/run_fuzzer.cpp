@@ -148,13 +148,16 @@ ParsedLine WalkOptions(const std::vector<std::string>& args)
             line.end = OptionsEnd::Action;
             return line;
         }
-        line.unpredicted = line.unpredicted || option->id == FontOption;
+        // --compliant draws the symbology's own nominal height and quiet
+        // zones, and refuses a fixed size its standard does not allow.
+        line.unpredicted = line.unpredicted || option->id == FontOption || option->id == CompliantOption;
         line.batch = line.batch || option->id == BatchOption;
         line.strict = line.strict || option->id == StrictOption;
         // The matrix options' values (a Digital Link prefix, a size of
         // another symbology) are checked when the symbol is made: status 1.
         line.checkedLate = line.checkedLate || option->id == DigitalLinkOption || option->id == SizeOption ||
-                           option->id == EciOption || option->id == MaskOption || option->id == EcOption;
+                           option->id == EciOption || option->id == MaskOption || option->id == EcOption ||
+                           option->id == CompliantOption;
         if (option->kind == ValueKind::Flag) { // no value; a "=value" part is ignored
             ++index;
             continue;

@@ -539,7 +539,6 @@ TEST(Driver, UnopenableOutputIsCode12)
 {
     const std::pair<std::string, std::string> cases[] = {
         {kt::ScratchPath("no/such/dir/out.png"), kt::ScratchPath("no/such/dir/out.png: No such file or directory")},
-        {"", "No such file or directory"},
         {kt::ScratchPath(""), kt::ScratchPath("") + ": Is a directory"},
     };
     for (const auto& [path, detail] : cases) {
@@ -742,6 +741,8 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         {{"-t", "qr", "--ec", "x", "-d", "A"}, 0, "Warning: --ec x is none of l, m, q, h; m kept", Left::Written, "QR-Code:A"},
         {{"--strict", "-t", "qr", "--eci", "1000000", "-d", "A"}, 1, "--eci 1000000 is out of range (0..999999); none kept", Left::Unchanged},
         {{"-x", "100000000"}, 3, "image width 100000000 exceeds 1,000,000 pixels", Left::Unchanged},
+        {{"-n", "1e8"}, 3, "image width at a module of 100000000 pixels exceeds 1,000,000 pixels", Left::Unchanged},
+        {{"-n", "1e8", "@.svg"}, 3, "image width at a module of 100000000 pixels exceeds 1,000,000 pixels", Left::Absent},
         {{"--font", "/no/such/g.ttf"}, 3, "font /no/such/g.ttf: No such file or directory", Left::Absent},
         {{"--font", text, "@.svg"}, 3, "font " + text + ": not a TrueType or OpenType font", Left::Absent},
     };

@@ -180,7 +180,7 @@ TEST(Library, ReportsFailuresAsTheCommandLinesStatuses)
         {[](Options& o) { o.fontHeight = 0; }, Status::InvalidArgument, "fontHeight"},
         {[](Options& o) { o.timestamp = -1; }, Status::InvalidArgument, "timestamp"},
         {[](Options& o) { o.format = static_cast<kavren::Format>(9); }, Status::InvalidArgument, "format"},
-        {[](Options& o) { o.xDimension = 1e9; }, Status::InvalidArgument, ""}, // no length for the image
+        {[](Options& o) { o.xDimension = 1e9; }, Status::CantInitPng, "image width at a module of 1000000000 pixels exceeds 1,000,000 pixels"},
         {[](Options& o) { o.width = 2000000; }, Status::CantInitPng, "image width 2000000 exceeds 1,000,000 pixels"},
         {[](Options& o) { o.width = 2; }, Status::InvalidSize, ""},            // the symbol cannot fit
         {[](Options& o) { o.font = "/dev/zero"; }, Status::CantInitPng, "font /dev/zero: not a TrueType or OpenType font"},
