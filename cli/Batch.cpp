@@ -270,6 +270,15 @@ class CTally {
             if (m_Status == Ok)
                 m_Status = written.status;
         }
+        // What the line's run changed of what it asked for, as a single run
+        // says it after its failure, with the line's number.
+        if (!written.warnings.empty()) {
+            m_Progress.Clear();
+            for (const std::string& warning : written.warnings)
+                std::fprintf(stderr, "Warning: line %llu: %s\n", static_cast<unsigned long long>(job.line),
+                             warning.c_str());
+            std::fflush(stderr);
+        }
         m_Progress.Update(m_Lines, job.readBytes);
     }
 

@@ -462,6 +462,12 @@ const FaultCase FaultCases[] = {
      12,
      "line 1: Error: Cant open output file.\nline 1: the name holds a NUL byte\n0 of 1 barcodes written\n",
      {{"out/x", ""}}},
+    {"a line's warning names the line",
+     {},
+     "w.sgv\t5\n",
+     0,
+     "Warning: line 1: @/out/w.sgv: .sgv names no format kavren writes; written as PNG\n1 of 1 barcodes written\n",
+     {{"out/w.sgv", "CODE-128:5"}}},
     {"a byte-order mark is skipped",
      {},
      "\xEF\xBB\xBF"
