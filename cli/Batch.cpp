@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <new>
@@ -648,6 +649,50 @@ std::string PatternName(std::string_view pattern, std::uint64_t line)
     return std::string(pattern.substr(0, at)) + "-" + number + std::string(pattern.substr(at));
 }
 
+namespace {
+
+constexpr unsigned FifoWriterWaitSeconds = 10;
+
+void IgnoreAlarm(int) {}
+
+// The batch file opened for reading, or null with the reason. Opening a FIFO
+// waits for a program to open it for writing; that wait is bounded, so that a
+// FIFO nobody writes ends the run instead of holding it forever. Once open,
+// a slow writer is waited for as standard input is.
+FILE* OpenBatchFile(const std::string& name, std::string& why)
+{
+    struct stat st {};
+    const bool fifo = stat(name.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+    struct sigaction quiet {};
+    struct sigaction before {};
+    quiet.sa_handler = IgnoreAlarm; // no SA_RESTART: the open ends with EINTR
+    sigemptyset(&quiet.sa_mask);
+    if (fifo) {
+        sigaction(SIGALRM, &quiet, &before);
+        alarm(FifoWriterWaitSeconds);
+    }
+    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    const int error = errno;
+    if (fifo) {
+        alarm(0);
+        sigaction(SIGALRM, &before, nullptr);
+    }
+    if (fd < 0) {
+        why = fifo && error == EINTR ? "no program opened the FIFO for writing within " +
+                                           std::to_string(FifoWriterWaitSeconds) + " seconds"
+                                     : std::strerror(error);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (!file) {
+        why = std::strerror(errno);
+        close(fd);
+    }
+    return file;
+}
+
+} // namespace
+
 int RunBatch(const RunOptions& options, const BatchSettings& batch, const char* outputName)
 {
     const std::string_view pattern(outputName);
@@ -659,10 +704,10 @@ int RunBatch(const RunOptions& options, const BatchSettings& batch, const char* 
 
     const std::string& inputName = *batch.file;
     const bool standardInput = inputName == "-";
-    FILE* input = standardInput ? stdin : std::fopen(inputName.c_str(), "rb");
+    std::string why;
+    FILE* input = standardInput ? stdin : OpenBatchFile(inputName, why);
     if (!input)
-        return PrintFailure(static_cast<int>(Status::InvalidArgument),
-                            "--batch " + inputName + ": " + std::strerror(errno));
+        return PrintFailure(static_cast<int>(Status::InvalidArgument), "--batch " + inputName + ": " + why);
     struct stat st {};
     const bool known = fstat(fileno(input), &st) == 0;
     if (known && S_ISDIR(st.st_mode)) {

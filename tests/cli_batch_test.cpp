@@ -613,6 +613,14 @@ TEST(BatchRefused, BeforeAnyLine)
     const kt::RunResult missing = kt::RunKavren({"--batch", dir + "/none.txt", dir + "/a.png"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("none.txt: No such file or directory"), std::string::npos) << missing.err;
+    // A FIFO that no program opens for writing ends the run after a bound.
+    const std::string fifo = dir + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const kt::RunResult unwritten = kt::RunKavren({"--batch", fifo, dir + "/a.png"});
+    EXPECT_EQ(unwritten.status, 1);
+    EXPECT_EQ(unwritten.err, banner + "Error: Invalid argument.\n--batch " + fifo +
+                                 ": no program opened the FIFO for writing within 10 seconds\n");
+    ASSERT_EQ(unlink(fifo.c_str()), 0);
     EXPECT_EQ(Entries(dir), (std::vector<std::string>{"in.txt"}));
 }
 
