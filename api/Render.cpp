@@ -272,11 +272,19 @@ void FitMatrixText(const detail::EncodedSymbol& symbol, const Options& options, 
     drawn.barcodeAlign = BarcodeAlign::Centre;
 }
 
+// A text with ink outside the image is not the label asked for: the image
+// is written, as it always was, with a warning.
+void WarnOfCutText(const CImageWriter& writer, std::vector<std::string>& warnings)
+{
+    if (writer.TextCut())
+        warnings.push_back("the human-readable text does not fit the image: part of it is cut");
+}
+
 // The encoded symbol as a PNG, in the order of the checks of every PNG: the
 // image's size, the image, then the fit at the text band it measures, then
 // the data.
 Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symbol, bool valid,
-                       const ByteSink& sink)
+                       const ByteSink& sink, std::vector<std::string>& warnings)
 {
     const std::int32_t dpi = Resolution(options);
     const bool text = detail::ShowsText(symbol, options);
@@ -312,6 +320,7 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     DrawLayout(writer, detail::LayOutSymbol(symbol, drawn, g, frame));
     if (writer.FailedFontHeight() != 0)
         return Status::CantInitPng; // a glyph of the text cannot be rendered
+    WarnOfCutText(writer, warnings);
     return WritePng(writer, options, sink);
 }
 
@@ -354,9 +363,9 @@ Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& s
 } // namespace
 
 Status detail::RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title,
-                            bool valid, const ByteSink& sink)
+                            bool valid, const ByteSink& sink, std::vector<std::string>& warnings)
 {
-    return options.format == Format::Png ? RenderSymbolPng(options, symbol, valid, sink)
+    return options.format == Format::Png ? RenderSymbolPng(options, symbol, valid, sink, warnings)
                                          : RenderSymbolVector(options, symbol, title, valid, sink);
 }
 
@@ -451,7 +460,8 @@ std::string InitFailure(const Options& o, const Rect& area, std::int32_t channel
 }
 
 // Size, draw, then encode into the sink; CantCloseFile when the encoding failed.
-Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& why)
+Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& why,
+                 std::vector<std::string>& warnings)
 {
     Rect area;
     std::int32_t module = 0;
@@ -473,6 +483,7 @@ Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink
     }
     if (!DrawnAsAsked(*manager.GetSymbology(), module))
         return Status::InvalidSize;
+    WarnOfCutText(writer, warnings);
     return WritePng(writer, options, sink);
 }
 
@@ -546,7 +557,8 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
             why = std::move(encoded->detail);
             return encoded->status;
         }
-        return detail::RenderSymbol(options, encoded->symbol, SymbolTitle(encoded->symbol, data), true, sink);
+        return detail::RenderSymbol(options, encoded->symbol, SymbolTitle(encoded->symbol, data), true, sink,
+                                    warnings);
     }
     CBarcode manager;
     if (const Status status = detail::SetUpClassic(options, data, manager); status != Status::Ok)
@@ -555,12 +567,12 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     // The classic symbologies draw from their element pattern, which gives
     // the detail lines of image limits and fonts; Encode gives their encoded
     // symbol through the same conversion.
-    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink, why)
+    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink, why, warnings)
                                                         : RenderVector(options, manager, sink, why);
     if (status == Status::InvalidText)
         why = manager.GetSymbology()->m_ErrorDetail;
     if (status == Status::Ok && !manager.GetSymbology()->m_Warning.empty())
-        warnings.push_back(manager.GetSymbology()->m_Warning);
+        warnings.insert(warnings.begin(), manager.GetSymbology()->m_Warning);
     return status;
 }
 

@@ -10,6 +10,7 @@
 #include <kavren/kavren.h>
 
 #include <optional>
+#include <vector>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,7 +53,8 @@ template <class Answer> Answer Outcome(Status status, std::string detail = {})
 // the sink: the font opened and measured, the symbol fitted and laid out,
 // the shapes rendered; `title` names an SVG or EPS document. Not `valid`:
 // InvalidText once the symbol (as far as it was encoded) is found to fit.
+// `warnings`: what the drawing could not give as asked (a text cut).
 Status RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title, bool valid,
-                    const ByteSink& sink);
+                    const ByteSink& sink, std::vector<std::string>& warnings);
 
 } // namespace kavren::detail

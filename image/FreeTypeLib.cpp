@@ -83,18 +83,24 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
         PlaceGlyphs(m_Font, m_HorizontalDpi, m_VerticalDpi, text, length, fontHeight, mode, x, y, span, angle,
                     mono ? EGlyphLoad::kMono : EGlyphLoad::kSmooth,
                     [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
-                        // The face keeps its glyph and the glyph's bitmap.
-                        if (!Overlaps(glyph, originX, originY))
+                        // The face keeps its glyph and the glyph's bitmap. A
+                        // glyph wholly outside is rendered only to learn
+                        // whether it has ink to lose (a space has none).
+                        const bool overlaps = Overlaps(glyph, originX, originY);
+                        if (!overlaps && m_InkCut)
                             return;
                         const FT_Glyph bitmap = RenderedGlyph(m_Font, glyph, renderMode);
                         if (!bitmap) {
-                            rendered = false; // a text without it would look whole
+                            rendered = rendered && !overlaps; // a text without it would look whole
                             return;
                         }
                         const auto* bitmapGlyph = reinterpret_cast<const FT_BitmapGlyphRec*>(bitmap);
                         // The bitmap's top counts upward from the baseline; raster rows grow downward.
-                        BlendGlyph(bitmapGlyph->bitmap, ClampPosition(originX + bitmapGlyph->left),
-                                   ClampPosition(originY - bitmapGlyph->top), colour);
+                        const int left = ClampPosition(originX + bitmapGlyph->left);
+                        const int top = ClampPosition(originY - bitmapGlyph->top);
+                        m_InkCut = m_InkCut || InkOutside(bitmapGlyph->bitmap, left, top);
+                        if (overlaps)
+                            BlendGlyph(bitmapGlyph->bitmap, left, top, colour);
                     });
     const bool drawn = placed && rendered;
     // Below one pixel per em a text has no glyphs to show, and never had: only
@@ -103,6 +109,29 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
     if (!drawn && visible && m_FailedFontHeight == 0)
         m_FailedFontHeight = fontHeight;
     return drawn;
+}
+
+bool CImageWriter::CFreeTypeLib::InkOutside(const FT_Bitmap_& bitmap, int x, int y) const
+{
+    if (!m_Writer || !bitmap.buffer)
+        return false;
+    const std::int64_t rows = bitmap.rows;
+    const std::int64_t width = bitmap.width;
+    if (x >= 0 && y >= 0 && x + width <= m_Writer->m_Width && y + rows <= m_Writer->m_Height)
+        return false;
+    const bool gray = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+    const std::int64_t pitch = bitmap.pitch;
+    for (std::int64_t i = 0; i < rows; ++i) {
+        const unsigned char* source = bitmap.buffer + (pitch >= 0 ? i * pitch : (rows - 1 - i) * -pitch);
+        const bool rowInside = y + i >= 0 && y + i < m_Writer->m_Height;
+        for (std::int64_t k = 0; k < width; ++k) {
+            if (rowInside && x + k >= 0 && x + k < m_Writer->m_Width)
+                continue;
+            if (gray ? source[k] != 0 : ((source[k >> 3] >> (7 - (k & 7))) & 1U) != 0)
+                return true;
+        }
+    }
+    return false;
 }
 
 void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int y, Colour colour)

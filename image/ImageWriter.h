@@ -49,6 +49,8 @@ class CImageWriter {
         static std::uint8_t BlendChannel(std::uint8_t under, std::uint8_t ink, unsigned coverage);
         // The font height of the first glyph that could not be rendered; 0: none.
         int FailedFontHeight() const { return m_FailedFontHeight; }
+        // Whether a glyph drawn had ink outside the raster: a text cut.
+        bool InkCut() const { return m_InkCut; }
 
       private:
         void DrawIndexed(const FT_Bitmap_& bitmap, int x, int y, std::uint8_t index);
@@ -56,6 +58,7 @@ class CImageWriter {
         bool DrawBytes(const unsigned char* text, std::size_t length, int fontHeight, int mode, int x, int y,
                        int span, double angle, Colour colour);
         bool Overlaps(FT_GlyphRec_* glyph, std::int64_t x, std::int64_t y) const;
+        bool InkOutside(const FT_Bitmap_& bitmap, int x, int y) const;
 
         CImageWriter* m_Writer;
         const char* m_FontPath;
@@ -63,6 +66,7 @@ class CImageWriter {
         std::int32_t m_VerticalDpi;
         CFontFace m_Font;
         int m_FailedFontHeight = 0;
+        bool m_InkCut = false;
     };
 
     // Largest raster Init accepts, and the largest width or height (libpng's
@@ -131,6 +135,8 @@ class CImageWriter {
     std::int32_t MeasureTextHeight(int fontHeight);
     // A text drawn without one of its glyphs: the image is not the one asked for.
     int FailedFontHeight() const { return m_TextRenderer.FailedFontHeight(); }
+    // A text drawn in part: some of its ink fell outside the image.
+    bool TextCut() const { return m_TextRenderer.InkCut(); }
     bool DrawString(const char* text, int fontHeight, int mode, int x, int y, int span, double angle,
                     Colour colour);
     bool DrawStringN(const char* text, int count, int fontHeight, int mode, int x, int y, int span,

@@ -741,6 +741,8 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         {{"-t", "qr", "--ec", "x", "-d", "A"}, 0, "Warning: --ec x is none of l, m, q, h; m kept", Left::Written, "QR-Code:A"},
         {{"--strict", "-t", "qr", "--eci", "1000000", "-d", "A"}, 1, "--eci 1000000 is out of range (0..999999); none kept", Left::Unchanged},
         {{"-x", "100000000"}, 3, "image width 100000000 exceeds 1,000,000 pixels", Left::Unchanged},
+        {{"-d", "12345", "-m", "60"}, 0, "Warning: the human-readable text does not fit the image: part of it is cut", Left::Written, "CODE-128:12345"},
+        {{"--strict", "-d", "12345", "-m", "60"}, 6, "the human-readable text does not fit the image: part of it is cut", Left::Unchanged},
         {{"-n", "1e8"}, 3, "image width at a module of 100000000 pixels exceeds 1,000,000 pixels", Left::Unchanged},
         {{"-n", "1e8", "@.svg"}, 3, "image width at a module of 100000000 pixels exceeds 1,000,000 pixels", Left::Absent},
         {{"--font", "/no/such/g.ttf"}, 3, "font /no/such/g.ttf: No such file or directory", Left::Absent},

@@ -115,10 +115,14 @@ const LayoutCase LayoutCases[] = {
 kt::Raster RenderPng(const EncodedSymbol& symbol, const kavren::Options& options, kavren::Status& status)
 {
     std::string bytes;
-    status = kavren::detail::RenderSymbol(options, symbol, "", true, [&](const std::uint8_t* data, std::size_t size) {
-        bytes.append(reinterpret_cast<const char*>(data), size);
-        return true;
-    });
+    std::vector<std::string> warnings;
+    status = kavren::detail::RenderSymbol(
+        options, symbol, "", true,
+        [&](const std::uint8_t* data, std::size_t size) {
+            bytes.append(reinterpret_cast<const char*>(data), size);
+            return true;
+        },
+        warnings);
     kt::Raster raster;
     if (status == kavren::Status::Ok) {
         const std::string path = kt::ScratchPath("symbol.png");
@@ -172,11 +176,14 @@ TEST(SymbolLayout, SizesAndStatuses)
         kavren::Options options;
         c.set(options);
         std::string bytes;
-        const kavren::Status status =
-            kavren::detail::RenderSymbol(options, Matrix3(), "", true, [&](const std::uint8_t* data, std::size_t size) {
+        std::vector<std::string> warnings;
+        const kavren::Status status = kavren::detail::RenderSymbol(
+            options, Matrix3(), "", true,
+            [&](const std::uint8_t* data, std::size_t size) {
                 bytes.append(reinterpret_cast<const char*>(data), size);
                 return true;
-            });
+            },
+            warnings);
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(bytes.empty(), status != kavren::Status::Ok);
     }
