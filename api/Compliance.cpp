@@ -111,6 +111,11 @@ double CompliantAcross(const Options& o, const CBarcodeSym& sym, double module)
 
 void FitCompliantText(const Options& o, CBarcodeSym& sym)
 {
+    // GS1 General Specifications 4.15: the human-readable interpretation of
+    // element strings shows each AI in parentheses before its data; the
+    // ITF-14's one element string is the GTIN (01), check digit included.
+    if (o.compliant && sym.m_ShowText && o.symbology == Symbology::Itf14 && sym.m_DataBytes.size() == 14)
+        sym.m_DisplayText = "(01) " + sym.m_DataBytes;
     const bool groups = o.textAlign >= TextAlign::EanLeadingOutside && o.textAlign <= TextAlign::EanInside;
     if (!o.compliant || !sym.m_ShowText || groups || FindCompliantRule(sym.m_Type) == nullptr ||
         sym.m_DisplayText.empty())

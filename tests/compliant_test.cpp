@@ -28,6 +28,7 @@ struct Row {
     double frameModules;       // a bearer frame over and under the bars
     std::vector<Group> groups; // the last one smaller for UPC: `smallEnds`
     bool smallEnds = false;
+    std::string hri = {};      // the SVG's title, the human-readable text, when given
 };
 
 const std::vector<Row> Rows = {
@@ -40,8 +41,8 @@ const std::vector<Row> Rows = {
     {"7", "1234567", 10, 10, 0, 0, 0, 0, {}},
     {"7", "12345678901234567890123456789012345678901234567890", 10, 10, 0, 0, 0, 0, {}},
     {"2", "CODE39", 10, 10, 0, 0, 0, 0, {}},
-    {"15", "<AI01>12345678901231<AI10>ABC", 10, 10, 0, 32, 0, 0, {}},
-    {"21", "1540014128876", 10, 10, 0, 32, 0, 10, {}}, // the bearer box
+    {"15", "<AI01>12345678901231<AI10>ABC", 10, 10, 0, 32, 0, 0, {}, false, "(01)12345678901231(10)ABC"},
+    {"21", "1540014128876", 10, 10, 0, 32, 0, 10, {}, false, "(01) 15400141288763"}, // the bearer box
 };
 
 struct Measured {
@@ -179,6 +180,9 @@ TEST(Compliant, QuietZonesHeightsAndTextFromThePictures)
         EXPECT_FALSE(kt::ZXingTexts(png, "-noscale").empty())
             << "unread"; // its downscaling loses 8-pixel modules
         Check(row, kt::RenderSvg(kt::ReadFile(svg), "compliant", "-d 600 -p 600"), 0.33 * kPixelsPerMm);
+        if (!row.hri.empty()) {
+            EXPECT_NE(kt::ReadFile(svg).find("<title>" + row.hri + "</title>"), std::string::npos);
+        }
     }
     // A given -y keeps its height.
     kt::Raster given;
