@@ -1,4 +1,6 @@
 #include "symbologies/Codabar.h"
+
+#include "symbologies/Digits.h"
 #include "symbologies/CharTable.h"
 
 #include <array>
@@ -51,16 +53,27 @@ bool CBarcodeSymCodabar::LookupChar(char character, int& value)
 
 bool CBarcodeSymCodabar::Validate()
 {
+    m_ErrorDetail = Problem();
+    return m_ErrorDetail.empty();
+}
+
+// Why the data is no Codabar text, for the detail line; empty when it is.
+std::string CBarcodeSymCodabar::Problem() const
+{
+    const std::string takes = Takes(*this, "0-9 and - $ : / . + between a start and a stop letter A-D");
     if (!HasData() || m_Data.size() < MinLength)
-        return false;
-    if (!IsStartStopChar(m_Data.front()) || !IsStartStopChar(m_Data.back()))
-        return false;
+        return "too short (" + std::to_string(m_Data.size()) + " bytes): " + takes;
+    const std::size_t last = m_Data.size() - 1;
+    if (!IsStartStopChar(m_Data.front()))
+        return CharacterAt(m_Data, 0) + " is no start letter: " + takes;
+    if (!IsStartStopChar(m_Data.back()))
+        return CharacterAt(m_Data, last) + " is no stop letter: " + takes;
     int value = -1;
-    for (std::size_t i = 1; i + 1 < m_Data.size(); ++i) {
+    for (std::size_t i = 1; i < last; ++i) {
         if (IsStartStopChar(m_Data[i]) || !LookupChar(m_Data[i], value))
-            return false;
+            return CharacterAt(m_Data, i) + ": " + takes;
     }
-    return true;
+    return {};
 }
 
 void CBarcodeSymCodabar::LoadData()

@@ -6,6 +6,7 @@
 #include "engine/BarcodeSym.h"
 
 #include <cstdint>
+#include <string>
 
 class CBarcodeSymCodabar : public CBarcodeSym {
   public:
@@ -19,4 +20,7 @@ class CBarcodeSymCodabar : public CBarcodeSym {
     static char ToUpperStartStop(char character);
     // Row 0..19 of the character; -1 and false when it has none.
     static bool LookupChar(char character, int& value);
+
+  private:
+    std::string Problem() const;
 };

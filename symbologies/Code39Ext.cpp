@@ -67,6 +67,20 @@ void DecodeTildeEscapes(const char* text, std::string& bytes, std::uint8_t lowes
     }
 }
 
+std::string FullAsciiProblem(const std::string& text, std::string_view takes)
+{
+    if (text.empty())
+        return "no data: " + std::string(takes);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 32 || byte > 127)
+            return CharacterAt(text, i) + ": " + std::string(takes);
+    }
+    if (!IsValidFullAsciiText(text))
+        return "no character is left after the ~ escapes: " + std::string(takes);
+    return {};
+}
+
 bool IsValidFullAsciiText(const std::string& text)
 {
     if (text.empty())

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "symbologies/Code39.h"
+#include "symbologies/Digits.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // ISO/IEC 16388, Annex (full ASCII): the Code 39 characters standing for each byte 0..127.
 extern const std::array<const char*, 128> Code39FullAscii;
@@ -20,6 +22,9 @@ void DecodeTildeEscapes(const char* text, std::string& bytes, std::uint8_t lowes
 // (control characters come in as escapes), and at least one byte left after the
 // escapes, since a symbol without data scans as nothing or as its check character.
 bool IsValidFullAsciiText(const std::string& text);
+// Why the text breaks that rule, ending in what the symbology takes (`takes`);
+// empty when it keeps it.
+std::string FullAsciiProblem(const std::string& text, std::string_view takes);
 
 // The full-ASCII step both extended symbologies take on top of their base
 // (Code 39 or Code 93): the data text rule, the escapes to bytes 0..127, and
@@ -28,7 +33,11 @@ bool IsValidFullAsciiText(const std::string& text);
 template <typename Base> class CFullAsciiSym : public Base {
   public:
     using Base::Base;
-    bool Validate() override { return IsValidFullAsciiText(this->m_Data); }
+    bool Validate() override
+    {
+        this->m_ErrorDetail = FullAsciiProblem(this->m_Data, Takes(*this, "ASCII 32..127 and ~hh escapes"));
+        return this->m_ErrorDetail.empty();
+    }
     void LoadData() override { DecodeTildeEscapes(this->m_Data.c_str(), this->m_DataBytes, 0, 127); }
     void BuildDisplayText() override
     {

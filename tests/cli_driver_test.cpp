@@ -669,6 +669,11 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         // Invalid data is status 6 with or without quiet zones, with the same detail.
         {{"-t", "2", "-q", "0", "-d", "abc"}, 6, "'a' at position 1: Code 39 takes 0-9, A-Z, space and - . $ / + %", Left::Absent},
         {{"-t", "2", "-d", "abc"}, 6, "'a' at position 1: Code 39 takes 0-9, A-Z, space and - . $ / + %", Left::Absent},
+        {{"-t", "codabar", "-d", "A1"}, 6, "too short (2 bytes): Codabar takes 0-9 and - $ : / . + between a start and a stop letter A-D", Left::Absent},
+        {{"-t", "codabar", "-d", "A12"}, 6, "'2' at position 3 is no stop letter: Codabar takes 0-9 and - $ : / . + between a start and a stop letter A-D", Left::Absent},
+        {{"-t", "codabar", "-d", "A1B1B"}, 6, "'B' at position 3: Codabar takes 0-9 and - $ : / . + between a start and a stop letter A-D", Left::Absent},
+        {{"-t", "3", "-d", "a\xc3\xa9"}, 6, "'\xc3\xa9' at position 2: Code 39 Extended takes ASCII 32..127 and ~hh escapes", Left::Absent},
+        {{"-t", "20", "-d", "~FF"}, 6, "no character is left after the ~ escapes: Code 93 Extended takes ASCII 32..127 and ~hh escapes", Left::Absent},
         {{"-t", "11", "-q", "0", "-d", "ABC"}, 6, "'A' at position 1: EAN-13 takes 12 or 13 digits", Left::Absent},
         {{"-t", "19", "-q", "0", "-d", "a"}, 6, "'a' at position 1: Code 93 takes 0-9, A-Z, space and - . $ / + %", Left::Absent},
         {{"-t", "7", "-q", "0", "-a", "3", "-d", "12x"}, 6, "'x' at position 3: code set C takes digits", Left::Absent},
