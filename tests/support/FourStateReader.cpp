@@ -202,28 +202,7 @@ std::string ReadFourStateBars(const Raster& raster)
 std::string ReadFourStateBars(const Raster& raster, int orientation)
 {
     // At 90 degrees the reading direction runs up the picture, at 270 down.
-    const bool across = orientation == 90 || orientation == 270;
-    Raster upright;
-    upright.width = across ? raster.height : raster.width;
-    upright.height = across ? raster.width : raster.height;
-    for (int y = 0; y < upright.height; ++y) {
-        for (int x = 0; x < upright.width; ++x) {
-            int fromX = x;
-            int fromY = y;
-            switch (orientation) {
-            case 90: fromX = y, fromY = raster.height - 1 - x; break;
-            case 180: fromX = raster.width - 1 - x, fromY = raster.height - 1 - y; break;
-            case 270: fromX = raster.width - 1 - y, fromY = x; break;
-            default: break;
-            }
-            const std::size_t at = (static_cast<std::size_t>(fromY) * static_cast<std::size_t>(raster.width) +
-                                    static_cast<std::size_t>(fromX)) *
-                                   3;
-            upright.rgb.insert(upright.rgb.end(), raster.rgb.begin() + static_cast<std::ptrdiff_t>(at),
-                               raster.rgb.begin() + static_cast<std::ptrdiff_t>(at + 3));
-        }
-    }
-    return ReadFourStateBars(upright);
+    return ReadFourStateBars(Upright(raster, orientation));
 }
 
 std::string BarsThroughPng(const kavren::detail::EncodedSymbol& symbol, int modulePixels)

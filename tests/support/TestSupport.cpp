@@ -341,4 +341,28 @@ std::string ModuleString(const std::vector<Run>& runs, int moduleWidth)
     return s;
 }
 
+Raster Upright(const Raster& r, int orientation)
+{
+    const bool turned = orientation == 90 || orientation == 270;
+    Raster out;
+    out.width = turned ? r.height : r.width;
+    out.height = turned ? r.width : r.height;
+    out.rgb.resize(static_cast<std::size_t>(out.width) * out.height * 3);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            int sx = x;
+            int sy = y;
+            switch (orientation) {
+            case 90: sx = y, sy = r.height - 1 - x; break;
+            case 180: sx = r.width - 1 - x, sy = r.height - 1 - y; break;
+            case 270: sx = r.width - 1 - y, sy = x; break;
+            default: break;
+            }
+            const auto from = r.rgb.begin() + (static_cast<long>(sy) * r.width + sx) * 3;
+            std::copy(from, from + 3, out.rgb.begin() + (static_cast<long>(y) * out.width + x) * 3);
+        }
+    }
+    return out;
+}
+
 } // namespace kt

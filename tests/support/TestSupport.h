@@ -55,6 +55,9 @@ struct Raster {
 // The stored 8-bit RGB bytes, unconverted. False (with the raster empty) when
 // the file is missing or not an 8-bit RGB PNG.
 bool ReadPng(const std::string& path, Raster& out);
+// The picture turned so that it reads left to right with the bars growing
+// downward from the top edge, as at orientation 0 (orientations counter-clockwise).
+Raster Upright(const Raster& r, int orientation);
 
 // zbarimg's reading of the file, one "TYPE:data" line per symbol found (empty when none).
 std::vector<std::string> Zbar(const std::string& path);
