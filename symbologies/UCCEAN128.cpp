@@ -1,5 +1,6 @@
 #include "symbologies/UCCEAN128.h"
 
+#include "symbologies/Digits.h"
 #include "symbologies/Gs1Syntax.h"
 
 #include <array>
@@ -97,9 +98,13 @@ bool CBarcodeSymUCCEAN128::Validate()
     m_ErrorDetail.clear();
     if (!HasData())
         return false;
-    for (char c : m_Data)
-        if (!IsCode128Byte(static_cast<unsigned char>(c)))
+    for (std::size_t i = 0; i < m_Data.size(); ++i) {
+        if (!IsCode128Byte(static_cast<unsigned char>(m_Data[i]))) {
+            m_ErrorDetail =
+                CharacterAt(m_Data, i) + ": " + Takes(*this, "ASCII from space to DEL and <AInn> markers");
             return false;
+        }
+    }
     return !m_Gs1Check || PassesGs1Check();
 }
 

@@ -673,6 +673,7 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         {{"-t", "codabar", "-d", "A12"}, 6, "'2' at position 3 is no stop letter: Codabar takes 0-9 and - $ : / . + between a start and a stop letter A-D", Left::Absent},
         {{"-t", "codabar", "-d", "A1B1B"}, 6, "'B' at position 3: Codabar takes 0-9 and - $ : / . + between a start and a stop letter A-D", Left::Absent},
         {{"-t", "3", "-d", "a\xc3\xa9"}, 6, "'\xc3\xa9' at position 2: Code 39 Extended takes ASCII 32..127 and ~hh escapes", Left::Absent},
+        {{"-t", "15", "-d", "<AI10>\xc3\xa9"}, 6, "'\xc3\xa9' at position 7: UCC/EAN-128 takes ASCII from space to DEL and <AInn> markers", Left::Absent},
         {{"-t", "20", "-d", "~FF"}, 6, "no character is left after the ~ escapes: Code 93 Extended takes ASCII 32..127 and ~hh escapes", Left::Absent},
         {{"-t", "11", "-q", "0", "-d", "ABC"}, 6, "'A' at position 1: EAN-13 takes 12 or 13 digits", Left::Absent},
         {{"-t", "19", "-q", "0", "-d", "a"}, 6, "'a' at position 1: Code 93 takes 0-9, A-Z, space and - . $ / + %", Left::Absent},

@@ -125,10 +125,11 @@ TEST(Gs1Check, OffByDefault)
 
 // A text that is invalid before any GS1 rule is read says what the
 // symbology takes, not a GS1 rule.
-TEST(Gs1Check, OtherFailuresHaveNoRule)
+TEST(Gs1Check, OtherFailuresSayWhatTheSymbologyTakes)
 {
     EXPECT_FALSE(Encoded(15, "\xe9", true)->m_Valid);
-    EXPECT_TRUE(Encoded(15, "\xe9", true)->m_ErrorDetail.empty());
+    EXPECT_EQ(Encoded(15, "\xe9", true)->m_ErrorDetail,
+              "byte \\xe9 at position 1: UCC/EAN-128 takes ASCII from space to DEL and <AInn> markers");
     EXPECT_EQ(Encoded(16, "0012", true)->m_ErrorDetail, "4 digits: SSCC-18 takes 19 or 20 digits");
 }
 
