@@ -108,8 +108,7 @@ int Run(int argc, char* argv[])
     TakeNominalModule(options);
     if (!options.symbologyGiven && !options.digitalLink.empty())
         options.symbology = kavren::Symbology::QrCode;
-    // An empty name names no file, in a single run as in a batch.
-    if (g_optIndex >= argc || !argv[g_optIndex] || !*argv[g_optIndex])
+    if (g_optIndex >= argc || !argv[g_optIndex])
         return PrintFailure(NoFileName);
     const char* path = argv[g_optIndex];
     // Nothing after the file name is read, so nothing after it may be given:

@@ -539,6 +539,7 @@ TEST(Driver, UnopenableOutputIsCode12)
 {
     const std::pair<std::string, std::string> cases[] = {
         {kt::ScratchPath("no/such/dir/out.png"), kt::ScratchPath("no/such/dir/out.png: No such file or directory")},
+        {"", "No such file or directory"},
         {kt::ScratchPath(""), kt::ScratchPath("") + ": Is a directory"},
     };
     for (const auto& [path, detail] : cases) {
