@@ -371,6 +371,12 @@ Status detail::RenderSymbol(const Options& options, const EncodedSymbol& symbol,
 
 namespace {
 
+// The detail line of an image side past the limit (CImageWriter::kMaxDimension).
+std::string PastSideLimit(const std::string& side)
+{
+    return "image " + side + " exceeds 1,000,000 pixels";
+}
+
 // The image in whole pixels, as the PNG draws it: fixed when its side along
 // the reading direction is given, else that side follows from the module
 // width, rounded to whole pixels as the engine rounds it (`module`; 0 for
@@ -399,8 +405,8 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
             // that saturated the conversion is no width at all.
             if (module == INT32_MAX || sym.GetSymbolLength(module) != INT32_MAX)
                 return Status::InvalidArgument;
-            why = std::string("image ") + (horizontal ? "width" : "height") + " at a module of " +
-                  std::to_string(module) + " pixels exceeds 1,000,000 pixels";
+            why = PastSideLimit(std::string(horizontal ? "width" : "height") + " at a module of " +
+                                std::to_string(module) + " pixels");
             return Status::CantInitPng;
         }
         if (!(length >= 0.0))
@@ -442,7 +448,7 @@ std::string FontFailure(const std::string& font)
 std::string InitFailure(const Options& o, const Rect& area, std::int32_t channels)
 {
     const auto side = [](const char* name, std::int32_t pixels) {
-        return std::string("image ") + name + " " + std::to_string(pixels) + " exceeds 1,000,000 pixels";
+        return PastSideLimit(name + (" " + std::to_string(pixels)));
     };
     if (area.right > CImageWriter::kMaxDimension)
         return side("width", area.right);

@@ -19,6 +19,21 @@ int ClampPosition(std::int64_t value)
     return static_cast<int>(std::clamp(value, -limit, limit));
 }
 
+// Row i of a glyph bitmap, counted from the top: a negative pitch means the
+// buffer holds the bottom row first.
+const unsigned char* BitmapRow(const FT_Bitmap& bitmap, std::int64_t i)
+{
+    const std::int64_t pitch = bitmap.pitch;
+    return bitmap.buffer + (pitch >= 0 ? i * pitch : (std::int64_t{bitmap.rows} - 1 - i) * -pitch);
+}
+
+// The coverage 0..255 of column k of a bitmap row: a gray bitmap's byte, or
+// a one-bit bitmap's bit (eight pixels a byte, high bit first) as 0 or 255.
+unsigned Coverage(const unsigned char* row, std::int64_t k, bool gray)
+{
+    return gray ? row[k] : ((row[k >> 3] >> (7 - (k & 7))) & 1U) * 255U;
+}
+
 } // namespace
 
 // Whether the outline placed at (x, y) can reach the raster; glyphs wholly
@@ -113,23 +128,19 @@ bool CImageWriter::CFreeTypeLib::DrawBytes(const unsigned char* text, std::size_
 
 bool CImageWriter::CFreeTypeLib::InkOutside(const FT_Bitmap_& bitmap, int x, int y) const
 {
-    if (!m_Writer || !bitmap.buffer)
-        return false;
+    const bool gray = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+    if (!m_Writer || !bitmap.buffer || (!gray && bitmap.pixel_mode != FT_PIXEL_MODE_MONO))
+        return false; // a bitmap BlendGlyph would not draw loses nothing
     const std::int64_t rows = bitmap.rows;
     const std::int64_t width = bitmap.width;
     if (x >= 0 && y >= 0 && x + width <= m_Writer->m_Width && y + rows <= m_Writer->m_Height)
         return false;
-    const bool gray = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
-    const std::int64_t pitch = bitmap.pitch;
     for (std::int64_t i = 0; i < rows; ++i) {
-        const unsigned char* source = bitmap.buffer + (pitch >= 0 ? i * pitch : (rows - 1 - i) * -pitch);
+        const unsigned char* source = BitmapRow(bitmap, i);
         const bool rowInside = y + i >= 0 && y + i < m_Writer->m_Height;
-        for (std::int64_t k = 0; k < width; ++k) {
-            if (rowInside && x + k >= 0 && x + k < m_Writer->m_Width)
-                continue;
-            if (gray ? source[k] != 0 : ((source[k >> 3] >> (7 - (k & 7))) & 1U) != 0)
+        for (std::int64_t k = 0; k < width; ++k)
+            if (!(rowInside && x + k >= 0 && x + k < m_Writer->m_Width) && Coverage(source, k, gray) != 0)
                 return true;
-        }
     }
     return false;
 }
@@ -143,7 +154,6 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
         return;
     const std::int64_t rows = bitmap.rows;
     const std::int64_t width = bitmap.width;
-    const std::int64_t pitch = bitmap.pitch;
     // Only the columns and rows that land inside the raster.
     const std::int64_t firstColumn = std::max<std::int64_t>(0, -std::int64_t{x});
     const std::int64_t endColumn = std::min<std::int64_t>(width, std::int64_t{m_Writer->m_Width} - x);
@@ -158,11 +168,10 @@ void CImageWriter::CFreeTypeLib::BlendGlyph(const FT_Bitmap_& bitmap, int x, int
                                  static_cast<std::uint8_t>(colour >> 16)};
 
     for (std::int64_t i = firstRow; i < endRow; ++i) {
-        // A negative pitch means the buffer holds the bottom row first.
-        const unsigned char* source = bitmap.buffer + (pitch >= 0 ? i * pitch : (rows - 1 - i) * -pitch);
+        const unsigned char* source = BitmapRow(bitmap, i);
         std::uint8_t* target = m_Writer->m_Rows[y + i];
         for (std::int64_t k = firstColumn; k < endColumn; ++k) {
-            const unsigned coverage = gray ? source[k] : ((source[k >> 3] >> (7 - (k & 7))) & 1U) * 255U;
+            const unsigned coverage = Coverage(source, k, gray);
             if (coverage == 0)
                 continue;
             if (alpha) {
@@ -182,16 +191,15 @@ void CImageWriter::CFreeTypeLib::DrawIndexed(const FT_Bitmap_& bitmap, int x, in
 {
     const bool gray = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
     const std::int64_t rows = bitmap.rows;
-    const std::int64_t pitch = bitmap.pitch;
     const std::int64_t firstColumn = std::max<std::int64_t>(0, -std::int64_t{x});
     const std::int64_t endColumn = std::min<std::int64_t>(bitmap.width, std::int64_t{m_Writer->m_Width} - x);
     const std::int64_t firstRow = std::max<std::int64_t>(0, -std::int64_t{y});
     const std::int64_t endRow = std::min<std::int64_t>(rows, std::int64_t{m_Writer->m_Height} - y);
     for (std::int64_t i = firstRow; i < endRow; ++i) {
-        const unsigned char* source = bitmap.buffer + (pitch >= 0 ? i * pitch : (rows - 1 - i) * -pitch);
+        const unsigned char* source = BitmapRow(bitmap, i);
         std::uint8_t* target = m_Writer->m_Rows[y + i] + x;
         for (std::int64_t k = firstColumn; k < endColumn; ++k)
-            if (gray ? source[k] >= 128 : (source[k >> 3] >> (7 - (k & 7))) & 1U)
+            if (Coverage(source, k, gray) >= 128)
                 target[k] = index;
     }
 }

@@ -1,7 +1,7 @@
 #include "symbologies/Codabar.h"
 
-#include "symbologies/Digits.h"
 #include "symbologies/CharTable.h"
+#include "symbologies/Digits.h"
 
 #include <array>
 #include <string_view>
@@ -60,18 +60,20 @@ bool CBarcodeSymCodabar::Validate()
 // Why the data is no Codabar text, for the detail line; empty when it is.
 std::string CBarcodeSymCodabar::Problem() const
 {
-    const std::string takes = Takes(*this, "0-9 and - $ : / . + between a start and a stop letter A-D");
+    const auto takes = [this] {
+        return Takes(*this, "0-9 and - $ : / . + between a start and a stop letter A-D");
+    };
     if (!HasData() || m_Data.size() < MinLength)
-        return "too short (" + std::to_string(m_Data.size()) + " bytes): " + takes;
+        return "too short (" + std::to_string(m_Data.size()) + " bytes): " + takes();
     const std::size_t last = m_Data.size() - 1;
     if (!IsStartStopChar(m_Data.front()))
-        return CharacterAt(m_Data, 0) + " is no start letter: " + takes;
+        return CharacterAt(m_Data, 0) + " is no start letter: " + takes();
     if (!IsStartStopChar(m_Data.back()))
-        return CharacterAt(m_Data, last) + " is no stop letter: " + takes;
+        return CharacterAt(m_Data, last) + " is no stop letter: " + takes();
     int value = -1;
     for (std::size_t i = 1; i < last; ++i) {
         if (IsStartStopChar(m_Data[i]) || !LookupChar(m_Data[i], value))
-            return CharacterAt(m_Data, i) + ": " + takes;
+            return CharacterAt(m_Data, i) + ": " + takes();
     }
     return {};
 }

@@ -67,31 +67,21 @@ void DecodeTildeEscapes(const char* text, std::string& bytes, std::uint8_t lowes
     }
 }
 
-std::string FullAsciiProblem(const std::string& text, std::string_view takes)
+std::string FullAsciiProblem(const std::string& text, const CBarcodeSym& sym)
 {
+    const auto takes = [&sym] { return Takes(sym, "ASCII 32..127 and ~hh escapes"); };
     if (text.empty())
-        return "no data: " + std::string(takes);
+        return "no data: " + takes();
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 32 || byte > 127)
-            return CharacterAt(text, i) + ": " + std::string(takes);
-    }
-    if (!IsValidFullAsciiText(text))
-        return "no character is left after the ~ escapes: " + std::string(takes);
-    return {};
-}
-
-bool IsValidFullAsciiText(const std::string& text)
-{
-    if (text.empty())
-        return false;
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 127)
-            return false;
+            return CharacterAt(text, i) + ": " + takes();
     }
     std::string bytes;
     DecodeTildeEscapes(text.c_str(), bytes, 0, 127);
-    return !bytes.empty();
+    if (bytes.empty())
+        return "no character is left after the ~ escapes: " + takes();
+    return {};
 }
 
 bool CBarcodeSymCode39Ext::Encode()

@@ -21,10 +21,9 @@ void DecodeTildeEscapes(const char* text, std::string& bytes, std::uint8_t lowes
 // The data text rule of the full-ASCII symbologies: not empty, only bytes 32..127
 // (control characters come in as escapes), and at least one byte left after the
 // escapes, since a symbol without data scans as nothing or as its check character.
-bool IsValidFullAsciiText(const std::string& text);
-// Why the text breaks that rule, ending in what the symbology takes (`takes`);
-// empty when it keeps it.
-std::string FullAsciiProblem(const std::string& text, std::string_view takes);
+// Why the text breaks it, ending in what the symbology `sym` takes; empty when
+// the text keeps it.
+std::string FullAsciiProblem(const std::string& text, const CBarcodeSym& sym);
 
 // The full-ASCII step both extended symbologies take on top of their base
 // (Code 39 or Code 93): the data text rule, the escapes to bytes 0..127, and
@@ -35,7 +34,7 @@ template <typename Base> class CFullAsciiSym : public Base {
     using Base::Base;
     bool Validate() override
     {
-        this->m_ErrorDetail = FullAsciiProblem(this->m_Data, Takes(*this, "ASCII 32..127 and ~hh escapes"));
+        this->m_ErrorDetail = FullAsciiProblem(this->m_Data, *this);
         return this->m_ErrorDetail.empty();
     }
     void LoadData() override { DecodeTildeEscapes(this->m_Data.c_str(), this->m_DataBytes, 0, 127); }

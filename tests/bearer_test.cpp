@@ -14,24 +14,12 @@ namespace {
 // A raster seen in the symbol's frame: `along` in the reading direction from
 // the area's start edge, `across` from the edge the bars grow from.
 struct Frame {
-    const kt::Raster& r;
-    int orientation;
+    kt::Raster u; // turned upright
 
-    bool Vertical() const { return orientation == 90 || orientation == 270; }
-    int Length() const { return Vertical() ? r.height : r.width; }
-    int Thickness() const { return Vertical() ? r.width : r.height; }
-    bool Dark(int along, int across) const
-    {
-        int x = along;
-        int y = across;
-        switch (orientation) {
-        case 90: x = across, y = r.height - 1 - along; break;
-        case 180: x = r.width - 1 - along, y = r.height - 1 - across; break;
-        case 270: x = r.width - 1 - across, y = along; break;
-        default: break;
-        }
-        return (r.At(x, y) & 0xff) < 0x80;
-    }
+    Frame(const kt::Raster& r, int orientation) : u(kt::Upright(r, orientation)) {}
+    int Length() const { return u.width; }
+    int Thickness() const { return u.height; }
+    bool Dark(int along, int across) const { return (u.At(along, across) & 0xff) < 0x80; }
     // True when every pixel of the box [along0, along1) x [across0, across1) is dark (or light).
     bool All(bool dark, int along0, int along1, int across0, int across1) const
     {
