@@ -175,6 +175,7 @@ Status detail::SetUpClassic(const Options& options, const char* data, CBarcode& 
     ApplySettings(options, data, *manager.GetSymbology());
     if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
+    detail::FitCompliantText(options, *manager.GetSymbology());
     return Status::Ok;
 }
 
@@ -569,7 +570,6 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     CBarcode manager;
     if (const Status status = detail::SetUpClassic(options, data, manager); status != Status::Ok)
         return status;
-    detail::FitCompliantText(options, *manager.GetSymbology());
     // The classic symbologies draw from their element pattern, which gives
     // the detail lines of image limits and fonts; Encode gives their encoded
     // symbol through the same conversion.

@@ -34,7 +34,8 @@ void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym);
 // its object instead (SetUpClassic).
 std::optional<EncodeResult> EncodeDirect(const Options& options, std::string_view data);
 // The classic symbology's object on the manager: the settings applied, then
-// the number set (its validity kept in the object). Fail when the manager has
+// the number set (its validity kept in the object), then the human-readable
+// text fitted as --compliant draws it. Fail when the manager has
 // no object, CantSetType for a number that names no classic symbology.
 Status SetUpClassic(const Options& options, const char* data, CBarcode& manager);
 

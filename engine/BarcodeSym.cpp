@@ -457,15 +457,15 @@ void CBarcodeSym::LayoutBars(const LayoutMetrics& g, Layout& out) const
     // Bars lose the reduction on their trailing side and the spaces gain it,
     // so the symbol keeps its length.
     double along = g.originAlong;
-    for (const std::uint8_t code : m_Pattern) {
+    for (std::size_t element = 0; element < m_Pattern.size(); ++element) {
+        const std::uint8_t code = m_Pattern[element];
         if (along >= out.length)
             break; // nothing past the far edge can be seen
         const double length = ElementLength(code, g.module, g.wide);
         if (length == 0.0)
             continue;
-        if (code == GUARD)
-            AddBar(out,
-                   {along, g.originAcross + inset + guardShift, g.module - g.reduction, cross - guardCut});
+        if (IsBarElement(code) && IsGuardLength(element))
+            AddBar(out, {along, g.originAcross + inset + guardShift, length - g.reduction, cross - guardCut});
         else if (IsBarElement(code))
             AddBar(out, {along, g.originAcross + inset + barShift, length - g.reduction, cross - th});
         along += length;

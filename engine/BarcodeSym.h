@@ -154,6 +154,9 @@ class CBarcodeSym : public CBarcodeSettings {
     LayoutMetrics GetExactMetrics(double moduleWidth, double textBand) const;
     // An empty layout of the area of the last Draw, background left alone.
     Layout GetDrawFrame() const;
+    // Whether the bar at m_Pattern[element] reaches into the text band as
+    // the guard bars do: the guard bars themselves by default.
+    virtual bool IsGuardLength(std::size_t element) const { return m_Pattern[element] == GUARD; }
     // The bars of m_Pattern; PostNet and Planet lay out their own.
     virtual void LayoutBars(const LayoutMetrics& g, Layout& out) const;
     // How much of the text band a guard bar leaves free: half of it, 5

@@ -82,23 +82,25 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
     }
 
     ModuleSpan along{offset, 0};
-    const auto addElements = [&](const std::vector<std::uint8_t>& pattern) {
-        for (const std::uint8_t code : pattern) {
+    const auto addElements = [&](const std::vector<std::uint8_t>& pattern, bool main) {
+        for (std::size_t element = 0; element < pattern.size(); ++element) {
+            const std::uint8_t code = pattern[element];
             const ModuleSpan length = IsWide(code) ? ModuleSpan{0.0, 1}
                                                    : ModuleSpan{static_cast<double>(GetElementLength(code, 1)), 0};
             if (IsBarElement(code))
-                symbol.darks.push_back({along, length, barRow, 1, code == GUARD});
+                symbol.darks.push_back(
+                    {along, length, barRow, 1, main ? IsGuardLength(element) : code == GUARD});
             along = Add(along, length);
         }
     };
-    addElements(m_Pattern);
+    addElements(m_Pattern, true);
     const ModuleSpan patternEnd = along;
     if (addOn != nullptr && !addOn->empty()) {
         double addOnModules = 0.0;
         for (const std::uint8_t code : *addOn)
             addOnModules += GetElementLength(code, 1);
         along.modules += added.after - addOnModules; // the gap before the add-on
-        addElements(*addOn);
+        addElements(*addOn, false);
     } else if (bearers) {
         along.modules += quiet + added.after;
     } else {

@@ -183,6 +183,10 @@ static constexpr std::array<EanTextRuns, 12> EanTextLayouts = {{
     {14, 5, true, 1, -2, 3, 43, 0, 0, 0, 0, 52},
     {14, 6, false, 0, -1, 3, 43, 0, 0, 0, 0, 0},
 }};
+// UPC-A as --compliant draws it: its outer characters' bars run to guard
+// length (CBarcodeSymUPCA::IsGuardLength), so each group keeps to the five
+// digits between them and the centre guard.
+static constexpr EanTextRuns CompliantUpcA = {13, 5, true, 1, 5, 10, 36, 6, -2, 49, 36, 96};
 
 constexpr int TextModeEnd = 1;
 constexpr int TextModeSpread = 3;
@@ -198,11 +202,13 @@ int Position(int index, int length)
 
 void CBarcodeSym::LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const
 {
-    const int mode = (m_TextAlign >= 4 && m_TextAlign <= 6 && m_QuietZones) ? m_TextAlign : 6;
+    const int mode = EanTextMode(m_TextAlign, m_QuietZones);
     const EanTextRuns* runs = nullptr;
     for (const EanTextRuns& r : EanTextLayouts)
         if (r.type == m_Type && r.mode == mode)
             runs = &r;
+    if (m_Compliant && runs != nullptr && runs->type == CompliantUpcA.type && runs->mode == CompliantUpcA.mode)
+        runs = &CompliantUpcA;
     if (runs == nullptr || !IsKnownOrientation(out.orientation))
         return;
 

@@ -45,6 +45,15 @@ void AppendElements(std::vector<std::uint8_t>& pattern, const std::array<std::ui
     pattern.insert(pattern.end(), elements.begin(), elements.end());
 }
 
+// The digit-group layout the text modes draw: 4 (leading digit outside), 5
+// (leading and last digit outside) or 6 (every digit under the bars) as
+// asked where the quiet zones give the outside digits room, else 6.
+inline constexpr int EanBothOutsideMode = 5;
+inline int EanTextMode(int textAlign, bool quietZones)
+{
+    return textAlign >= 4 && textAlign <= 6 && quietZones ? textAlign : 6;
+}
+
 // Space between a main EAN/UPC symbol and its add-on, in modules: the GS1
 // General Specifications allow 7 to 12 after EAN-13 and 9 to 12 after UPC-A
 // and UPC-E; 9 lies in both.

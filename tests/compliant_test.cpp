@@ -29,12 +29,14 @@ struct Row {
     std::vector<Group> groups; // the last one smaller for UPC: `smallEnds`
     bool smallEnds = false;
     std::string hri = {};      // the SVG's title, the human-readable text, when given
+    double guardDark = 0;      // dark modules as long as the guard bars, when given
 };
 
 const std::vector<Row> Rows = {
-    {"11", "590123412345", 11, 7, 22.85 / 0.33, 0, 5, 0, {{-11, -1}, {3, 45}, {50, 92}}},
-    {"13", "03600029145", 9, 9, 22.85 / 0.33, 0, 5, 0, {{-9, -1}, {3, 45}, {50, 92}, {96, 104}}, true},
-    {"13", "03600029145+12", 9, 5, 22.85 / 0.33, 0, 5, 0, {{-9, -1}, {3, 45}, {50, 92}, {96, 104}}, true},
+    {"11", "590123412345", 11, 7, 22.85 / 0.33, 0, 5, 0, {{-11, -1}, {3, 45}, {50, 92}}, false, "", 6},
+    // UPC-A's outer characters (0: 3 dark modules, 2: 4) run to guard length, the groups between.
+    {"13", "03600029145", 9, 9, 22.85 / 0.33, 0, 5, 0, {{-9, -1}, {10, 46}, {49, 85}, {96, 104}}, true, "", 13},
+    {"13", "03600029145+12", 9, 5, 22.85 / 0.33, 0, 5, 0, {{-9, -1}, {10, 46}, {49, 85}, {96, 104}}, true, "", 13},
     {"14", "01234500006", 9, 7, 22.85 / 0.33, 0, 5, 0, {{-9, -1}, {3, 45}, {52, 58}}, true},
     {"10", "9638507", 7, 7, 18.23 / 0.33, 0, 5, 0, {{3, 31}, {36, 64}}},
     // 6.35 mm or 15 % of the bars' length, whichever is greater.
@@ -47,6 +49,7 @@ const std::vector<Row> Rows = {
 
 struct Measured {
     double leading = 0, trailing = 0, bars = 0, guards = 0;
+    int guardColumns = 0; // columns dark down to the guard bars' end
     int firstBar = 0, lastBar = 0;
     std::vector<int> text; // the columns the text darkens
 };
@@ -83,6 +86,8 @@ Measured Measure(const kt::Raster& r, double module, bool frame)
         barsEnd = guardsEnd;
     m.bars = barsEnd;
     m.guards = guardsEnd - barsEnd;
+    for (int x = 0; x < r.width; ++x)
+        m.guardColumns += TopRun(r, x) >= guardsEnd - 1 ? 1 : 0;
     std::vector<kt::Run> runs = kt::RowRuns(r, barsEnd / 2);
     if (runs.back().length < module / 2) // the SVG's last partial pixel
         runs.pop_back();
@@ -127,6 +132,9 @@ void Check(const Row& row, const kt::Raster& r, double module)
                                            : least;
     EXPECT_NEAR(m.bars, bars + row.frameModules * module, 1.5);
     EXPECT_NEAR(m.guards, row.guardModules * module, 1.5);
+    if (row.guardDark > 0) {
+        EXPECT_NEAR(m.guardColumns / module, row.guardDark, 0.5);
+    }
     ASSERT_FALSE(m.text.empty());
     EXPECT_GT(m.text.front(), 0) << "clipped";
     EXPECT_LT(m.text.back(), r.width - 1) << "clipped";

@@ -312,6 +312,22 @@ TEST(Encode, StatusesAndTexts)
     const kavren::Encoding bare = kavren::Encode(options);
     EXPECT_TRUE(bare.symbol.texts.empty());
     EXPECT_EQ(bare.symbol.quietZones.leading, 0.0);
+
+    // --compliant as the render draws it: the ITF-14's element string, and
+    // UPC-A's outer characters' bars (2 each) as long as the 6 guard bars.
+    options = kavren::Options{};
+    options.compliant = true;
+    options.symbology = kavren::Symbology::Itf14;
+    options.data = "1540014128876";
+    const kavren::Encoding itf = kavren::Encode(options);
+    ASSERT_FALSE(itf.symbol.texts.empty());
+    EXPECT_EQ(itf.symbol.texts[0].text, "(01) 15400141288763");
+    options.symbology = kavren::Symbology::UpcA;
+    options.data = "03600029145";
+    const kavren::Encoding upc = kavren::Encode(options);
+    EXPECT_EQ(std::count_if(upc.symbol.rectangles.begin(), upc.symbol.rectangles.end(),
+                            [](const kavren::ModuleRect& r) { return r.guard; }),
+              6 + 4);
 }
 
 TEST(Encode, SymbologyListAndVersion)
