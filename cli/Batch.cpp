@@ -699,8 +699,12 @@ int RunBatch(const RunOptions& options, const BatchSettings& batch, const char* 
     if (pattern == "-")
         return PrintFailure(static_cast<int>(Status::InvalidArgument),
                             "--batch writes files: the output name cannot be '-' (standard output)");
-    if (pattern.empty() || pattern.back() == '/')
-        return PrintFailure(static_cast<int>(Status::NoFileName));
+    // A pattern that names no file fails as the same name does in a single
+    // run: when the file would be opened.
+    if (pattern.empty())
+        return PrintFailure(static_cast<int>(Status::CantOpenFile), std::strerror(ENOENT));
+    if (pattern.back() == '/')
+        return PrintFailure(static_cast<int>(Status::CantOpenFile), std::string(pattern) + ": " + std::strerror(EISDIR));
 
     const std::string& inputName = *batch.file;
     const bool standardInput = inputName == "-";

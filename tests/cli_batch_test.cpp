@@ -581,7 +581,7 @@ INSTANTIATE_TEST_SUITE_P(Jobs, Batch, testing::Values("1", "2"));
 struct RefusedCase {
     Args args; // after --batch FILE
     int status;
-    const char* err;
+    std::string err;
 };
 
 // Whole batches refused before any line.
@@ -595,8 +595,9 @@ TEST(BatchRefused, BeforeAnyLine)
         {{"-"},
          1,
          "Error: Invalid argument.\n--batch writes files: the output name cannot be '-' (standard output)\n"},
-        // a folder is no file name
-        {{dir + "/"}, 11, "Error: Output file name cant be empty.\n"},
+        // a folder or an empty name is no file, as in a single run
+        {{dir + "/"}, 12, "Error: Cant open output file.\n" + dir + "/: Is a directory\n"},
+        {{""}, 12, "Error: Cant open output file.\nNo such file or directory\n"},
         // the pattern is still required
         {{}, 11, "Error: Output file name cant be empty.\n"},
     };
