@@ -249,20 +249,24 @@ double TextInk(const detail::EncodedSymbol& symbol, const Options& options, cons
     return widest;
 }
 
-// A matrix symbol's text (its HRI) may be wider than the symbol. An image as
-// long as the symbol (its length not given) then grows along to hold the
-// text, by an even number of pixels, with the symbol centred in it: its text
-// is centred on it. `drawn` gets the options to lay it out with.
-void FitMatrixText(const detail::EncodedSymbol& symbol, const Options& options, const CFontFace& face,
-                   detail::SymbolFrame& frame, Options& drawn)
+// The text (HRI) of a matrix or stacked symbol may be wider than the
+// symbol: a GS1 DataBar Stacked's element string is. An image as long as the
+// symbol (its length not given) then grows along to hold the text, by an
+// even number of pixels, with the symbol centred in it and its text centred
+// on it. `drawn` gets the options to lay it out with; the symbol to lay out
+// is returned: `symbol`, or its copy in `centred` with its texts centred.
+const detail::EncodedSymbol& FitWideText(const detail::EncodedSymbol& symbol, const Options& options,
+                                         const CFontFace& face, detail::SymbolFrame& frame, Options& drawn,
+                                         std::optional<detail::EncodedSymbol>& centred)
 {
     drawn = options;
-    if (symbol.kind != detail::SymbolKind::Matrix || !detail::ShowsText(symbol, options))
-        return;
+    const bool narrow = symbol.kind == detail::SymbolKind::Matrix || symbol.kind == detail::SymbolKind::Stacked;
+    if (!narrow || !detail::ShowsText(symbol, options))
+        return symbol;
     constexpr double kTextMargin = 2.0; // pixels of background either side of the text
     const double needed = TextInk(symbol, options, face) + 2.0 * kTextMargin;
     if (!(needed > frame.length))
-        return;
+        return symbol;
     const bool whole = frame.area.right > 0;
     const double extra = whole ? 2.0 * std::ceil((needed - frame.length) / 2.0) : needed - frame.length;
     frame.length += extra;
@@ -271,6 +275,14 @@ void FitMatrixText(const detail::EncodedSymbol& symbol, const Options& options, 
         (ReadsHorizontally(options.orientation) ? frame.area.right : frame.area.bottom) = along;
     }
     drawn.barcodeAlign = BarcodeAlign::Centre;
+    constexpr std::int32_t kCentred = 2; // TextAlign::Centre
+    const auto isCentred = [](const detail::TextItem& item) { return item.align == kCentred; };
+    if (std::all_of(symbol.texts.begin(), symbol.texts.end(), isCentred))
+        return symbol;
+    centred = symbol;
+    for (detail::TextItem& item : centred->texts)
+        item.align = kCentred;
+    return *centred;
 }
 
 // A text with ink outside the image is not the label asked for: the image
@@ -293,18 +305,20 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     // makes it, so the band is measured before the image is made.
     double band = 0.0;
     CFontFace face;
-    if (text && !detail::Stretches(symbol)) {
+    if (text) {
         if (face.Open(FontPath(options)) != 0)
             return Status::CantInitPng;
-        band = MeasureTextBand(face, options.fontHeight, dpi, dpi);
+        if (!detail::Stretches(symbol))
+            band = MeasureTextBand(face, options.fontHeight, dpi, dpi);
     }
     detail::SymbolFrame frame;
     std::int32_t module = 0;
     if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
         return status;
     Options drawn = options;
-    if (module > 0 && text && !detail::Stretches(symbol))
-        FitMatrixText(symbol, options, face, frame, drawn);
+    std::optional<detail::EncodedSymbol> centred;
+    const detail::EncodedSymbol& shown =
+        module > 0 && text ? FitWideText(symbol, options, face, frame, drawn, centred) : symbol;
     CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, Canvas(options),
                         kDefaultCompression);
     writer.SetAlpha(options.transparent);
@@ -318,7 +332,7 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
         return status;
     if (!valid)
         return Status::InvalidText;
-    DrawLayout(writer, detail::LayOutSymbol(symbol, drawn, g, frame));
+    DrawLayout(writer, detail::LayOutSymbol(shown, drawn, g, frame));
     if (writer.FailedFontHeight() != 0)
         return Status::CantInitPng; // a glyph of the text cannot be rendered
     WarnOfCutText(writer, warnings);
@@ -342,23 +356,25 @@ Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& s
     const bool exact = options.unit != Unit::Pixels &&
                        (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
     Options drawn = options;
+    std::optional<detail::EncodedSymbol> centred;
+    const detail::EncodedSymbol* shown = &symbol;
     if (exact) {
         if (const Status status = detail::FitExact(symbol, options, band, g, frame); status != Status::Ok)
             return status;
-        FitMatrixText(symbol, options, face, frame, drawn);
+        shown = &FitWideText(symbol, options, face, frame, drawn, centred);
     } else {
         std::int32_t module = 0;
         if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
             return status;
         if (module > 0)
-            FitMatrixText(symbol, options, face, frame, drawn);
+            shown = &FitWideText(symbol, options, face, frame, drawn, centred);
         if (const Status status = detail::FitPixels(symbol, options, band, frame, module, g);
             status != Status::Ok)
             return status;
     }
     if (!valid)
         return Status::InvalidText;
-    return WriteVector(drawn, detail::LayOutSymbol(symbol, drawn, g, frame), face, title, sink);
+    return WriteVector(drawn, detail::LayOutSymbol(*shown, drawn, g, frame), face, title, sink);
 }
 
 } // namespace
