@@ -16,6 +16,18 @@ bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLengt
     return (text.size() == length || text.size() == altLength) && IsDigitText(text);
 }
 
+int Gs1CheckDigit(std::string_view digits)
+{
+    // Reduced at every step so that no length can overflow.
+    int sum = 0;
+    int weight = 3;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        sum = (sum + (*it - '0') * weight) % 10;
+        weight = 4 - weight;
+    }
+    return (10 - sum) % 10;
+}
+
 std::string Takes(const CBarcodeSym& sym, std::string_view what)
 {
     const SymbologyRow* row = FindSymbology(sym.m_Type);

@@ -13,6 +13,12 @@ bool IsDigitText(std::string_view text);
 // The same, and the text has one of the two lengths.
 bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLength);
 
+// The GS1 modulo-10 check digit of the digits before it (GS1 General
+// Specifications, 7.9.1): weights 3 and 1 alternating from the right, the
+// digit next to the check digit weighing 3. EAN/UPC, ITF-14, EAN-14, SSCC-18,
+// DataBar and the 2 of 5 family all compute theirs with it. 0 for no digits.
+int Gs1CheckDigit(std::string_view digits);
+
 class CBarcodeSym;
 
 // What a symbology takes, as a detail line ends: "EAN-13 takes 12 or 13

@@ -1,5 +1,7 @@
 #include "symbologies/Gs1Syntax.h"
 
+#include "symbologies/Digits.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -377,17 +379,6 @@ bool Gs1IsKnownLinter(std::string_view name)
 {
     return FindLinter(name) != nullptr ||
            std::find(UncheckedLinters.begin(), UncheckedLinters.end(), name) != UncheckedLinters.end();
-}
-
-int Gs1CheckDigit(std::string_view digits)
-{
-    int sum = 0;
-    int weight = 3; // the digit next to the check digit weighs 3
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        sum += (*it - '0') * weight;
-        weight = 4 - weight;
-    }
-    return (10 - sum % 10) % 10;
 }
 
 std::string Gs1CheckTypedDigit(std::string_view ai, std::string_view digits)

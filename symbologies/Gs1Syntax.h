@@ -67,7 +67,5 @@ struct Gs1Mark {
 // string, so an element before it with variable length must end with an FNC1.
 std::string Gs1CheckElementStrings(std::string_view bytes, char fnc1, std::span<const Gs1Mark> marks);
 
-// GS1 modulo-10 check digit of digits (weights 3 and 1 from the right).
-int Gs1CheckDigit(std::string_view digits);
 // A typed check digit (the last of `digits`) against the computed one.
 std::string Gs1CheckTypedDigit(std::string_view ai, std::string_view digits);
