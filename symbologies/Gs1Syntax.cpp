@@ -352,11 +352,41 @@ std::string ShowBytes(std::string_view bytes)
     return Quoted(text);
 }
 
+// GS1 General Specifications, Figure 5.10.1-2 reserves these prefixes for
+// future predefined-length AIs; the dictionary lists no AI of them.
+constexpr std::array<int, 4> ReservedPredefinedPrefixes = {4, 14, 18, 19};
+
+constexpr int AiPrefixOf(std::string_view ai)
+{
+    return (ai[0] - '0') * 10 + (ai[1] - '0');
+}
+
+// Predefined length by the first two digits of the AI.
+constexpr std::array<bool, 100> PredefinedPrefixes = [] {
+    std::array<bool, 100> predefined{};
+    for (const Gs1Ai& entry : Gs1AiTable)
+        if (entry.predefinedLength)
+            predefined[static_cast<std::size_t>(AiPrefixOf(entry.first))] = true;
+    for (const int prefix : ReservedPredefinedPrefixes)
+        predefined[static_cast<std::size_t>(prefix)] = true;
+    return predefined;
+}();
+// The FNC1 rule reads the prefix alone: the dictionary must flag every AI of a prefix alike.
+static_assert(std::all_of(Gs1AiTable.begin(), Gs1AiTable.end(), [](const Gs1Ai& entry) {
+    return entry.predefinedLength == PredefinedPrefixes[static_cast<std::size_t>(AiPrefixOf(entry.first))];
+}));
+
 } // namespace
 
 std::span<const Gs1Ai> Gs1AiEntries()
 {
     return Gs1AiTable;
+}
+
+bool Gs1PredefinedLengthPrefix(int prefix)
+{
+    return prefix >= 0 && prefix < static_cast<int>(PredefinedPrefixes.size()) &&
+           PredefinedPrefixes[static_cast<std::size_t>(prefix)];
 }
 
 const Gs1Ai* Gs1FindAi(std::string_view ai)
