@@ -39,11 +39,6 @@ const std::array<std::array<std::uint8_t, 6>, 107> Code128Widths = {{
 
 namespace {
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 bool IsFunctionByte(unsigned char b)
 {
     return b == Code128ByteFnc1 || b == Code128ByteFnc2 || b == Code128ByteFnc3;

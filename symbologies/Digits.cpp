@@ -5,12 +5,6 @@
 
 #include <algorithm>
 
-bool IsDigitText(std::string_view text)
-{
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLength)
 {
     return (text.size() == length || text.size() == altLength) && IsDigitText(text);
@@ -74,7 +68,7 @@ std::string DigitProblem(std::string_view text, std::string_view takes)
 std::string DigitProblem(std::string_view text, std::size_t length, std::size_t altLength,
                          std::string_view takes)
 {
-    const auto other = std::find_if(text.begin(), text.end(), [](char c) { return c < '0' || c > '9'; });
+    const auto other = std::find_if(text.begin(), text.end(), [](char c) { return !IsDigit(c); });
     if (other != text.end())
         return CharacterAt(text, static_cast<std::size_t>(other - text.begin())) + ": " + std::string(takes);
     if (text.empty())

@@ -34,16 +34,6 @@ constexpr std::array<std::string_view, 12> UncheckedLinters = {
     "gcppos1", "gcppos2",    "iso3166",        "iso3166999",  "iso3166alpha2", "iso4217",
     "iban",    "couponcode", "couponposoffer", "packagetype", "importeridx",   "mediatype"};
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool AllDigits(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), IsDigit);
-}
-
 int Number(std::string_view digits)
 {
     int value = 0;
@@ -208,7 +198,7 @@ std::string LintNoZeroPrefix(std::string_view part)
 
 std::string LintHasNonDigit(std::string_view part)
 {
-    return AllDigits(part) ? std::string(part) + " has only digits" : std::string();
+    return IsDigitText(part) ? std::string(part) + " has only digits" : std::string();
 }
 
 // Percent-encoding: '%' always starts a two-digit hexadecimal escape.
@@ -391,7 +381,7 @@ bool Gs1PredefinedLengthPrefix(int prefix)
 
 const Gs1Ai* Gs1FindAi(std::string_view ai)
 {
-    if (ai.size() < MinAiDigits || ai.size() > MaxAiDigits || !AllDigits(ai))
+    if (ai.size() < MinAiDigits || ai.size() > MaxAiDigits || !IsDigitText(ai))
         return nullptr;
     // Same-length digit strings compare as their numbers do.
     for (const Gs1Ai& entry : Gs1AiTable)

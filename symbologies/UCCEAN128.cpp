@@ -13,11 +13,6 @@ constexpr std::string_view Fnc1Marker = "<FNC1>";
 constexpr std::size_t MinAiDigits = 2;
 constexpr std::size_t MaxAiDigits = 5;
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // Number of identifier digits of a well-formed "<AI..>" marker at p, 0 when there is none.
 std::size_t AiMarkerDigits(std::string_view data, std::size_t p)
 {
