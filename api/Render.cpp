@@ -566,7 +566,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
         return detail::RenderSymbol(options, encoded->symbol, SymbolTitle(encoded->symbol, data), true, sink,
                                     warnings);
     }
-    CBarcode manager;
+    CBarcode manager(CreateBarcodeSym);
     if (const Status status = detail::SetUpClassic(options, data, manager); status != Status::Ok)
         return status;
     detail::FitCompliantText(options, *manager.GetSymbology());

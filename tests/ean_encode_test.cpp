@@ -3,6 +3,7 @@
 #include "engine/Barcode.h"
 #include "symbologies/EAN5.h"
 #include "symbologies/EanUpc.h"
+#include "symbologies/Symbologies.h"
 #include "symbologies/UPCE.h"
 
 #include <gtest/gtest.h>
