@@ -583,7 +583,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
         return detail::RenderSymbol(options, encoded->symbol, SymbolTitle(encoded->symbol, data), true, sink,
                                     warnings);
     }
-    CBarcode manager;
+    CBarcode manager(CreateBarcodeSym);
     if (const Status status = detail::SetUpClassic(options, data, manager); status != Status::Ok)
         return status;
     // The classic symbologies draw from their element pattern, which gives

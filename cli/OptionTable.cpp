@@ -1,6 +1,7 @@
 #include "cli/OptionTable.h"
 
 #include "cli/RemoveOnSignal.h"
+#include "common/DigitText.h"
 #include "symbologies/Symbologies.h"
 
 #include <algorithm>
@@ -263,11 +264,6 @@ constexpr auto LongOptions = MakeLongOptions();
 constexpr bool IsSpace(char c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-constexpr bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 constexpr char ToLower(char c)

@@ -1,24 +1,8 @@
 #include "engine/Barcode.h"
 
-#include "symbologies/Symbologies.h"
-
 #include <climits>
 #include <limits>
 #include <new>
-
-std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
-{
-    std::unique_ptr<CBarcodeSym> sym;
-    try {
-        if (const SymbologyRow* row = FindSymbology(settings.m_Type); row && row->make) {
-            sym = row->make(settings);
-            sym->Encode(); // validity is kept in the object and reported by Draw
-        }
-    } catch (const std::bad_alloc&) {
-        sym.reset(); // an object that cannot be made is no object
-    }
-    return sym;
-}
 
 double SizeToPixels(double size, double resolution, SizeUnit unit)
 {
@@ -45,7 +29,7 @@ std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, Siz
     return 0;
 }
 
-CBarcode::CBarcode() : m_Sym(CreateBarcodeSym(CBarcodeSettings{}))
+CBarcode::CBarcode(SymbolFactory factory) : m_Factory(factory), m_Sym(factory(CBarcodeSettings{}))
 {
 }
 
@@ -59,7 +43,7 @@ std::unique_ptr<CBarcodeSym> CBarcode::CreateForType(std::int32_t type) const
         return nullptr; // the settings could not be copied: no new object
     }
     settings.m_Type = type;
-    std::unique_ptr<CBarcodeSym> sym = CreateBarcodeSym(settings);
+    std::unique_ptr<CBarcodeSym> sym = m_Factory(settings);
     if (sym && m_Sym) {
         sym->m_ModuleWidth = m_Sym->m_ModuleWidth;
         sym->m_AreaWidth = m_Sym->m_AreaWidth;

@@ -1,6 +1,7 @@
-// The symbology factory (number to class, through the symbology table) and
-// the barcode manager, which owns the one current symbology object of a run
-// and switches it to another number while keeping every setting.
+// The barcode manager, which owns the one current symbology object of a run
+// and switches it to another number while keeping every setting, and the
+// size conversions. The manager knows no symbology class: it makes objects
+// through the factory it is given (CreateBarcodeSym, symbologies/Symbologies.h).
 #pragma once
 
 #include "engine/BarcodeSettings.h"
@@ -9,10 +10,9 @@
 #include <cstdint>
 #include <memory>
 
-// A new, encoded object of the class that settings.m_Type names in the
-// symbology table; null for a number the table does not hold. The object is
-// returned even when its data is invalid.
-std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings);
+// A new, encoded object of the class that settings.m_Type names; null for a
+// number without one. The object is returned even when its data is invalid.
+using SymbolFactory = std::unique_ptr<CBarcodeSym> (*)(const CBarcodeSettings& settings);
 
 // Size in the given unit to pixels at that resolution (dots per inch), not
 // rounded: the module width of an exact layout. NaN for an unknown unit.
@@ -25,7 +25,8 @@ std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, Siz
 
 class CBarcode {
   public:
-    CBarcode(); // starts with an Interleaved 2 of 5 object of the default settings
+    // Starts with the factory's object of the default settings (Interleaved 2 of 5).
+    explicit CBarcode(SymbolFactory factory);
 
     CBarcodeSym* GetSymbology() const { return m_Sym.get(); }
     // True when the current object now has that number; on failure the old object stays.
@@ -36,5 +37,6 @@ class CBarcode {
                                   double* length) const;
 
   private:
+    SymbolFactory m_Factory;
     std::unique_ptr<CBarcodeSym> m_Sym;
 };

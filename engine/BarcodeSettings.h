@@ -3,6 +3,8 @@
 
 #include "common/Geometry.h"
 
+#include <kavren/kavren.h>
+
 #include <cstdint>
 #include <string>
 
@@ -36,7 +38,9 @@ class CBarcodeSettings {
     bool m_EanTextFlush = false;       // EAN/UPC digit groups not inset by one module
     std::int32_t m_FontHeight = 14;    // pixels
     std::int32_t m_Code128Charset = 0; // 0 auto, 1 A, 2 B, 3 C
-    float m_WideToNarrow = 3.0F;       // wide element in narrow modules
+    // Wide element in narrow modules. Every run sets it from Options::wideToNarrow;
+    // a bare record starts at the same default.
+    float m_WideToNarrow = kavren::kDefaultWideToNarrow;
     bool m_ConvertNonPrinting = true;  // control characters shown by name
     std::int32_t m_BarReduction = 0;   // percent of a module
     bool m_Gs1Check = false;           // GS1 data checked against the GS1 syntax, not corrected

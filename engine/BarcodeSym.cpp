@@ -1,5 +1,6 @@
 #include "engine/BarcodeSym.h"
 
+#include "common/DigitText.h"
 #include "engine/CompliantRules.h"
 #include "image/ImageWriter.h"
 #include "image/RasterRenderer.h"
@@ -100,13 +101,7 @@ bool CBarcodeSym::HasData() const
 
 bool CBarcodeSym::IsAllDigits(const char* text)
 {
-    if (text == nullptr || *text == '\0')
-        return false;
-    for (; *text != '\0'; ++text) {
-        if (*text < '0' || *text > '9')
-            return false;
-    }
-    return true;
+    return text != nullptr && IsDigitText(text);
 }
 
 void CBarcodeSym::LoadData()

@@ -39,11 +39,6 @@ const std::array<std::array<std::uint8_t, 6>, 107> Code128Widths = {{
 
 namespace {
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 bool IsFunctionByte(unsigned char b)
 {
     return b == Code128ByteFnc1 || b == Code128ByteFnc2 || b == Code128ByteFnc3;
@@ -86,15 +81,15 @@ bool CBarcodeSymCode128::Validate()
             }
         return true;
     };
-    switch (m_Code128Charset) {
-    case 0:
+    switch (CodeSet()) {
+    case Code128Set::Auto:
         if (m_Compliant) // set A holds the control characters
             return firstOther([](unsigned char b) { return FitsSetB(b) || (b >= 1 && b < 32); },
                               Takes(*this, "ASCII from SOH to DEL and FNC1 to FNC3"));
         [[fallthrough]];
-    case SetB: return firstOther(FitsSetB, Takes(*this, "ASCII from space to DEL and FNC1 to FNC3"));
-    case SetA: return firstOther(FitsSetA, "code set A takes space to _ and FNC1 to FNC3");
-    case SetC: m_ErrorDetail = DigitProblem(m_Data, "code set C takes digits"); return m_ErrorDetail.empty();
+    case Code128Set::B: return firstOther(FitsSetB, Takes(*this, "ASCII from space to DEL and FNC1 to FNC3"));
+    case Code128Set::A: return firstOther(FitsSetA, "code set A takes space to _ and FNC1 to FNC3");
+    case Code128Set::C: m_ErrorDetail = DigitProblem(m_Data, "code set C takes digits"); return m_ErrorDetail.empty();
     default: // no such code set: nothing could be drawn
         m_ErrorDetail =
             "code set " + std::to_string(m_Code128Charset) + " is none of 0 (automatic), 1 (A), 2 (B), 3 (C)";
@@ -104,7 +99,7 @@ bool CBarcodeSymCode128::Validate()
 
 void CBarcodeSymCode128::LoadData()
 {
-    if (m_Code128Charset == SetC)
+    if (CodeSet() == Code128Set::C)
         ZeroPadForSetC(m_DataBytes, m_Data);
     else
         m_DataBytes = m_Data;
@@ -112,7 +107,7 @@ void CBarcodeSymCode128::LoadData()
 
 void CBarcodeSymCode128::BuildDisplayText()
 {
-    if (m_Code128Charset == SetC)
+    if (CodeSet() == Code128Set::C)
         ZeroPadForSetC(m_DisplayText, m_Data);
     else if (m_Compliant)
         BytesToText(m_Data, m_DisplayText, m_ConvertNonPrinting);
@@ -139,11 +134,11 @@ bool CBarcodeSymCode128::Encode()
     const char* bytes = m_DataBytes.data();
     const std::size_t length = m_DataBytes.size();
     bool built = false;
-    switch (m_Code128Charset) {
-    case 0: built = EncodeAuto(values); break;
-    case SetA: built = AppendSetAB(true, values, bytes, length, true); break;
-    case SetB: built = AppendSetAB(false, values, bytes, length, true); break;
-    case SetC: built = AppendSetC(values, bytes, length, true); break;
+    switch (CodeSet()) {
+    case Code128Set::Auto: built = EncodeAuto(values); break;
+    case Code128Set::A: built = AppendSetAB(true, values, bytes, length, true); break;
+    case Code128Set::B: built = AppendSetAB(false, values, bytes, length, true); break;
+    case Code128Set::C: built = AppendSetC(values, bytes, length, true); break;
     default: break;
     }
     if (!built) {
@@ -193,22 +188,22 @@ Code128Set CBarcodeSymCode128::ChooseSet(Code128Set current, const char* bytes, 
                                          std::size_t& count)
 {
     if (LeadingDigitRun(bytes, length, count))
-        return SetC;
-    if (current == SetC && FitsSetC(bytes, length, count))
-        return SetC;
+        return Code128Set::C;
+    if (current == Code128Set::C && FitsSetC(bytes, length, count))
+        return Code128Set::C;
     count = 1;
-    return SetB;
+    return Code128Set::B;
 }
 
 void CBarcodeSymCode128::AppendSetChange(ValueList& values, Code128Set from, Code128Set to)
 {
     if (values.empty()) {
-        values.push_back(to == SetA ? C128_START_A : to == SetB ? C128_START_B : C128_START_C);
+        values.push_back(to == Code128Set::A ? C128_START_A : to == Code128Set::B ? C128_START_B : C128_START_C);
         return;
     }
     if (from == to)
         return;
-    values.push_back(to == SetA ? C128_CODE_A : to == SetB ? C128_CODE_B : C128_CODE_C);
+    values.push_back(to == Code128Set::A ? C128_CODE_A : to == Code128Set::B ? C128_CODE_B : C128_CODE_C);
 }
 
 bool CBarcodeSymCode128::AppendSetAB(bool setA, ValueList& values, const char* bytes, std::size_t count,
@@ -252,7 +247,7 @@ bool CBarcodeSymCode128::EncodeAuto(ValueList& values) const
     const char* bytes = m_DataBytes.data();
     std::size_t remaining = m_DataBytes.size();
     std::size_t p = 0;
-    Code128Set current = SetC; // so that a text starting with a digit pair starts in set C
+    Code128Set current = Code128Set::C; // so that a text starting with a digit pair starts in set C
     while (remaining > 0) {
         std::size_t n = 0;
         const Code128Set set = ChooseSet(current, bytes + p, remaining, n);
@@ -260,10 +255,10 @@ bool CBarcodeSymCode128::EncodeAuto(ValueList& values) const
             AppendSetChange(values, current, set);
             current = set;
         }
-        if (current == SetC)
+        if (current == Code128Set::C)
             AppendSetC(values, bytes + p, n, false);
         else
-            AppendSetAB(current == SetA, values, bytes + p, n, false);
+            AppendSetAB(current == Code128Set::A, values, bytes + p, n, false);
         p += n;
         remaining -= n;
     }

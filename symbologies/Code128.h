@@ -9,14 +9,16 @@
 
 #include "engine/BarcodeSym.h"
 
+#include <kavren/kavren.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Code sets, in the encoder's own numbering.
-enum Code128Set : std::int32_t { SetA = 1, SetB = 2, SetC = 3 };
+// Code sets in the library's numbering, which m_Code128Charset holds (0 automatic, 1 A, 2 B, 3 C).
+using Code128Set = kavren::Code128Set;
 
 // Symbol values with a fixed meaning (ISO/IEC 15417, Table 7).
 enum Code128Value : std::uint8_t {
@@ -74,6 +76,8 @@ class CBarcodeSymCode128 : public CBarcodeSym {
     std::uint8_t m_CheckValue = 0; // check value of the last Encode
 
   protected:
+    // The code set asked for; any number, as the settings hold it (Validate refuses one beyond C).
+    Code128Set CodeSet() const { return static_cast<Code128Set>(m_Code128Charset); }
     // Check value, pattern and display text from a complete list (start to last data value).
     bool FinishSymbol(ValueList& values);
     ValueList NewValueList() const;

@@ -81,12 +81,6 @@ std::uint32_t Number(std::string_view digits)
     return value;
 }
 
-bool AllDigits(std::string_view text)
-{
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The 12 GTIN digits after its first as four 10-bit groups of three.
 void AddGtinGroups(std::string& bits, std::string_view gtin)
 {
@@ -106,7 +100,7 @@ constexpr std::string_view kIsoPunctuation = "!\"%&'()*+,-./:;<=>?_ "; // 232..2
 
 Code AlphaCode(char c)
 {
-    if (c >= '0' && c <= '9')
+    if (IsDigit(c))
         return {static_cast<std::uint32_t>(c - '0' + 5), 5};
     if (c == kFnc1)
         return {15, 5};
@@ -119,7 +113,7 @@ Code AlphaCode(char c)
 
 Code IsoCode(char c)
 {
-    if ((c >= '0' && c <= '9') || c == kFnc1)
+    if (IsDigit(c) || c == kFnc1)
         return AlphaCode(c);
     if (c >= 'A' && c <= 'Z')
         return {static_cast<std::uint32_t>(c - 'A' + 64), 7};
@@ -132,7 +126,7 @@ Code IsoCode(char c)
 
 bool IsNumeric(char c)
 {
-    return (c >= '0' && c <= '9') || c == kFnc1;
+    return IsDigit(c) || c == kFnc1;
 }
 
 // Whether the `count` characters from `at` are all digits (or FNC1).
@@ -177,7 +171,7 @@ Mode AddGeneral(std::string& bits, std::string_view text, std::int32_t segments)
                 };
                 AddBits(bits, 11 * value(c) + value(text[i + 1]) + 8, 7);
                 i += 2;
-            } else if (i + 1 == text.size() && c >= '0' && c <= '9') {
+            } else if (i + 1 == text.size() && IsDigit(c)) {
                 // A last single digit: in 4 bits when 4 to 6 bits are left,
                 // else with FNC1 as its pair.
                 const std::size_t left = BitsLeft(bits.size(), segments);
@@ -254,7 +248,7 @@ bool Is(const Gs1Element& element, std::string_view first, std::string_view last
 // x 32 + DD; none when the month is out of range.
 std::optional<std::uint32_t> DateField(std::string_view date)
 {
-    if (date.size() != 6 || !AllDigits(date))
+    if (date.size() != 6 || !IsDigitText(date))
         return std::nullopt;
     const std::uint32_t month = Number(date.substr(2, 2));
     const std::uint32_t day = Number(date.substr(4, 2));
@@ -278,14 +272,14 @@ Method ChooseMethod(const std::vector<Gs1Element>& elements, std::string& bits)
 {
     Method method;
     const std::size_t count = elements.size();
-    const bool gtin =
-        count > 0 && elements[0].ai == "01" && elements[0].value.size() == 14 && AllDigits(elements[0].value);
+    const bool gtin = count > 0 && elements[0].ai == "01" && elements[0].value.size() == 14 &&
+                      IsDigitText(elements[0].value);
     // The compressed methods carry (01) of indicator digit 9 with 12 digits.
     const bool variableMeasure = gtin && elements[0].value[0] == '9' && count > 1;
     const std::string_view id = gtin ? std::string_view(elements[0].value) : std::string_view();
     if (variableMeasure) {
         const Gs1Element& second = elements[1];
-        const bool weight = second.value.size() == 6 && AllDigits(second.value);
+        const bool weight = second.value.size() == 6 && IsDigitText(second.value);
         const std::uint32_t value = weight ? Number(second.value) : 0;
         if (count == 2 && weight && second.ai == "3103" && value <= 32767) {
             bits += "0100";
@@ -321,7 +315,7 @@ Method ChooseMethod(const std::vector<Gs1Element>& elements, std::string& bits)
             method.variable = false;
             return method;
         }
-        const bool price = second.value.size() <= 15 && AllDigits(second.value);
+        const bool price = second.value.size() <= 15 && IsDigitText(second.value);
         if (Is(second, "3920", "3923") && price) {
             bits += "01100";
             method.variableAt = bits.size();
@@ -332,7 +326,7 @@ Method ChooseMethod(const std::vector<Gs1Element>& elements, std::string& bits)
             return method;
         }
         const bool currencyPrice =
-            second.value.size() > 3 && second.value.size() <= 18 && AllDigits(second.value);
+            second.value.size() > 3 && second.value.size() <= 18 && IsDigitText(second.value);
         if (Is(second, "3930", "3933") && currencyPrice) {
             bits += "01101";
             method.variableAt = bits.size();
@@ -525,7 +519,7 @@ Parsed Parse(const Options& options, std::string_view data)
     // (01) carries its computed check digit: the compressed methods leave it
     // out, so a reader computes it.
     for (Gs1Element& element : gs1.elements)
-        if (element.ai == "01" && element.value.size() == 14 && AllDigits(element.value))
+        if (element.ai == "01" && element.value.size() == 14 && IsDigitText(element.value))
             element.value.back() = static_cast<char>('0' + Gs1CheckDigit(element.value.substr(0, 13)));
     return {std::move(gs1.elements), {}};
 }

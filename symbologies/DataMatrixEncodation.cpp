@@ -7,6 +7,8 @@
 // the end.
 #include "symbologies/DataMatrix.h"
 
+#include "common/DigitText.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -32,11 +34,6 @@ constexpr std::array<std::uint8_t, kSchemes> kLatch{0, kLatchC40, kLatchText, kL
 constexpr std::int32_t kEdifactUnlatch = 31;
 // A Base 256 length field of one codeword counts up to 249 (5.2.9).
 constexpr std::int32_t kBase256ShortMax = 249;
-
-bool IsDigit(std::int32_t c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // The values of one character in C40 or Text (16022 Tables 5 and 6): shift 1
 // for controls, shift 2 for punctuation and FNC1, shift 3 for the rest of

@@ -5,15 +5,21 @@
 
 #include <algorithm>
 
-bool IsDigitText(std::string_view text)
-{
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLength)
 {
     return (text.size() == length || text.size() == altLength) && IsDigitText(text);
+}
+
+int Gs1CheckDigit(std::string_view digits)
+{
+    // Reduced at every step so that no length can overflow.
+    int sum = 0;
+    int weight = 3;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        sum = (sum + (*it - '0') * weight) % 10;
+        weight = 4 - weight;
+    }
+    return (10 - sum) % 10;
 }
 
 std::string Takes(const CBarcodeSym& sym, std::string_view what)
@@ -62,7 +68,7 @@ std::string DigitProblem(std::string_view text, std::string_view takes)
 std::string DigitProblem(std::string_view text, std::size_t length, std::size_t altLength,
                          std::string_view takes)
 {
-    const auto other = std::find_if(text.begin(), text.end(), [](char c) { return c < '0' || c > '9'; });
+    const auto other = std::find_if(text.begin(), text.end(), [](char c) { return !IsDigit(c); });
     if (other != text.end())
         return CharacterAt(text, static_cast<std::size_t>(other - text.begin())) + ": " + std::string(takes);
     if (text.empty())

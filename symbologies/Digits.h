@@ -2,16 +2,20 @@
 // codes, EAN/UPC, EAN-14, SSCC-18 and Code 128 set C).
 #pragma once
 
+#include "common/DigitText.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-// True when the text is not empty and every byte of it is '0'..'9'. The whole
-// text counts: a NUL byte inside it is no digit, so the text is invalid (the
-// command line cannot pass one; the API refuses it like any other non-digit).
-bool IsDigitText(std::string_view text);
-// The same, and the text has one of the two lengths.
+// IsDigitText (common/DigitText.h), and the text has one of the two lengths.
 bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLength);
+
+// The GS1 modulo-10 check digit of the digits before it (GS1 General
+// Specifications, 7.9.1): weights 3 and 1 alternating from the right, the
+// digit next to the check digit weighing 3. EAN/UPC, ITF-14, EAN-14, SSCC-18,
+// DataBar and the 2 of 5 family all compute theirs with it. 0 for no digits.
+int Gs1CheckDigit(std::string_view digits);
 
 class CBarcodeSym;
 

@@ -43,7 +43,7 @@ void CBarcodeSymEAN13::LoadData()
     if (!Validate())
         return;
     m_DataBytes.assign(m_Data, 0, 12);
-    m_DataBytes.push_back(static_cast<char>('0' + CheckDigit1313(m_Data.c_str(), 12)));
+    m_DataBytes.push_back(static_cast<char>('0' + Gs1CheckDigit(std::string_view(m_Data).substr(0, 12))));
 }
 
 void CBarcodeSymEAN13::BuildDisplayText()
@@ -52,7 +52,7 @@ void CBarcodeSymEAN13::BuildDisplayText()
         return;
     m_DisplayText.assign(m_Data, 0, 12);
     if (m_ShowCheckDigit)
-        m_DisplayText.push_back(static_cast<char>('0' + CheckDigit1313(m_Data.c_str(), 12)));
+        m_DisplayText.push_back(static_cast<char>('0' + Gs1CheckDigit(std::string_view(m_Data).substr(0, 12))));
 }
 
 bool CBarcodeSymEAN13::Encode()

@@ -39,7 +39,7 @@ void CBarcodeSymEAN14::LoadData()
     m_DataBytes.assign(1, static_cast<char>(Code128ByteFnc1));
     m_DataBytes += "01";
     m_DataBytes.append(m_Data, 0, DigitsBeforeCheck);
-    m_DataBytes += static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), DigitsBeforeCheck));
+    m_DataBytes += static_cast<char>('0' + Gs1CheckDigit(std::string_view(m_Data).substr(0, DigitsBeforeCheck)));
 }
 
 void CBarcodeSymEAN14::BuildDisplayText()

@@ -4,7 +4,6 @@
 #include "symbologies/CharTable.h"
 #include "symbologies/EAN2.h"
 #include "symbologies/EAN5.h"
-#include "symbologies/Gs1Syntax.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,17 +26,6 @@ static constexpr std::array<std::array<std::uint8_t, 4>, 10> EanDigitWidths = {{
     {3, 1, 1, 2}, // 9
 }};
 
-int WeightedCheckDigit(const char* text, int count, int evenWeight, int oddWeight)
-{
-    if (text == nullptr || text[0] == '\0')
-        return 0;
-    // Stop at the end of the text, so a short text never reads past its terminator.
-    int sum = 0;
-    for (int i = 0; i < count && text[i] != '\0'; ++i)
-        sum = (sum + (text[i] - '0') * (i % 2 == 0 ? evenWeight : oddWeight)) % 10;
-    return ((10 - sum % 10) % 10 + 10) % 10;
-}
-
 } // namespace
 
 bool CheckTypedDigit(CBarcodeSym& sym, std::string_view digits)
@@ -56,16 +44,6 @@ bool CheckTypedDigit(CBarcodeSym& sym, std::string_view digits)
     sym.m_Warning = std::string("check digit ") + typed + " replaced by " + expected + ": " +
                     std::string(before) + expected;
     return true;
-}
-
-int CheckDigit3131(const char* text, int count)
-{
-    return WeightedCheckDigit(text, count, 3, 1);
-}
-
-int CheckDigit1313(const char* text, int count)
-{
-    return WeightedCheckDigit(text, count, 1, 3);
 }
 
 bool EncodeEanDigit(std::vector<std::uint8_t>& pattern, int digit, bool& colour)
@@ -290,7 +268,7 @@ bool CBarcodeSymEanUpcHalves::Validate()
 
 char CBarcodeSymEanUpcHalves::CheckChar() const
 {
-    return static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), static_cast<int>(m_DataDigits)));
+    return static_cast<char>('0' + Gs1CheckDigit(std::string_view(m_Data).substr(0, m_DataDigits)));
 }
 
 void CBarcodeSymEanUpcHalves::LoadData()

@@ -1,5 +1,5 @@
 // Shared EAN/UPC machinery (ISO/IEC 15420): digit widths, guard patterns, the
-// weighted modulo-10 check digits, the digit encoders, and the digit-group
+// typed check digit's test, the digit encoders, and the digit-group
 // text layout that EAN-13, EAN-8, UPC-A and UPC-E share.
 #pragma once
 
@@ -12,11 +12,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Weights 3, 1, 3, 1, ... from the first of `count` characters; 0 for null or empty text.
-int CheckDigit3131(const char* text, int count);
-// Weights 1, 3, 1, 3, ... from the first of `count` characters; 0 for null or empty text.
-int CheckDigit1313(const char* text, int count);
 
 // A typed check digit (the last of `digits`) against the GS1 one of the
 // digits before it (Gs1CheckDigit). Checked (--gs1-check), a wrong one is

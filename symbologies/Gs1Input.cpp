@@ -1,5 +1,6 @@
 #include "symbologies/Gs1Input.h"
 
+#include "common/DigitText.h"
 #include "symbologies/Gs1Syntax.h"
 
 #include <cstddef>
@@ -10,11 +11,6 @@ namespace {
 constexpr std::string_view MarkerOpen = "<AI";
 constexpr std::size_t MinAiDigits = 2; // GS1 General Specifications 3.2: AIs of 2 to 4 digits
 constexpr std::size_t MaxAiDigits = 4;
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // Where an AI mark starts at p: its digits' offset and count and the offset
 // after the mark; count 0 when no mark starts there.

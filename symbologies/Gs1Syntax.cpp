@@ -1,5 +1,7 @@
 #include "symbologies/Gs1Syntax.h"
 
+#include "symbologies/Digits.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -31,16 +33,6 @@ constexpr int CheckPairModulus = 1021;
 constexpr std::array<std::string_view, 12> UncheckedLinters = {
     "gcppos1", "gcppos2",    "iso3166",        "iso3166999",  "iso3166alpha2", "iso4217",
     "iban",    "couponcode", "couponposoffer", "packagetype", "importeridx",   "mediatype"};
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool AllDigits(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), IsDigit);
-}
 
 int Number(std::string_view digits)
 {
@@ -206,7 +198,7 @@ std::string LintNoZeroPrefix(std::string_view part)
 
 std::string LintHasNonDigit(std::string_view part)
 {
-    return AllDigits(part) ? std::string(part) + " has only digits" : std::string();
+    return IsDigitText(part) ? std::string(part) + " has only digits" : std::string();
 }
 
 // Percent-encoding: '%' always starts a two-digit hexadecimal escape.
@@ -350,6 +342,30 @@ std::string ShowBytes(std::string_view bytes)
     return Quoted(text);
 }
 
+// GS1 General Specifications, Figure 5.10.1-2 reserves these prefixes for
+// future predefined-length AIs; the dictionary lists no AI of them.
+constexpr std::array<int, 4> ReservedPredefinedPrefixes = {4, 14, 18, 19};
+
+constexpr int AiPrefixOf(std::string_view ai)
+{
+    return (ai[0] - '0') * 10 + (ai[1] - '0');
+}
+
+// Predefined length by the first two digits of the AI.
+constexpr std::array<bool, 100> PredefinedPrefixes = [] {
+    std::array<bool, 100> predefined{};
+    for (const Gs1Ai& entry : Gs1AiTable)
+        if (entry.predefinedLength)
+            predefined[static_cast<std::size_t>(AiPrefixOf(entry.first))] = true;
+    for (const int prefix : ReservedPredefinedPrefixes)
+        predefined[static_cast<std::size_t>(prefix)] = true;
+    return predefined;
+}();
+// The FNC1 rule reads the prefix alone: the dictionary must flag every AI of a prefix alike.
+static_assert(std::all_of(Gs1AiTable.begin(), Gs1AiTable.end(), [](const Gs1Ai& entry) {
+    return entry.predefinedLength == PredefinedPrefixes[static_cast<std::size_t>(AiPrefixOf(entry.first))];
+}));
+
 } // namespace
 
 std::span<const Gs1Ai> Gs1AiEntries()
@@ -357,9 +373,15 @@ std::span<const Gs1Ai> Gs1AiEntries()
     return Gs1AiTable;
 }
 
+bool Gs1PredefinedLengthPrefix(int prefix)
+{
+    return prefix >= 0 && prefix < static_cast<int>(PredefinedPrefixes.size()) &&
+           PredefinedPrefixes[static_cast<std::size_t>(prefix)];
+}
+
 const Gs1Ai* Gs1FindAi(std::string_view ai)
 {
-    if (ai.size() < MinAiDigits || ai.size() > MaxAiDigits || !AllDigits(ai))
+    if (ai.size() < MinAiDigits || ai.size() > MaxAiDigits || !IsDigitText(ai))
         return nullptr;
     // Same-length digit strings compare as their numbers do.
     for (const Gs1Ai& entry : Gs1AiTable)
@@ -377,17 +399,6 @@ bool Gs1IsKnownLinter(std::string_view name)
 {
     return FindLinter(name) != nullptr ||
            std::find(UncheckedLinters.begin(), UncheckedLinters.end(), name) != UncheckedLinters.end();
-}
-
-int Gs1CheckDigit(std::string_view digits)
-{
-    int sum = 0;
-    int weight = 3; // the digit next to the check digit weighs 3
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        sum += (*it - '0') * weight;
-        weight = 4 - weight;
-    }
-    return (10 - sum % 10) % 10;
 }
 
 std::string Gs1CheckTypedDigit(std::string_view ai, std::string_view digits)

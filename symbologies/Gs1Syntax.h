@@ -45,6 +45,11 @@ struct Gs1Ai {
 std::span<const Gs1Ai> Gs1AiEntries();
 // The entry of exactly this AI (2 to 4 digits), null when there is none.
 const Gs1Ai* Gs1FindAi(std::string_view ai);
+// Whether the AIs whose first two digits are `prefix` have a predefined length
+// (no FNC1 after their data, GS1 General Specifications Figure 5.10.1-2): the
+// dictionary's flag, and the prefixes the figure reserves for such AIs. False
+// outside 0..99.
+bool Gs1PredefinedLengthPrefix(int prefix);
 // Linter names the dictionary uses that the check does not apply (they need
 // registries such as GS1 company prefixes or ISO code lists).
 std::span<const std::string_view> Gs1UncheckedLinters();
@@ -67,7 +72,5 @@ struct Gs1Mark {
 // string, so an element before it with variable length must end with an FNC1.
 std::string Gs1CheckElementStrings(std::string_view bytes, char fnc1, std::span<const Gs1Mark> marks);
 
-// GS1 modulo-10 check digit of digits (weights 3 and 1 from the right).
-int Gs1CheckDigit(std::string_view digits);
 // A typed check digit (the last of `digits`) against the computed one.
 std::string Gs1CheckTypedDigit(std::string_view ai, std::string_view digits);

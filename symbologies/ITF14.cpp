@@ -20,7 +20,7 @@ bool CBarcodeSymITF14::Validate()
 
 char CBarcodeSymITF14::CheckChar() const
 {
-    return static_cast<char>('0' + CheckDigit3131(m_Data.c_str(), 13));
+    return static_cast<char>('0' + Gs1CheckDigit(std::string_view(m_Data).substr(0, 13)));
 }
 
 void CBarcodeSymITF14::LoadData()

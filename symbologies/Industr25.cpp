@@ -1,6 +1,6 @@
 #include "symbologies/Industr25.h"
 
-#include "symbologies/EanUpc.h"
+#include "symbologies/Digits.h"
 
 #include <string>
 
@@ -14,13 +14,10 @@ bool CBarcodeSymIndustr25::Validate()
     return m_ErrorDetail.empty();
 }
 
-// The family's modulo-10 check gives the last data digit weight 3. Weights run
-// 3, 1, 3, ... from the first character, so an even-length text is weighted
-// as if it had a leading zero.
+// The family's modulo-10 check gives the last data digit weight 3: the GS1 one.
 char CBarcodeSymIndustr25::CheckChar() const
 {
-    const std::string digits = m_Data.size() % 2 == 0 ? "0" + m_Data : m_Data;
-    return static_cast<char>('0' + CheckDigit3131(digits.c_str(), static_cast<int>(digits.size())));
+    return static_cast<char>('0' + Gs1CheckDigit(m_Data));
 }
 
 void CBarcodeSymIndustr25::LoadData()

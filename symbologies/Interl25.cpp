@@ -1,6 +1,6 @@
 #include "symbologies/Interl25.h"
 
-#include "symbologies/EanUpc.h"
+#include "symbologies/Digits.h"
 #include "symbologies/Industr25.h"
 
 #include <array>
@@ -21,11 +21,10 @@ std::string CBarcodeSymInterl25::PadToEven(const std::string& data) const
     return count % 2 == 0 ? data : "0" + data;
 }
 
-// The padded text has an odd length whenever a check digit follows, so its last
-// digit carries weight 3.
+// The family's modulo-10 check gives the last data digit weight 3: the GS1 one.
 char CBarcodeSymInterl25::CheckChar(const std::string& padded) const
 {
-    return static_cast<char>('0' + CheckDigit3131(padded.c_str(), static_cast<int>(padded.size())));
+    return static_cast<char>('0' + Gs1CheckDigit(padded));
 }
 
 void CBarcodeSymInterl25::LoadData()

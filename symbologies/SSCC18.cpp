@@ -44,7 +44,7 @@ void CBarcodeSymSSCC18::LoadData()
     m_DataBytes.assign(1, static_cast<char>(Code128ByteFnc1));
     m_DataBytes += "00";
     m_DataBytes += serial;
-    m_DataBytes += static_cast<char>('0' + CheckDigit3131(serial.c_str(), SerialLength));
+    m_DataBytes += static_cast<char>('0' + Gs1CheckDigit(serial));
 }
 
 void CBarcodeSymSSCC18::BuildDisplayText()

@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <new>
 #include <string>
 
 namespace detail = kavren::detail;
@@ -162,4 +163,18 @@ const SymbologyRow* FindSymbology(std::int32_t type)
     if (type < 0 || static_cast<std::size_t>(type) >= std::size(SymbologyTable))
         return nullptr;
     return &SymbologyTable[static_cast<std::size_t>(type)];
+}
+
+std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
+{
+    std::unique_ptr<CBarcodeSym> sym;
+    try {
+        if (const SymbologyRow* row = FindSymbology(settings.m_Type); row && row->make) {
+            sym = row->make(settings);
+            sym->Encode(); // validity is kept in the object and reported by Draw
+        }
+    } catch (const std::bad_alloc&) {
+        sym.reset(); // an object that cannot be made is no object
+    }
+    return sym;
 }

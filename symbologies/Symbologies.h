@@ -95,3 +95,8 @@ kavren::detail::EncodeResult EncodeWith(const SymbologyRow& row, const kavren::O
 const SymbologyRow* FindSymbology(std::int32_t type);
 // The row one of whose names is `name`, ignoring case, '-' and '_'; null for none.
 const SymbologyRow* FindSymbologyByName(std::string_view name);
+// A new, encoded object of the class that settings.m_Type names in the table;
+// null for a number the table does not hold or has no class for. The object is
+// returned even when its data is invalid. The barcode manager's factory
+// (CBarcode, engine/Barcode.h).
+std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings);

@@ -3,30 +3,15 @@
 #include "symbologies/Digits.h"
 #include "symbologies/Gs1Syntax.h"
 
-#include <array>
 #include <cstddef>
 #include <string_view>
 
 namespace {
 
-// GS1 General Specifications, Figure 5.10.1-2: identifiers, by their first two
-// digits, whose data has a predefined length and so needs no FNC1 after it.
-constexpr std::array<std::array<int, 2>, 4> PredefinedLengthAIs = {{
-    {0, 4},   // SSCC, GTIN, content, ...
-    {11, 20}, // dates, variant
-    {31, 36}, // trade measures
-    {41, 41}, // location numbers
-}};
-
 constexpr std::string_view AiOpen = "<AI";
 constexpr std::string_view Fnc1Marker = "<FNC1>";
 constexpr std::size_t MinAiDigits = 2;
 constexpr std::size_t MaxAiDigits = 5;
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // Number of identifier digits of a well-formed "<AI..>" marker at p, 0 when there is none.
 std::size_t AiMarkerDigits(std::string_view data, std::size_t p)
@@ -52,10 +37,7 @@ CBarcodeSymUCCEAN128::CBarcodeSymUCCEAN128(const CBarcodeSettings& settings) : C
 
 bool CBarcodeSymUCCEAN128::IsVariableLengthAI(int prefix)
 {
-    for (const auto& range : PredefinedLengthAIs)
-        if (prefix >= range[0] && prefix <= range[1])
-            return false;
-    return true;
+    return !Gs1PredefinedLengthPrefix(prefix);
 }
 
 void CBarcodeSymUCCEAN128::WalkMarkers(const std::string& data, std::string& bytes, std::string& text,

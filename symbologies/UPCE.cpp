@@ -25,7 +25,7 @@ CBarcodeSymUPCE::CBarcodeSymUPCE(const CBarcodeSettings& settings) : CBarcodeSym
 
 bool CBarcodeSymUPCE::CompressUpcA(const std::string& upcA, std::string& sixDigits)
 {
-    m_CheckDigit = static_cast<std::uint8_t>(CheckDigit3131(upcA.c_str(), 11));
+    m_CheckDigit = static_cast<std::uint8_t>(Gs1CheckDigit(std::string_view(upcA).substr(0, 11)));
     if (upcA.size() < 11)
         return false;
     // 0 is the number system, 1..5 the manufacturer number, 6..10 the product

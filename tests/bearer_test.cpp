@@ -3,6 +3,7 @@
 // extent they add, the sizes that count them, and decoders reading through them.
 #include "engine/Barcode.h"
 #include "support/TestSupport.h"
+#include "symbologies/Symbologies.h"
 
 #include <gtest/gtest.h>
 

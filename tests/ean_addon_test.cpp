@@ -5,6 +5,7 @@
 #include "engine/Barcode.h"
 #include "support/TestSupport.h"
 #include "symbologies/EanUpc.h"
+#include "symbologies/Symbologies.h"
 
 #include <gtest/gtest.h>
 

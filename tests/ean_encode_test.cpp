@@ -3,6 +3,7 @@
 #include "engine/Barcode.h"
 #include "symbologies/EAN5.h"
 #include "symbologies/EanUpc.h"
+#include "symbologies/Symbologies.h"
 #include "symbologies/UPCE.h"
 
 #include <gtest/gtest.h>
@@ -240,27 +241,26 @@ TEST(EanUpcEncode, EmbeddedNulIsRejected)
 
 TEST(CheckDigits, WeightedModulo10)
 {
+    // One function for every GS1 modulo-10 check digit: weights 3, 1, ... from the right.
     const struct {
         const char* text;
-        int count;
-        int w3131;
-        int w1313;
+        int check;
     } rows[] = {
-        {"590123412345", 12, 7, 7},  // EAN-13 worked example: 7
-        {"9638507", 7, 4, 4},        // EAN-8 worked example: 4
-        {"03600029145", 11, 2, 8},   // UPC-A worked example: 2
-        {"0000000", 7, 0, 0},        // a sum that is a multiple of 10 gives 0
-        {"5901234123457", 12, 7, 7}, // only the first `count` characters count
-        {"", 5, 0, 0},               // empty text
-        {"12", 20, 5, 3},            // count beyond the text stops at its end
+        {"590123412345", 7},       // EAN-13 worked example: 7
+        {"9638507", 4},            // EAN-8 worked example: 4
+        {"03600029145", 2},        // UPC-A worked example: 2
+        {"3600029145", 2},         // a leading zero weighs nothing
+        {"0000000", 0},            // a sum that is a multiple of 10 gives 0
+        {"1540014128876", 3},      // ITF-14 / GTIN-14: 13 digits
+        {"", 0},                   // no digits
+        {"12", 3},                 // 1 weighs 1, 2 weighs 3
+        {"00106141411234567", 2},  // SSCC-18 serial with extension digit 0
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        EXPECT_EQ(CheckDigit3131(row.text, row.count), row.w3131);
-        EXPECT_EQ(CheckDigit1313(row.text, row.count), row.w1313);
+        EXPECT_EQ(Gs1CheckDigit(row.text), row.check);
     }
-    EXPECT_EQ(CheckDigit3131(nullptr, 5), 0);
-    EXPECT_EQ(CheckDigit1313(nullptr, 5), 0);
+    EXPECT_EQ(Gs1CheckDigit(std::string(100001, '9')), 3); // 3 * 50001 * 9 + 50000 * 9: reduced, no overflow
 }
 
 TEST(DigitEncoders, ColourStateAndRange)

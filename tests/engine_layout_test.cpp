@@ -21,7 +21,7 @@ TEST(EngineSettings, DefaultsAndCopies)
     EXPECT_EQ(s.m_BackColor, 0xffffffU);
     EXPECT_EQ(s.m_BarcodeAlign, 2);
     EXPECT_EQ(s.m_FontHeight, 14);
-    EXPECT_FLOAT_EQ(s.m_WideToNarrow, 3.0F);
+    EXPECT_FLOAT_EQ(s.m_WideToNarrow, kavren::Options{}.wideToNarrow); // one default for both
     EXPECT_TRUE(s.m_QuietZones && s.m_ShowGuards && s.m_ShowText && s.m_TextBelow);
     EXPECT_TRUE(s.m_ShowCheckDigit && s.m_CalcCheckDigit && s.m_ConvertNonPrinting);
     EXPECT_FALSE(s.m_KeepBackground || s.m_ShowStartStop || s.m_EanTextFlush);

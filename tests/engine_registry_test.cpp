@@ -113,7 +113,7 @@ TEST(EngineRegistry, ObjectsWithInvalidDataAreStillMade)
 
 TEST(EngineManager, StartsWithEncodedInterleaved2of5)
 {
-    const CBarcode barcode;
+    const CBarcode barcode(CreateBarcodeSym);
     const CBarcodeSym* sym = barcode.GetSymbology();
     ASSERT_TRUE(sym);
     EXPECT_EQ(sym->m_Type, 0);
@@ -125,7 +125,7 @@ TEST(EngineManager, StartsWithEncodedInterleaved2of5)
 
 TEST(EngineManager, SameNumberKeepsTheObject)
 {
-    CBarcode barcode;
+    CBarcode barcode(CreateBarcodeSym);
     CBarcodeSym* before = barcode.GetSymbology();
     before->m_ModuleWidth = 7;
     EXPECT_TRUE(barcode.SetType(0));
@@ -135,7 +135,7 @@ TEST(EngineManager, SameNumberKeepsTheObject)
 
 TEST(EngineManager, NewNumberCarriesEverySettingOver)
 {
-    CBarcode barcode;
+    CBarcode barcode(CreateBarcodeSym);
     CBarcodeSym* old = barcode.GetSymbology();
     old->SetData("ABC");
     old->m_BarColor = 0x0000ff;
@@ -168,7 +168,7 @@ TEST(EngineManager, NewNumberCarriesEverySettingOver)
 
 TEST(EngineManager, UnknownNumberKeepsTheObject)
 {
-    CBarcode barcode;
+    CBarcode barcode(CreateBarcodeSym);
     CBarcodeSym* before = barcode.GetSymbology();
     before->SetData("1234");
     for (const int type : {22, -1}) {
@@ -181,7 +181,7 @@ TEST(EngineManager, UnknownNumberKeepsTheObject)
 
 TEST(EngineManager, CreateForTypeLeavesTheCurrentObject)
 {
-    CBarcode barcode;
+    CBarcode barcode(CreateBarcodeSym);
     barcode.GetSymbology()->SetData("4006381333931");
     const std::unique_ptr<CBarcodeSym> other = barcode.CreateForType(11);
     ASSERT_TRUE(other);
@@ -216,7 +216,7 @@ TEST(EngineManager, CalcSymbolLength)
         {2, static_cast<SizeUnit>(9), 1, 1, 0, 1, 0, 0.0}, // unknown unit
     };
     for (const Case& c : cases) {
-        CBarcode barcode;
+        CBarcode barcode(CreateBarcodeSym);
         CBarcodeSym* sym = barcode.GetSymbology();
         sym->m_Orientation = c.orientation;
         double length = -123.0;
@@ -226,7 +226,7 @@ TEST(EngineManager, CalcSymbolLength)
         else
             EXPECT_EQ(length, -123.0) << "a failed call leaves the result alone, " << c.xdim;
     }
-    CBarcode barcode;
+    CBarcode barcode(CreateBarcodeSym);
     EXPECT_EQ(barcode.CalcSymbolLength(2, 1, 1, SizeUnit::Pixels, nullptr), 1);
     double length = -1.0;
     barcode.GetSymbology()->m_QuietZones = false;

@@ -4,6 +4,7 @@
 // unrounded module width for output in physical units.
 #include "engine/Barcode.h"
 #include "image/RasterRenderer.h"
+#include "symbologies/Symbologies.h"
 #include "tests/engine_support.h"
 
 #include <gtest/gtest.h>

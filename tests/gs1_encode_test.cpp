@@ -2,6 +2,7 @@
 #include "tests/code128_reference.h"
 
 #include "symbologies/EAN14.h"
+#include "symbologies/Gs1Syntax.h"
 #include "symbologies/SSCC18.h"
 #include "symbologies/UCCEAN128.h"
 
@@ -289,6 +290,21 @@ TEST(Gs1Encode, PredefinedLengthIdentifiers)
         EXPECT_EQ(CBarcodeSymUCCEAN128::IsVariableLengthAI(prefix), !predefined) << prefix;
     }
     EXPECT_TRUE(CBarcodeSymUCCEAN128::IsVariableLengthAI(-1));
+    EXPECT_TRUE(CBarcodeSymUCCEAN128::IsVariableLengthAI(100));
+    // Every AI of the dictionary: an FNC1 after its data exactly when its length is not predefined.
+    std::size_t ais = 0;
+    for (const Gs1Ai& entry : Gs1AiEntries()) {
+        for (int n = std::stoi(std::string(entry.first)); n <= std::stoi(std::string(entry.last));
+             ++n, ++ais) {
+            std::string ai = std::to_string(n);
+            ai.insert(0, entry.first.size() - ai.size(), '0');
+            std::string bytes;
+            std::string text;
+            CBarcodeSymUCCEAN128::WalkMarkers("<AI" + ai + ">1<AI90>2", bytes, text);
+            EXPECT_EQ(bytes, FNC1 + ai + "1" + (entry.predefinedLength ? "" : FNC1) + "902") << ai;
+        }
+    }
+    EXPECT_GT(ais, 400U);
 }
 
 } // namespace

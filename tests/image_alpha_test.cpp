@@ -1,6 +1,7 @@
 // The transparent raster (RGBA) and what the PNG writer makes of it, and the
 // resolution chunk.
 #include "engine/Barcode.h"
+#include "symbologies/Symbologies.h"
 #include "tests/image_support.h"
 #include "tests/support/TestSupport.h"
 

@@ -2,6 +2,7 @@
 // patterns of the digits, and the display text.
 #include "engine/Barcode.h"
 #include "symbologies/MSI.h"
+#include "symbologies/Symbologies.h"
 #include "tests/numeric_support.h"
 
 #include <gtest/gtest.h>

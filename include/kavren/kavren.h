@@ -131,6 +131,7 @@ struct Rgb {
 // The bounds Render checks besides the named choices (the command line's
 // ranges read the same constants).
 inline constexpr float kMinWideToNarrow = 2.0F;      // below 2 a reader cannot tell wide from narrow
+inline constexpr float kDefaultWideToNarrow = 2.5F;  // the wide element when none is given
 inline constexpr std::int32_t kMaxBarReduction = 99; // percent of a module, either way
 inline constexpr std::int32_t kDefaultDpi = 96;      // the resolution when none is given
 inline constexpr std::int32_t kMaxDpi = 100000;
@@ -172,7 +173,7 @@ struct Options {
     bool eanTextFlush = false;      // EAN/UPC digit groups not inset by one module
     bool convertNonPrinting = true; // control characters shown by name
     Code128Set code128Set = Code128Set::Auto;
-    float wideToNarrow = 2.5F;     // wide element in narrow modules, kMinWideToNarrow and above
+    float wideToNarrow = kDefaultWideToNarrow; // wide element in narrow modules, kMinWideToNarrow and above
     std::int32_t barReduction = 0; // percent of a module taken from each bar, ±kMaxBarReduction
     std::int32_t fontHeight = 14;  // points at the resolution, 1 and above
     // A TrueType or OpenType file for the text; empty: the embedded font. A
