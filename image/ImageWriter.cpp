@@ -182,6 +182,54 @@ void CImageWriter::FillRect(int x, int y, int width, int height, Colour colour)
         std::memcpy(m_Rows[row] + offset, first, bytes);
 }
 
+void CImageWriter::FillColumns(std::int64_t top, std::int64_t bottom, std::span<const ColumnSpan> columns,
+                               Colour colour)
+{
+    const std::int64_t first = std::max<std::int64_t>(top, 0);
+    const std::int64_t end = std::min<std::int64_t>(bottom, m_Height);
+    if (!m_Rows || first >= end)
+        return;
+    // The extent of the columns inside the raster.
+    std::int64_t left = m_Width;
+    std::int64_t right = 0;
+    for (const ColumnSpan& column : columns) {
+        const std::int64_t from = std::max<std::int64_t>(column.left, 0);
+        const std::int64_t to = std::min<std::int64_t>(column.right, m_Width);
+        if (from < to) {
+            left = std::min(left, from);
+            right = std::max(right, to);
+        }
+    }
+    if (left >= right)
+        return;
+    const auto fillRow = [&](std::int64_t y) {
+        for (const ColumnSpan& column : columns) {
+            const std::int64_t from = std::max<std::int64_t>(column.left, 0);
+            const std::int64_t to = std::min<std::int64_t>(column.right, m_Width);
+            if (from < to)
+                FillRect(static_cast<int>(from), static_cast<int>(y), static_cast<int>(to - from), 1, colour);
+        }
+    };
+    const auto offset = static_cast<std::size_t>(left * m_Channels);
+    const auto bytes = static_cast<std::size_t>((right - left) * m_Channels);
+    try {
+        m_FirstRowBefore.assign(m_Rows[first] + offset, m_Rows[first] + offset + bytes);
+    } catch (const std::bad_alloc&) {
+        for (std::int64_t y = first; y < end; ++y)
+            fillRow(y);
+        return;
+    }
+    fillRow(first);
+    const std::uint8_t* filled = m_Rows[first] + offset;
+    for (std::int64_t y = first + 1; y < end; ++y) {
+        std::uint8_t* row = m_Rows[y] + offset;
+        if (std::memcmp(row, m_FirstRowBefore.data(), bytes) == 0)
+            std::memcpy(row, filled, bytes);
+        else
+            fillRow(y);
+    }
+}
+
 const std::uint8_t* CImageWriter::GetRow(int y) const
 {
     return Contains(0, y) ? m_Rows[y] : nullptr;

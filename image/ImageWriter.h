@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
+#include <vector>
 
 struct FT_Bitmap_;
 struct FT_GlyphRec_;
@@ -124,6 +126,17 @@ class CImageWriter {
     std::uint8_t GetAlpha(int x, int y) const;
     // Fills (opaquely) the part of the rectangle that lies inside the raster.
     void FillRect(int x, int y, int width, int height, Colour colour);
+    // Pixel columns [left, right) of a band of rows.
+    struct ColumnSpan {
+        std::int64_t left = 0;
+        std::int64_t right = 0;
+    };
+    // The same pixels as one FillRect per column over rows top..bottom-1:
+    // the first row is filled, and copied to every later row that held what
+    // the first row held across the columns' extent; other rows are filled
+    // column by column. Bars of a barcode span the same rows, so most rows
+    // are one copy instead of a fill per bar.
+    void FillColumns(std::int64_t top, std::int64_t bottom, std::span<const ColumnSpan> columns, Colour colour);
 
     Colour GetBackground() const { return m_Background; }
     std::int32_t GetWidth() const { return m_Width; }
@@ -160,5 +173,6 @@ class CImageWriter {
     Colour m_Background;
     std::unique_ptr<std::uint8_t*[]> m_Rows; // row table; rows point into m_Pixels
     std::unique_ptr<std::uint8_t[]> m_Pixels;
+    std::vector<std::uint8_t> m_FirstRowBefore; // FillColumns' copy of the first row's extent
     CFreeTypeLib m_TextRenderer;
 };

@@ -7,6 +7,7 @@
 #include <array>
 #include <csetjmp>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace {
@@ -63,7 +64,36 @@ bool IsZero(const std::uint8_t* row, std::size_t bytes)
 constexpr int kIndexedCompression = 5;
 constexpr int kIndexedStrategy = Z_FILTERED;
 constexpr int kIndexedMemoryLevel = 5;
-constexpr int kIndexedFilters = PNG_FILTER_NONE;
+constexpr std::uint8_t kIndexedFilter = 0; // PNG filter type None, before each row
+
+// Rows gathered for one deflate call: a label's image data is a few
+// kilobytes, so it is one call; a large image goes in pieces of this size.
+constexpr std::size_t kPieceBytes = 32768;
+
+// libpng's window for image data of this many bytes: the smallest of at least
+// 256 bytes holding the data and 262 bytes more, up to 32 KiB. zlib writes it
+// in the stream's header, so a decoder allocates no more than the image needs.
+int WindowBits(std::uint64_t dataSize)
+{
+    int bits = 15;
+    if (dataSize <= 16384) {
+        std::uint64_t half = std::uint64_t{1} << (bits - 1);
+        for (; dataSize + 262 <= half; half >>= 1)
+            --bits;
+    }
+    return bits;
+}
+
+// Ends a deflate stream however its compression ends.
+struct CDeflateStream {
+    z_stream stream{};
+    bool started = false;
+    ~CDeflateStream()
+    {
+        if (started)
+            deflateEnd(&stream);
+    }
+};
 
 } // namespace
 
@@ -105,12 +135,8 @@ bool CMyPngWriter::WriteToSink(const ByteSink& sink)
 {
     if (!sink || !m_Rows)
         return false;
-    try {
-        // Room for a packed row: at most one byte per pixel.
-        m_PackedRow.assign(m_Indexed ? static_cast<std::size_t>(m_Width) : 0, 0);
-    } catch (const std::bad_alloc&) {
+    if (m_Indexed && !CompressIndexedRows())
         return false;
-    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
     if (!png)
         return false;
@@ -158,8 +184,7 @@ bool CMyPngWriter::WritePng(png_struct_def* png, png_info_def* info)
     if (m_Indexed) {
         // A two-colour label carries only what describes it: no text chunks.
         png_write_info(png, info);
-        WriteIndexedRows(png);
-        png_write_end(png, info);
+        WriteImageData(png);
         return true;
     }
 
@@ -253,31 +278,115 @@ void CMyPngWriter::SetPalette(png_struct_def* png, png_info_def* info)
 }
 
 // One index byte per pixel in the raster, packed to the bit depth (the
-// leftmost pixel in the high bits, as PNG orders them). Most rows of a label
-// equal the row above, so a row is packed only when it differs: libpng's own
-// packing (png_set_packing) goes over every pixel of every row and took a
-// third of a two-colour label's time.
-void CMyPngWriter::WriteIndexedRows(png_struct_def* png)
+// leftmost pixel in the high bits, as PNG orders them), each row after its
+// filter type byte, and compressed here rather than through libpng's row
+// interface: that calls deflate once a row, and the calls cost more than
+// the compression of a label's few kilobytes. Most rows of a label equal the
+// row above, so a row is packed only when it differs. The stream is the one
+// libpng would write for the same rows, filter and zlib settings.
+bool CMyPngWriter::CompressIndexedRows()
 {
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, kIndexedFilters);
     const int depth = IndexBitDepth();
     const auto width = static_cast<std::size_t>(m_Width);
-    if (depth == 8) {
-        png_write_image(png, m_Rows.get());
-        return;
-    }
+    const auto height = static_cast<std::size_t>(m_Height);
     const std::size_t perByte = 8 / static_cast<std::size_t>(depth);
-    std::uint8_t* packed = m_PackedRow.data(); // made before the write: libpng errors leave by longjmp
-    const std::size_t packedBytes = (width + perByte - 1) / perByte;
-    for (std::int32_t y = 0; y < m_Height; ++y) {
-        if (y == 0 || std::memcmp(m_Rows[y], m_Rows[y - 1], width) != 0) {
-            std::memset(packed, 0, packedBytes);
-            const std::uint8_t* row = m_Rows[y];
-            for (std::size_t x = 0; x < width; ++x) {
-                const auto shift = static_cast<unsigned>(8 - depth) - static_cast<unsigned>((x % perByte) * depth);
-                packed[x / perByte] |= static_cast<std::uint8_t>(row[x] << shift);
+    const std::size_t lineBytes = 1 + (width + perByte - 1) / perByte;
+    const std::uint64_t dataSize = std::uint64_t{lineBytes} * height;
+    const std::size_t piece = std::clamp<std::size_t>(kPieceBytes / lineBytes, 1, height);
+
+    CDeflateStream deflater;
+    z_stream& stream = deflater.stream;
+    const int level = m_CompressionLevel == -2 ? kIndexedCompression : m_CompressionLevel;
+    if (deflateInit2(&stream, level, Z_DEFLATED, WindowBits(dataSize), kIndexedMemoryLevel, kIndexedStrategy) !=
+        Z_OK)
+        return false;
+    deflater.started = true;
+    const uLong bound = deflateBound(&stream, static_cast<uLong>(dataSize));
+    if (bound > std::numeric_limits<uInt>::max())
+        return false;
+    std::vector<std::uint8_t> lines;
+    try {
+        m_ImageData.resize(bound);
+        lines.resize(piece * lineBytes);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    stream.next_out = m_ImageData.data();
+    stream.avail_out = static_cast<uInt>(bound);
+
+    for (std::size_t y = 0; y < height;) {
+        const std::size_t count = std::min(piece, height - y);
+        for (std::size_t i = 0; i < count; ++i, ++y) {
+            std::uint8_t* line = lines.data() + i * lineBytes;
+            // The line before, at the end of the last piece for the first line of a piece.
+            const std::uint8_t* before = lines.data() + ((i == 0 ? piece : i) - 1) * lineBytes;
+            line[0] = kIndexedFilter;
+            if (y == 0 || std::memcmp(m_Rows[y], m_Rows[y - 1], width) != 0) {
+                if (depth == 8)
+                    std::memcpy(line + 1, m_Rows[y], width);
+                else
+                    PackRow(m_Rows[y], width, depth, perByte, line + 1);
+            } else if (before != line) {
+                std::memcpy(line + 1, before + 1, lineBytes - 1);
             }
         }
-        png_write_row(png, packed);
+        const bool last = y == height;
+        stream.next_in = lines.data();
+        stream.avail_in = static_cast<uInt>(count * lineBytes);
+        // With room for the bound, each call takes all its input.
+        const int status = deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+        if (stream.avail_in != 0 || status != (last ? Z_STREAM_END : Z_OK))
+            return false;
+    }
+    m_ImageData.resize(stream.total_out);
+    return true;
+}
+
+// The compressed rows as one IDAT chunk (more only past libpng's chunk
+// limit), then IEND: all that png_write_end adds once tIME is written.
+void CMyPngWriter::WriteImageData(png_struct_def* png)
+{
+    static constexpr png_byte kIdat[5] = "IDAT";
+    static constexpr png_byte kIend[5] = "IEND";
+    const std::size_t size = m_ImageData.size();
+    for (std::size_t offset = 0; offset < size;) {
+        const std::size_t length = std::min<std::size_t>(size - offset, PNG_UINT_31_MAX);
+        png_write_chunk(png, kIdat, m_ImageData.data() + offset, length);
+        offset += length;
+    }
+    png_write_chunk(png, kIend, nullptr, 0);
+}
+
+// Each output byte gathers its pixels in a register: shifting the byte so
+// far up by the depth and adding the next index keeps the leftmost pixel in
+// the high bits. The last byte is padded with zero bits on the right.
+void CMyPngWriter::PackRow(const std::uint8_t* row, std::size_t width, int depth, std::size_t perByte,
+                           std::uint8_t* packed)
+{
+    const auto bits = static_cast<unsigned>(depth);
+    const std::size_t whole = width / perByte;
+    std::size_t i = 0;
+    if (depth == 1) {
+        // Eight indices of 0 or 1 as one word, pixel k in bit 8k: the multiplier's bit 63 - 9k moves it to bit 63 - k, and
+        // no two products share a bit, so no carry disturbs the top byte.
+        constexpr std::uint64_t kGather = 0x8040201008040201;
+        for (; i < whole; ++i, row += 8) {
+            std::uint64_t word = 0;
+            for (unsigned k = 0; k < 8; ++k) // one load where the machine is little-endian
+                word |= std::uint64_t{row[k]} << (8 * k);
+            packed[i] = static_cast<std::uint8_t>((word * kGather) >> 56);
+        }
+    }
+    for (; i < whole; ++i, row += perByte) {
+        unsigned byte = 0;
+        for (std::size_t k = 0; k < perByte; ++k)
+            byte = (byte << bits) | row[k];
+        packed[i] = static_cast<std::uint8_t>(byte);
+    }
+    if (const std::size_t rest = width - whole * perByte; rest > 0) {
+        unsigned byte = 0;
+        for (std::size_t k = 0; k < rest; ++k)
+            byte = (byte << bits) | row[k];
+        packed[whole] = static_cast<std::uint8_t>(byte << (bits * (perByte - rest)));
     }
 }

@@ -56,7 +56,10 @@ class CMyPngWriter : public CImageWriter {
     void WriteRows(png_struct_def* png);
     int IndexBitDepth() const;
     void SetPalette(png_struct_def* png, png_info_def* info);
-    void WriteIndexedRows(png_struct_def* png);
+    bool CompressIndexedRows();
+    void WriteImageData(png_struct_def* png);
+    static void PackRow(const std::uint8_t* row, std::size_t width, int depth, std::size_t perByte,
+                        std::uint8_t* packed);
 
-    std::vector<std::uint8_t> m_PackedRow;
+    std::vector<std::uint8_t> m_ImageData; // an indexed raster's zlib stream, made before libpng starts
 };

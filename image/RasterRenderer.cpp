@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -20,17 +21,48 @@ std::int64_t ToPixel(double value)
     return static_cast<std::int64_t>(std::clamp(std::round(value), 4 * Int32Min, 4 * Int32Max));
 }
 
-void FillBar(CImageWriter& writer, const Layout& layout, const BarBox& bar)
+// A bar's pixels: its box rounded to whole pixels and clipped to the area.
+struct PixelBox {
+    std::int64_t x0, x1, y0, y1;
+    bool Empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+PixelBox BarPixels(const Layout& layout, const BarBox& bar)
 {
     const ImagePoint a = ToImage(layout, bar.along, bar.across);
     const ImagePoint b = ToImage(layout, bar.along + bar.length, bar.across + bar.height);
     const Rect& area = layout.area;
-    const std::int64_t x0 = std::max<std::int64_t>(ToPixel(std::min(a.x, b.x)), area.left);
-    const std::int64_t x1 = std::min<std::int64_t>(ToPixel(std::max(a.x, b.x)), area.right);
-    const std::int64_t y0 = std::max<std::int64_t>(ToPixel(std::min(a.y, b.y)), area.top);
-    const std::int64_t y1 = std::min<std::int64_t>(ToPixel(std::max(a.y, b.y)), area.bottom);
-    if (x1 > x0 && y1 > y0)
-        writer.FillRect(Clamp32(x0), Clamp32(y0), Clamp32(x1 - x0), Clamp32(y1 - y0), layout.barColour);
+    return {std::max<std::int64_t>(ToPixel(std::min(a.x, b.x)), area.left),
+            std::min<std::int64_t>(ToPixel(std::max(a.x, b.x)), area.right),
+            std::max<std::int64_t>(ToPixel(std::min(a.y, b.y)), area.top),
+            std::min<std::int64_t>(ToPixel(std::max(a.y, b.y)), area.bottom)};
+}
+
+// Bars in one colour overwrite whatever is under them, so the order they are
+// filled in does not matter: consecutive bars over the same rows are filled
+// as one band.
+void FillBars(CImageWriter& writer, const Layout& layout)
+{
+    std::vector<CImageWriter::ColumnSpan> columns;
+    std::int64_t top = 0;
+    std::int64_t bottom = 0;
+    const auto flush = [&] {
+        if (!columns.empty())
+            writer.FillColumns(top, bottom, columns, layout.barColour);
+        columns.clear();
+    };
+    for (const BarBox& bar : layout.bars) {
+        const PixelBox box = BarPixels(layout, bar);
+        if (box.Empty())
+            continue;
+        if (box.y0 != top || box.y1 != bottom) {
+            flush();
+            top = box.y0;
+            bottom = box.y1;
+        }
+        columns.push_back({box.x0, box.x1});
+    }
+    flush();
 }
 
 void DrawRun(CImageWriter& writer, const Layout& layout, const TextRun& run, double angle)
@@ -50,8 +82,7 @@ void DrawLayout(CImageWriter& writer, const Layout& layout)
     if (layout.paintBackground && (layout.background & RgbMask) != (writer.GetBackground() & RgbMask))
         writer.FillRect(area.left, area.top, Clamp32(std::int64_t{area.right} - area.left),
                         Clamp32(std::int64_t{area.bottom} - area.top), layout.background);
-    for (const BarBox& bar : layout.bars)
-        FillBar(writer, layout, bar);
+    FillBars(writer, layout);
     const double angle = TextAngle(layout.orientation);
     for (const TextRun& run : layout.texts)
         DrawRun(writer, layout, run, angle);

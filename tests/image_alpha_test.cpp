@@ -7,6 +7,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -77,6 +78,30 @@ TEST(ImageAlpha, RasterStartsTransparentAndDrawsOpaque)
     EXPECT_EQ(rgb->GetChannels(), 3);
     EXPECT_EQ(rgb->GetAlpha(1, 1), 255);
     EXPECT_EQ(rgb->GetAlpha(2, 1), 0); // outside
+}
+
+// Bars filled as one band give the pixels of one fill per bar, on rows that
+// held something else across the band (row 2) and past the raster's edges.
+TEST(ImageAlpha, ColumnsFillAsOneRectEach)
+{
+    for (const int kind : {3, 4, 1}) { // RGB, RGBA, indexed
+        SCOPED_TRACE(kind);
+        std::unique_ptr<CMyPngWriter> band, rects;
+        for (auto* w : {&band, &rects}) {
+            *w = std::make_unique<CMyPngWriter>(12, 6, nullptr, 96, 96, 0xffffff, -2);
+            (*w)->SetAlpha(kind == 4);
+            (*w)->SetIndexed(kind == 1);
+            ASSERT_TRUE((*w)->Init());
+            (*w)->FillRect(3, 2, 4, 1, 0x123456);
+        }
+        const CImageWriter::ColumnSpan columns[] = {{-2, 1}, {2, 4}, {6, 8}, {10, 15}};
+        band->FillColumns(-1, 5, columns, 0x000000);
+        for (const CImageWriter::ColumnSpan& c : columns)
+            rects->FillRect(static_cast<int>(c.left), -1, static_cast<int>(c.right - c.left), 6, 0x000000);
+        for (int y = 0; y < 6; ++y)
+            EXPECT_TRUE(std::equal(band->GetRow(y), band->GetRow(y) + 12 * kind, rects->GetRow(y))) << y;
+        EXPECT_EQ(band->GetPaletteSize(), rects->GetPaletteSize());
+    }
 }
 
 // Text on a transparent raster keeps the text colour and carries its coverage
