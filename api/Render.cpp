@@ -303,12 +303,16 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     const bool text = detail::ShowsText(symbol, options);
     // A symbol that does not stretch across is as thick as its text band
     // makes it, so the band is measured before the image is made.
+    // A matrix or stacked symbol's text may widen the image (FitWideText,
+    // which reads the face only for those), so it is measured first too.
     double band = 0.0;
     CFontFace face;
-    if (text) {
+    const bool stretches = detail::Stretches(symbol);
+    const bool widens = symbol.kind == detail::SymbolKind::Matrix || symbol.kind == detail::SymbolKind::Stacked;
+    if (text && (!stretches || widens)) {
         if (face.Open(FontPath(options)) != 0)
             return Status::CantInitPng;
-        if (!detail::Stretches(symbol))
+        if (!stretches)
             band = MeasureTextBand(face, options.fontHeight, dpi, dpi);
     }
     detail::SymbolFrame frame;
@@ -465,7 +469,10 @@ std::string FontFailure(const std::string& font)
 std::string InitFailure(const Options& o, const Rect& area, std::int32_t channels)
 {
     const auto side = [](const char* name, std::int32_t pixels) {
-        return PastSideLimit(name + (" " + std::to_string(pixels)));
+        std::string text(name);
+        text += ' ';
+        text += std::to_string(pixels);
+        return PastSideLimit(text);
     };
     if (area.right > CImageWriter::kMaxDimension)
         return side("width", area.right);
