@@ -249,6 +249,13 @@ double TextInk(const detail::EncodedSymbol& symbol, const Options& options, cons
     return widest;
 }
 
+// Whether the symbol's text may be wider than the symbol, so that the image
+// grows for it (FitWideText): a matrix or stacked symbol's.
+bool TextMayWiden(const detail::EncodedSymbol& symbol)
+{
+    return symbol.kind == detail::SymbolKind::Matrix || symbol.kind == detail::SymbolKind::Stacked;
+}
+
 // The text (HRI) of a matrix or stacked symbol may be wider than the
 // symbol: a GS1 DataBar Stacked's element string is. An image as long as the
 // symbol (its length not given) then grows along to hold the text, by an
@@ -260,8 +267,7 @@ const detail::EncodedSymbol& FitWideText(const detail::EncodedSymbol& symbol, co
                                          std::optional<detail::EncodedSymbol>& centred)
 {
     drawn = options;
-    const bool narrow = symbol.kind == detail::SymbolKind::Matrix || symbol.kind == detail::SymbolKind::Stacked;
-    if (!narrow || !detail::ShowsText(symbol, options))
+    if (!TextMayWiden(symbol) || !detail::ShowsText(symbol, options))
         return symbol;
     constexpr double kTextMargin = 2.0; // pixels of background either side of the text
     const double needed = TextInk(symbol, options, face) + 2.0 * kTextMargin;
@@ -275,7 +281,7 @@ const detail::EncodedSymbol& FitWideText(const detail::EncodedSymbol& symbol, co
         (ReadsHorizontally(options.orientation) ? frame.area.right : frame.area.bottom) = along;
     }
     drawn.barcodeAlign = BarcodeAlign::Centre;
-    constexpr std::int32_t kCentred = 2; // TextAlign::Centre
+    constexpr auto kCentred = static_cast<std::int32_t>(TextAlign::Centre);
     const auto isCentred = [](const detail::TextItem& item) { return item.align == kCentred; };
     if (std::all_of(symbol.texts.begin(), symbol.texts.end(), isCentred))
         return symbol;
@@ -302,14 +308,12 @@ Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symb
     const std::int32_t dpi = Resolution(options);
     const bool text = detail::ShowsText(symbol, options);
     // A symbol that does not stretch across is as thick as its text band
-    // makes it, so the band is measured before the image is made.
-    // A matrix or stacked symbol's text may widen the image (FitWideText,
-    // which reads the face only for those), so it is measured first too.
+    // makes it, so the band is measured before the image is made; a text
+    // that may widen the image is measured then too (FitWideText).
     double band = 0.0;
     CFontFace face;
     const bool stretches = detail::Stretches(symbol);
-    const bool widens = symbol.kind == detail::SymbolKind::Matrix || symbol.kind == detail::SymbolKind::Stacked;
-    if (text && (!stretches || widens)) {
+    if (text && (!stretches || TextMayWiden(symbol))) {
         if (face.Open(FontPath(options)) != 0)
             return Status::CantInitPng;
         if (!stretches)
