@@ -1,6 +1,7 @@
 #include "image/SvgWriter.h"
 
 #include <array>
+#include <unordered_map>
 
 namespace {
 
@@ -63,11 +64,9 @@ void AppendBars(const Layout& layout, std::string& out)
     out += "\"/>\n";
 }
 
-void AppendText(const std::vector<PathStep>& path, Colour colour, std::string& out)
+// Path data of outline steps.
+void AppendPathData(const std::vector<PathStep>& path, std::string& out)
 {
-    if (path.empty())
-        return;
-    out += "<path fill=\"" + HexColour(colour) + "\" d=\"";
     for (const PathStep& step : path) {
         const ImagePoint* p = step.points;
         switch (step.kind) {
@@ -83,7 +82,63 @@ void AppendText(const std::vector<PathStep>& path, Colour colour, std::string& o
         case PathStep::Kind::Close: out += 'Z'; break;
         }
     }
-    out += "\"/>\n";
+}
+
+// The path data of a glyph outline, by its key. A batch draws the same few
+// glyphs label after label, so each thread keeps what it wrote; bounded,
+// since a long run of many fonts or sizes meets ever new outlines.
+const std::string& GlyphPathData(const CGlyphOutline& glyph)
+{
+    constexpr std::size_t kMostKept = 4096;
+    thread_local std::unordered_map<std::string, std::string> kept;
+    if (const auto found = kept.find(glyph.Key()); found != kept.end())
+        return found->second;
+    if (kept.size() >= kMostKept)
+        kept.clear();
+    std::string data;
+    AppendPathData(glyph.Steps(), data);
+    return kept.emplace(glyph.Key(), std::move(data)).first->second;
+}
+
+// The text: each distinct glyph outline once in <defs>, placed with <use>.
+// The uses make one clip path that a rectangle of the text colour fills, so
+// the glyphs are filled as one shape, as a single path of all outlines is:
+// a fill of each glyph alone would blend the anti-aliased edges where two
+// glyphs share a pixel. False when the font cannot be opened.
+bool AppendText(const Layout& layout, const VectorOptions& options, const ImageBox& frame, std::string& out)
+{
+    std::unordered_map<std::string, std::size_t> ids; // by path data
+    std::string defs;
+    std::string uses;
+    const bool opened = GlyphOutlines(layout, options, [&](const CGlyphOutline& glyph) {
+        const std::string& data = GlyphPathData(glyph);
+        if (data.empty())
+            return;
+        const auto [entry, added] = ids.try_emplace(data, ids.size());
+        const std::string id = std::to_string(entry->second);
+        if (added)
+            defs += "<path id=\"g" + id + "\" d=\"" + data + "\"/>\n";
+        uses += "<use xlink:href=\"#g" + id + "\" x=\"";
+        AppendNumber(uses, glyph.Anchor().x);
+        uses += "\" y=\"";
+        AppendNumber(uses, glyph.Anchor().y);
+        uses += "\"/>\n";
+    });
+    if (!opened)
+        return false;
+    if (ids.empty())
+        return true;
+    out += "<defs>\n" + defs + "<clipPath id=\"text\">\n" + uses + "</clipPath>\n</defs>\n";
+    // The rectangle reaches a frame's size past every side: a glyph's ink
+    // past the frame's edge, on the partial last pixel that a renderer's
+    // rounded-up image size shows, is drawn as it is from a single path,
+    // not cut at the frame at any scale at which the image has a pixel.
+    const double width = frame.right - frame.left;
+    const double height = frame.bottom - frame.top;
+    out += "<rect x=\"" + FormatNumber(frame.left - width) + "\" y=\"" + FormatNumber(frame.top - height) +
+           "\" width=\"" + FormatNumber(3 * width) + "\" height=\"" + FormatNumber(3 * height) + "\" fill=\"" +
+           HexColour(layout.textColour) + "\" clip-path=\"url(#text)\"/>\n";
+    return true;
 }
 
 } // namespace
@@ -118,18 +173,21 @@ std::string EscapeXml(const std::string& text)
 bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& document)
 {
     document.clear();
-    std::vector<PathStep> text;
-    if (!TextOutlines(layout, options, text))
+    const ImageBox frame = FrameBox(layout);
+    std::string text;
+    if (!AppendText(layout, options, frame, text))
         return false;
 
-    const ImageBox frame = FrameBox(layout);
     const std::string x = FormatNumber(frame.left), y = FormatNumber(frame.top);
     const std::string width = FormatNumber(frame.right - frame.left);
     const std::string height = FormatNumber(frame.bottom - frame.top);
     std::string out;
     out.reserve(kTypicalSize);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+    // The glyphs' uses name their outline with an XLink reference (SVG 1.1).
+    out += !text.empty() ? "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
+                         : "<svg xmlns=\"http://www.w3.org/2000/svg\"";
+    out += " version=\"1.1\" width=\"" +
            PhysicalLength(frame.right - frame.left, options) + "\" height=\"" +
            PhysicalLength(frame.bottom - frame.top, options) + "\" viewBox=\"" + x + ' ' + y + ' ' + width +
            ' ' + height + "\">\n";
@@ -140,7 +198,7 @@ bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& d
                "\" fill=\"" + HexColour(layout.background) + "\" shape-rendering=\"crispEdges\"/>\n";
     }
     AppendBars(layout, out);
-    AppendText(text, layout.textColour, out);
+    out += text;
     out += "</svg>\n";
     document = std::move(out);
     return true;

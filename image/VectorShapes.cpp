@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <tuple>
 
 namespace {
@@ -25,16 +26,17 @@ ImageBox ToImageBox(const Layout& layout, const BarBox& bar)
 }
 
 // Collects FT_Outline_Decompose's steps, mapped from the glyph's 26.6 units
-// (y upward from its origin) to image coordinates.
+// (y upward from its origin) to image coordinates: the glyph's point `from`
+// lands on `at`.
 struct OutlineCollector {
     std::vector<PathStep>* path;
-    double originX;
-    double originY;
+    ImagePoint at;
+    FT_Vector from{0, 0};
     bool open = false;
 
     ImagePoint Map(const FT_Vector* v) const
     {
-        return {originX + static_cast<double>(v->x) / 64.0, originY - static_cast<double>(v->y) / 64.0};
+        return {at.x + static_cast<double>(v->x - from.x) / 64.0, at.y - static_cast<double>(v->y - from.y) / 64.0};
     }
     void Add(PathStep::Kind kind, std::initializer_list<const FT_Vector*> points)
     {
@@ -51,6 +53,13 @@ struct OutlineCollector {
             path->push_back({PathStep::Kind::Close, {}});
         open = false;
     }
+    void Decompose(const FT_Outline& outline)
+    {
+        // FreeType reads the outline only.
+        FT_Outline_Decompose(const_cast<FT_Outline*>(&outline), &kOutlineFuncs, this);
+        Close();
+    }
+    static const FT_Outline_Funcs kOutlineFuncs;
 };
 
 OutlineCollector& Collector(void* user)
@@ -84,7 +93,7 @@ int CubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vecto
     return 0;
 }
 
-constexpr FT_Outline_Funcs kOutlineFuncs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+const FT_Outline_Funcs OutlineCollector::kOutlineFuncs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
 
 // The bytes the raster text renderer draws: up to the first NUL.
 std::size_t DrawnLength(const std::string& text)
@@ -142,24 +151,25 @@ std::vector<ImageBox> MergedBars(const Layout& layout)
     return boxes;
 }
 
-bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vector<PathStep>& path)
+namespace {
+
+// Each drawn glyph of the text runs, as the raster text renderer places it:
+// its outline and its origin in image coordinates. False when the font cannot
+// be opened (only tried when there is text).
+using OutlineSink = std::function<void(FT_Outline& outline, ImagePoint origin)>;
+
+bool ForEachOutline(const Layout& layout, const VectorOptions& options, std::size_t& glyphs, const OutlineSink& sink)
 {
-    const bool hasText = std::any_of(layout.texts.begin(), layout.texts.end(),
-                                     [](const TextRun& run) { return DrawnLength(run.text) > 0; });
-    if (!hasText)
+    glyphs = 0;
+    for (const TextRun& run : layout.texts)
+        glyphs += DrawnLength(run.text);
+    if (glyphs == 0)
         return true;
     CFontFace opened;
     if (!options.face && opened.Open(options.fontPath) != 0)
         return false;
     const CFontFace& face = options.face ? *options.face : opened;
     const double angle = TextAngle(layout.orientation);
-    // About as many steps as a glyph of the embedded font has, so the path
-    // is gathered without moving.
-    constexpr std::size_t kStepsPerGlyph = 48;
-    std::size_t glyphs = 0;
-    for (const TextRun& run : layout.texts)
-        glyphs += DrawnLength(run.text);
-    path.reserve(path.size() + kStepsPerGlyph * glyphs);
     for (const TextRun& run : layout.texts) {
         // Placed from (0, 0) and moved to the run's exact start: every step of
         // the placement is relative to its start point.
@@ -168,16 +178,71 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
         PlaceGlyphs(face, options.dpi, options.dpi, text, DrawnLength(run.text), run.fontHeight, run.mode, 0,
                     0, RoundHalfAway(run.span), angle, EGlyphLoad::kOutline,
                     [&](FT_Glyph glyph, std::int64_t originX, std::int64_t originY) {
-                        if (glyph->format != FT_GLYPH_FORMAT_OUTLINE)
-                            return;
-                        OutlineCollector collector{&path, start.x + static_cast<double>(originX),
-                                                   start.y + static_cast<double>(originY)};
-                        FT_Outline_Decompose(&reinterpret_cast<FT_OutlineGlyph>(glyph)->outline,
-                                             &kOutlineFuncs, &collector);
-                        collector.Close();
+                        if (glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+                            sink(reinterpret_cast<FT_OutlineGlyph>(glyph)->outline,
+                                 {start.x + static_cast<double>(originX), start.y + static_cast<double>(originY)});
                     });
     }
     return true;
+}
+
+} // namespace
+
+bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vector<PathStep>& path)
+{
+    // About as many steps as a glyph of the embedded font has, so the path
+    // is gathered without moving.
+    constexpr std::size_t kStepsPerGlyph = 48;
+    std::size_t glyphs = 0;
+    return ForEachOutline(layout, options, glyphs, [&](FT_Outline& outline, ImagePoint origin) {
+        if (path.empty())
+            path.reserve(kStepsPerGlyph * glyphs);
+        OutlineCollector{&path, origin}.Decompose(outline);
+    });
+}
+
+namespace {
+
+template <class Value> void AppendBytes(std::string& out, const Value* values, std::size_t count)
+{
+    out.append(reinterpret_cast<const char*>(values), count * sizeof(Value));
+}
+
+} // namespace
+
+CGlyphOutline::CGlyphOutline(const FT_Outline& outline, ImagePoint origin) : m_Outline(outline)
+{
+    // A glyph's sub-pixel pen position moves its whole outline (FreeType
+    // translates after hinting), so the outline taken from its own first
+    // point is the same wherever the glyph stands.
+    const FT_Vector first = outline.n_points > 0 ? outline.points[0] : FT_Vector{0, 0};
+    m_Anchor = {origin.x + static_cast<double>(first.x) / 64.0, origin.y - static_cast<double>(first.y) / 64.0};
+    const auto points = static_cast<std::size_t>(outline.n_points > 0 ? outline.n_points : 0);
+    const auto contours = static_cast<std::size_t>(outline.n_contours > 0 ? outline.n_contours : 0);
+    m_Key.reserve(sizeof(FT_Vector) * points + points + sizeof(short) * (contours + 1) + sizeof(int));
+    AppendBytes(m_Key, &outline.n_contours, 1);
+    AppendBytes(m_Key, &outline.flags, 1);
+    AppendBytes(m_Key, outline.contours, contours);
+    AppendBytes(m_Key, outline.tags, points);
+    for (std::size_t i = 0; i < points; ++i) {
+        const FT_Vector relative{outline.points[i].x - first.x, outline.points[i].y - first.y};
+        AppendBytes(m_Key, &relative, 1);
+    }
+}
+
+std::vector<PathStep> CGlyphOutline::Steps() const
+{
+    std::vector<PathStep> steps;
+    const FT_Vector first = m_Outline.n_points > 0 ? m_Outline.points[0] : FT_Vector{0, 0};
+    OutlineCollector{&steps, {0.0, 0.0}, first}.Decompose(m_Outline);
+    return steps;
+}
+
+bool GlyphOutlines(const Layout& layout, const VectorOptions& options, const GlyphOutlineSink& sink)
+{
+    std::size_t count = 0;
+    return ForEachOutline(layout, options, count,
+                          [&](FT_Outline& outline, ImagePoint origin) { sink(CGlyphOutline(outline, origin)); });
 }
 
 std::string DocumentTitle(const Layout& layout, const VectorOptions& options)

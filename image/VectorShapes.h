@@ -6,6 +6,7 @@
 #include "common/Shapes.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,31 @@ struct PathStep {
 // raster text renderer draws them for the same layout. False when the font
 // cannot be opened (only tried when there is text).
 bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vector<PathStep>& path);
+
+// One drawn glyph of the text runs, as GlyphOutlines hands it over while its
+// outline is loaded: where the outline's first point lands in image
+// coordinates, the outline's steps from that point at (0, 0), and its key:
+// the outline's own data with the points taken from the first, equal exactly
+// when the steps are, for the same glyph at any sub-pixel position.
+class CGlyphOutline {
+  public:
+    CGlyphOutline(const struct FT_Outline_& outline, ImagePoint origin);
+
+    ImagePoint Anchor() const { return m_Anchor; }
+    const std::string& Key() const { return m_Key; }
+    std::vector<PathStep> Steps() const;
+
+  private:
+    const struct FT_Outline_& m_Outline;
+    ImagePoint m_Anchor;
+    std::string m_Key;
+};
+
+// Hands over the glyphs of all text runs in drawing order; anchor plus steps
+// is where TextOutlines puts the glyph. False when the font cannot be opened
+// (only tried when there is text).
+using GlyphOutlineSink = std::function<void(const CGlyphOutline& glyph)>;
+bool GlyphOutlines(const Layout& layout, const VectorOptions& options, const GlyphOutlineSink& sink);
 
 // The title: options.title, else the texts of the runs joined.
 std::string DocumentTitle(const Layout& layout, const VectorOptions& options);

@@ -45,6 +45,26 @@ std::size_t Count(const std::string& text, const std::string& what)
     return count;
 }
 
+// The document with its glyphs as the one path of all outlines that their
+// uses stand for, filled in the clip rectangle's colour.
+std::string OnePathText(const std::string& svg, const Layout& layout)
+{
+    std::vector<PathStep> path;
+    EXPECT_TRUE(TextOutlines(layout, {}, path));
+    std::string d;
+    for (const PathStep& step : path) {
+        static constexpr char kLetters[] = "MLQCZ";
+        static constexpr int kPoints[] = {1, 1, 2, 3, 0};
+        const auto kind = static_cast<int>(step.kind);
+        d += kLetters[kind];
+        for (int i = 0; i < kPoints[kind]; ++i)
+            d += FormatNumber(step.points[i].x) + ' ' + FormatNumber(step.points[i].y) + ' ';
+    }
+    const std::size_t fill = svg.find("\" clip-path=");
+    const std::string colour = fill == std::string::npos ? std::string() : svg.substr(fill - 7, 7);
+    return svg.substr(0, svg.find("<defs>")) + "<path fill=\"" + colour + "\" d=\"" + d + "\"/>\n</svg>\n";
+}
+
 } // namespace
 
 // rsvg-convert at 96 dpi gives the raster's bars and background pixel for pixel.
@@ -86,10 +106,18 @@ TEST(SvgText, GlyphsLandWhereTheRasterDrawsThem)
             layout.texts.push_back({"AVAW Hjg 0123", 12, 36, 216, mode, 14});
             const std::string name = "text" + std::to_string(orientation) + "m" + std::to_string(mode);
             SCOPED_TRACE(name);
-            const kt::Raster vector = kt::RenderSvg(Svg(layout), name);
+            const std::string svg = Svg(layout);
+            const kt::Raster vector = kt::RenderSvg(svg, name);
             const kt::Raster raster = kt::RasterOf(layout);
             EXPECT_EQ(kt::SolidInkMissing(raster, vector, layout.textColour, layout.background), 0);
             EXPECT_EQ(kt::SolidInkMissing(vector, raster, layout.textColour, layout.background), 0);
+            // Each outline once, wherever its glyph stands (A twice, spread
+            // to other sub-pixel positions; a space has none), rendered as
+            // the one path of all outlines.
+            EXPECT_EQ(Count(svg, "<path id="), 10U);
+            EXPECT_EQ(Count(svg, "<use "), 11U);
+            EXPECT_TRUE(XmlWellFormed(svg, name));
+            EXPECT_EQ(kt::DifferentPixels(vector, kt::RenderSvg(OnePathText(svg, layout), name + "-one")), 0);
         }
 }
 

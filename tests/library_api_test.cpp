@@ -233,7 +233,7 @@ TEST(Library, SinkGetsTheBytesOfMemoryAndNothingOnFailure)
 
 // SVG and EPS keep the PNG's limits: a side past 1,000,000 pixels or a
 // module past any whole number of pixels is refused as for the PNG, and so
-// is a document past 32 MiB (here 150,000 digits of 0.003 mm modules), before
+// is a document past 32 MiB (here 300,000 digits of 0.003 mm modules), before
 // it is written out.
 TEST(Library, VectorDocumentsKeepTheLimits)
 {
@@ -251,7 +251,7 @@ TEST(Library, VectorDocumentsKeepTheLimits)
         {[](Options& o) {
              o.unit = kavren::Unit::Millimetres;
              o.xDimension = 0.003;
-             o.data = std::string(150000, '1');
+             o.data = std::string(300000, '1');
          },
          Status::CantInitPng, true},
     };
