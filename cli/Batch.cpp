@@ -485,6 +485,10 @@ void CBatch::Work(std::uint64_t ahead)
         // Lines naming one file write it in line order: each waits until the
         // earlier claims on its name are done (equal names keep their order).
         const auto claim = m_Claims.emplace(job.key, sequence);
+        // What the name's resolution saw holds unless an earlier line still
+        // writes the file (a finished one wrote it before the resolution).
+        if (m_Claims.lower_bound(job.key) != claim)
+            job.file.target.known = false;
         m_JobDone.wait(lock, [&] { return m_Claims.lower_bound(job.key) == claim; });
         lock.unlock();
         Written written = Write(job);

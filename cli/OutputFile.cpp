@@ -269,7 +269,8 @@ int COutputFolder::Resolve(std::string_view spelled, BeneathName& out) const
             return errno;
         const int at = folder.IsOpen() ? folder.Get() : m_Fd.Get();
         struct stat st {};
-        if (fstatat(at, last.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+        const int error = fstatat(at, last.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+        if (error == 0 && S_ISLNK(st.st_mode)) {
             const std::string target = ReadLinkAt(at, last);
             if (target.empty())
                 return errno;
@@ -278,6 +279,9 @@ int COutputFolder::Resolve(std::string_view spelled, BeneathName& out) const
             path = below.empty() ? target : below + "/" + target;
             continue;
         }
+        out.target.known = true;
+        out.target.error = error;
+        out.target.status = st;
         out.device = m_Device;
         out.inode = m_Inode;
         if (folder.IsOpen()) {
@@ -319,6 +323,10 @@ COutputFile::COutputFile(const char* path) : m_Shown(path), m_Given(path)
 COutputFile::COutputFile(const OutputTarget& target)
     : m_Shown(target.path), m_Folder(target.folder), m_Name(target.name)
 {
+    if (target.known) {
+        Open(&target.status, target.error, true);
+        return;
+    }
     struct stat st {};
     const int error = fstatat(m_Folder, m_Name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
     Open(&st, error, true);

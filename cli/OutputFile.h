@@ -75,6 +75,12 @@ struct OutputTarget {
     std::string path; // as spelled: the format comes from it, messages show it
     int folder = -1;
     std::string name;
+    // What lstat said of the name in the folder when it was resolved, when
+    // still `known` (nothing has written it since): its status, or the errno
+    // when nothing is there. Not known: the file looks again.
+    bool known = false;
+    int error = 0;
+    struct stat status {};
 };
 
 // A batch line's file resolved inside the output folder: the folder it is in
