@@ -84,21 +84,31 @@ void AppendPathData(const std::vector<PathStep>& path, std::string& out)
     }
 }
 
-// The path data of a glyph outline, by its key. A batch draws the same few
+// The path data of glyph outlines, by their keys. A batch draws the same few
 // glyphs label after label, so each thread keeps what it wrote; bounded,
-// since a long run of many fonts or sizes meets ever new outlines.
-const std::string& GlyphPathData(const CGlyphOutline& glyph)
-{
-    constexpr std::size_t kMostKept = 4096;
-    thread_local std::unordered_map<std::string, std::string> kept;
-    if (const auto found = kept.find(glyph.Key()); found != kept.end())
-        return found->second;
-    if (kept.size() >= kMostKept)
-        kept.clear();
-    std::string data;
-    AppendPathData(glyph.Steps(), data);
-    return kept.emplace(glyph.Key(), std::move(data)).first->second;
-}
+// since a long run of many fonts or sizes meets ever new outlines. An entry
+// stays where it is until Forget, so a document may name it by address.
+class CGlyphPaths {
+  public:
+    const std::string& Of(const CGlyphOutline& glyph)
+    {
+        if (const auto found = m_Kept.find(glyph.Key()); found != m_Kept.end())
+            return found->second;
+        std::string data;
+        AppendPathData(glyph.Steps(), data);
+        return m_Kept.emplace(glyph.Key(), std::move(data)).first->second;
+    }
+    // Before a document: past the bound, the kept paths are dropped.
+    void Forget()
+    {
+        constexpr std::size_t kMostKept = 4096;
+        if (m_Kept.size() >= kMostKept)
+            m_Kept.clear();
+    }
+
+  private:
+    std::unordered_map<std::string, std::string> m_Kept;
+};
 
 // The text: each distinct glyph outline once in <defs>, placed with <use>.
 // The uses make one clip path that a rectangle of the text colour fills, so
@@ -107,14 +117,16 @@ const std::string& GlyphPathData(const CGlyphOutline& glyph)
 // glyphs share a pixel. False when the font cannot be opened.
 bool AppendText(const Layout& layout, const VectorOptions& options, const ImageBox& frame, std::string& out)
 {
-    std::unordered_map<std::string, std::size_t> ids; // by path data
+    thread_local CGlyphPaths paths;
+    paths.Forget();
+    std::unordered_map<const std::string*, std::size_t> ids; // by the kept path data
     std::string defs;
     std::string uses;
     const bool opened = GlyphOutlines(layout, options, [&](const CGlyphOutline& glyph) {
-        const std::string& data = GlyphPathData(glyph);
+        const std::string& data = paths.Of(glyph);
         if (data.empty())
             return;
-        const auto [entry, added] = ids.try_emplace(data, ids.size());
+        const auto [entry, added] = ids.try_emplace(&data, ids.size());
         const std::string id = std::to_string(entry->second);
         if (added)
             defs += "<path id=\"g" + id + "\" d=\"" + data + "\"/>\n";
