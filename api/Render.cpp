@@ -640,7 +640,10 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
 // the detail lines of its limits and fonts. EAN/UPC, their add-ons, PostNet
 // and Planet draw from the pattern itself.
 constexpr Symbology kEncodedSymbolTypes[] = {
-    Symbology::Code128,
+    Symbology::Interleaved2of5, Symbology::Industrial2of5, Symbology::Code39,    Symbology::Code39Extended,
+    Symbology::Code11,          Symbology::Codabar,        Symbology::Msi,       Symbology::Code128,
+    Symbology::Ean14,           Symbology::UccEan128,      Symbology::Sscc18,    Symbology::Code93,
+    Symbology::Code93Extended,  Symbology::Itf14,
 };
 
 bool DrawsEncodedSymbol(Symbology symbology)
