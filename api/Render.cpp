@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -299,103 +300,6 @@ void WarnOfCutText(const CImageWriter& writer, std::vector<std::string>& warning
         warnings.push_back("the human-readable text does not fit the image: part of it is cut");
 }
 
-// The encoded symbol as a PNG, in the order of the checks of every PNG: the
-// image's size, the image, then the fit at the text band it measures, then
-// the data.
-Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symbol, bool valid,
-                       const ByteSink& sink, std::vector<std::string>& warnings)
-{
-    const std::int32_t dpi = Resolution(options);
-    const bool text = detail::ShowsText(symbol, options);
-    // A symbol that does not stretch across is as thick as its text band
-    // makes it, so the band is measured before the image is made; a text
-    // that may widen the image is measured then too (FitWideText).
-    double band = 0.0;
-    CFontFace face;
-    const bool stretches = detail::Stretches(symbol);
-    if (text && (!stretches || TextMayWiden(symbol))) {
-        if (face.Open(FontPath(options)) != 0)
-            return Status::CantInitPng;
-        if (!stretches)
-            band = MeasureTextBand(face, options.fontHeight, dpi, dpi);
-    }
-    detail::SymbolFrame frame;
-    std::int32_t module = 0;
-    if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
-        return status;
-    Options drawn = options;
-    std::optional<detail::EncodedSymbol> centred;
-    const detail::EncodedSymbol& shown =
-        module > 0 && text ? FitWideText(symbol, options, face, frame, drawn, centred) : symbol;
-    CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, Canvas(options),
-                        kDefaultCompression);
-    writer.SetAlpha(options.transparent);
-    writer.SetIndexed(options.mono);
-    if (!writer.Init())
-        return Status::CantInitPng;
-    if (text)
-        band = writer.MeasureTextHeight(options.fontHeight);
-    detail::SymbolMetrics g;
-    if (const Status status = detail::FitPixels(symbol, options, band, frame, module, g); status != Status::Ok)
-        return status;
-    if (!valid)
-        return Status::InvalidText;
-    DrawLayout(writer, detail::LayOutSymbol(shown, drawn, g, frame));
-    if (writer.FailedFontHeight() != 0)
-        return Status::CantInitPng; // a glyph of the text cannot be rendered
-    WarnOfCutText(writer, warnings);
-    return WritePng(writer, options, sink);
-}
-
-// The encoded symbol as SVG or EPS: whole pixels when the unit is pixels or
-// the side along is given, else exact lengths.
-Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& symbol, const std::string& title,
-                          bool valid, const ByteSink& sink)
-{
-    // The font is loaded whether or not text is shown, as for the PNG.
-    CFontFace face;
-    if (face.Open(FontPath(options)) != 0)
-        return Status::CantInitPng;
-    const std::int32_t dpi = Resolution(options);
-    const double band =
-        detail::ShowsText(symbol, options) ? MeasureTextBand(face, options.fontHeight, dpi, dpi) : 0.0;
-    detail::SymbolMetrics g;
-    detail::SymbolFrame frame;
-    const bool exact = options.unit != Unit::Pixels &&
-                       (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
-    Options drawn = options;
-    std::optional<detail::EncodedSymbol> centred;
-    const detail::EncodedSymbol* shown = &symbol;
-    if (exact) {
-        if (const Status status = detail::FitExact(symbol, options, band, g, frame); status != Status::Ok)
-            return status;
-        shown = &FitWideText(symbol, options, face, frame, drawn, centred);
-    } else {
-        std::int32_t module = 0;
-        if (const Status status = detail::PixelImage(symbol, options, band, frame, module); status != Status::Ok)
-            return status;
-        if (module > 0)
-            shown = &FitWideText(symbol, options, face, frame, drawn, centred);
-        if (const Status status = detail::FitPixels(symbol, options, band, frame, module, g);
-            status != Status::Ok)
-            return status;
-    }
-    if (!valid)
-        return Status::InvalidText;
-    return WriteVector(drawn, detail::LayOutSymbol(*shown, drawn, g, frame), face, title, sink);
-}
-
-} // namespace
-
-Status detail::RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title,
-                            bool valid, const ByteSink& sink, std::vector<std::string>& warnings)
-{
-    return options.format == Format::Png ? RenderSymbolPng(options, symbol, valid, sink, warnings)
-                                         : RenderSymbolVector(options, symbol, title, valid, sink);
-}
-
-namespace {
-
 // The detail line of an image side past the limit (CImageWriter::kMaxDimension).
 std::string PastSideLimit(const std::string& side)
 {
@@ -493,6 +397,166 @@ std::string InitFailure(const Options& o, const Rect& area, std::int32_t channel
            " pixels";
 }
 
+// The x-dimension of a pattern's symbol is drawn as asked or not at all, as
+// DrawnAsAsked says of the pattern itself.
+bool DrawnAsAsked(const detail::SymbolMetrics& g, std::int32_t module)
+{
+    return module <= 0 || g.module == module;
+}
+
+// The image in whole pixels: as the element pattern measures it (PixelArea)
+// with `pattern`, else as the encoded symbol does (PixelImage).
+Status SizeImage(const detail::EncodedSymbol& symbol, const Options& options, double band,
+                 const detail::PatternImage* pattern, detail::SymbolFrame& frame, std::int32_t& module)
+{
+    if (pattern == nullptr)
+        return detail::PixelImage(symbol, options, band, frame, module);
+    Rect area;
+    if (const Status status = PixelArea(options, pattern->manager, area, module, pattern->why);
+        status != Status::Ok)
+        return status;
+    const bool horizontal = ReadsHorizontally(options.orientation);
+    frame = detail::SymbolFrame{};
+    frame.area = area;
+    frame.length = horizontal ? area.right : area.bottom;
+    frame.thickness = horizontal ? area.bottom : area.right;
+    return Status::Ok;
+}
+
+// The whole-pixel metrics in the image: a pattern's symbol takes the widest
+// module its image holds (DrawnAsAsked then judges it), any other symbol the
+// module it was sized for.
+Status FitImage(const detail::EncodedSymbol& symbol, const Options& options, double band,
+                const detail::SymbolFrame& frame, std::int32_t module, const detail::PatternImage* pattern,
+                detail::SymbolMetrics& g)
+{
+    return detail::FitPixels(symbol, options, band, frame, pattern != nullptr ? 0 : module, g);
+}
+
+// The encoded symbol as a PNG, in the order of the checks of every PNG: the
+// image's size, the image, then the fit at the text band it measures, then
+// the data.
+Status RenderSymbolPng(const Options& options, const detail::EncodedSymbol& symbol, bool valid,
+                       const ByteSink& sink, std::vector<std::string>& warnings,
+                       const detail::PatternImage* pattern)
+{
+    const std::int32_t dpi = Resolution(options);
+    const bool text = detail::ShowsText(symbol, options);
+    // A symbol that does not stretch across is as thick as its text band
+    // makes it, so the band is measured before the image is made; a text
+    // that may widen the image is measured then too (FitWideText).
+    double band = 0.0;
+    CFontFace face;
+    const bool stretches = detail::Stretches(symbol);
+    if (text && (!stretches || TextMayWiden(symbol))) {
+        if (face.Open(FontPath(options)) != 0)
+            return Status::CantInitPng;
+        if (!stretches)
+            band = MeasureTextBand(face, options.fontHeight, dpi, dpi);
+    }
+    detail::SymbolFrame frame;
+    std::int32_t module = 0;
+    if (const Status status = SizeImage(symbol, options, band, pattern, frame, module); status != Status::Ok)
+        return status;
+    Options drawn = options;
+    std::optional<detail::EncodedSymbol> centred;
+    const detail::EncodedSymbol& shown =
+        module > 0 && text ? FitWideText(symbol, options, face, frame, drawn, centred) : symbol;
+    CMyPngWriter writer(frame.area.right, frame.area.bottom, FontPath(options), dpi, dpi, Canvas(options),
+                        kDefaultCompression);
+    writer.SetAlpha(options.transparent);
+    writer.SetIndexed(options.mono);
+    if (!writer.Init()) {
+        if (pattern != nullptr)
+            pattern->why = InitFailure(options, frame.area, writer.GetChannels());
+        return Status::CantInitPng;
+    }
+    if (text)
+        band = writer.MeasureTextHeight(options.fontHeight);
+    detail::SymbolMetrics g;
+    if (const Status status = FitImage(symbol, options, band, frame, module, pattern, g);
+        status != Status::Ok)
+        return status;
+    if (!valid)
+        return Status::InvalidText;
+    DrawLayout(writer, detail::LayOutSymbol(shown, drawn, g, frame));
+    if (const int height = writer.FailedFontHeight(); height != 0) {
+        if (pattern != nullptr)
+            pattern->why = "a glyph of the text cannot be rendered at font height " + std::to_string(height);
+        return Status::CantInitPng;
+    }
+    if (pattern != nullptr && !DrawnAsAsked(g, module))
+        return Status::InvalidSize;
+    WarnOfCutText(writer, warnings);
+    return WritePng(writer, options, sink);
+}
+
+// The encoded symbol as SVG or EPS: whole pixels when the unit is pixels or
+// the side along is given, else exact lengths.
+Status RenderSymbolVector(const Options& options, const detail::EncodedSymbol& symbol,
+                          const std::string& title, bool valid, const ByteSink& sink,
+                          const detail::PatternImage* pattern)
+{
+    // The font is loaded whether or not text is shown, as for the PNG.
+    CFontFace face;
+    if (face.Open(FontPath(options)) != 0) {
+        if (pattern != nullptr)
+            pattern->why = FontFailure(options.font);
+        return Status::CantInitPng;
+    }
+    const std::int32_t dpi = Resolution(options);
+    const double band =
+        detail::ShowsText(symbol, options) ? MeasureTextBand(face, options.fontHeight, dpi, dpi) : 0.0;
+    detail::SymbolMetrics g;
+    detail::SymbolFrame frame;
+    const bool exact = options.unit != Unit::Pixels &&
+                       (ReadsHorizontally(options.orientation) ? options.width : options.height) <= 0;
+    Options drawn = options;
+    std::optional<detail::EncodedSymbol> centred;
+    const detail::EncodedSymbol* shown = &symbol;
+    std::int32_t module = 0;
+    if (exact) {
+        double across = 0.0;
+        if (pattern != nullptr) {
+            // A module no whole number of pixels holds is refused as the PNG refuses it.
+            const double exactModule = SizeToPixels(options.xDimension, dpi, options.unit);
+            if (!(exactModule <= static_cast<double>(INT32_MAX)))
+                return Status::InvalidArgument;
+            across = detail::CompliantAcross(options, *pattern->manager.GetSymbology(), exactModule);
+        }
+        if (const Status status = detail::FitExact(symbol, options, band, g, frame, across);
+            status != Status::Ok)
+            return status;
+        shown = &FitWideText(symbol, options, face, frame, drawn, centred);
+    } else {
+        if (const Status status = SizeImage(symbol, options, band, pattern, frame, module);
+            status != Status::Ok)
+            return status;
+        if (module > 0)
+            shown = &FitWideText(symbol, options, face, frame, drawn, centred);
+        if (const Status status = FitImage(symbol, options, band, frame, module, pattern, g);
+            status != Status::Ok)
+            return status;
+    }
+    if (!valid)
+        return Status::InvalidText;
+    if (pattern != nullptr && !DrawnAsAsked(g, module))
+        return Status::InvalidSize;
+    return WriteVector(drawn, detail::LayOutSymbol(*shown, drawn, g, frame), face, title, sink);
+}
+
+} // namespace
+
+Status detail::RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title,
+                            bool valid, const ByteSink& sink, std::vector<std::string>& warnings,
+                            const PatternImage* pattern)
+{
+    return options.format == Format::Png ? RenderSymbolPng(options, symbol, valid, sink, warnings, pattern)
+                                         : RenderSymbolVector(options, symbol, title, valid, sink, pattern);
+}
+
+namespace {
+
 // Size, draw, then encode into the sink; CantCloseFile when the encoding failed.
 Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& why,
                  std::vector<std::string>& warnings)
@@ -571,6 +635,36 @@ Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& s
     return WriteVector(options, layout, face, manager.GetSymbology()->m_DisplayText, sink);
 }
 
+// The classic symbologies drawn through their encoded symbol (ToEncodedSymbol)
+// and the one layout; the element pattern still sizes their image and gives
+// the detail lines of its limits and fonts. EAN/UPC, their add-ons, PostNet
+// and Planet draw from the pattern itself.
+constexpr Symbology kEncodedSymbolTypes[] = {
+    Symbology::Interleaved2of5, Symbology::Industrial2of5, Symbology::Code39,    Symbology::Code39Extended,
+    Symbology::Code11,          Symbology::Codabar,        Symbology::Msi,       Symbology::Code128,
+    Symbology::Ean14,           Symbology::UccEan128,      Symbology::Sscc18,    Symbology::Code93,
+    Symbology::Code93Extended,  Symbology::Itf14,
+};
+
+bool DrawsEncodedSymbol(Symbology symbology)
+{
+    return std::find(std::begin(kEncodedSymbolTypes), std::end(kEncodedSymbolTypes), symbology) !=
+           std::end(kEncodedSymbolTypes);
+}
+
+// A classic symbology's object drawn through its encoded symbol, at the font
+// height its text was fitted to (FitCompliantText) and titled by its text.
+Status RenderPattern(const Options& options, const CBarcode& manager, const ByteSink& sink, std::string& why,
+                     std::vector<std::string>& warnings)
+{
+    const CBarcodeSym& sym = *manager.GetSymbology();
+    Options drawn = options;
+    drawn.fontHeight = sym.m_FontHeight;
+    const detail::PatternImage pattern{manager, why};
+    return detail::RenderSymbol(drawn, sym.ToEncodedSymbol(), sym.m_DisplayText, sym.m_Valid, sink, warnings,
+                                &pattern);
+}
+
 // The title of a vector document: the symbol's main text, else the data.
 std::string SymbolTitle(const detail::EncodedSymbol& symbol, std::string_view data)
 {
@@ -597,11 +691,10 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     CBarcode manager(CreateBarcodeSym);
     if (const Status status = detail::SetUpClassic(options, data, manager); status != Status::Ok)
         return status;
-    // The classic symbologies draw from their element pattern, which gives
-    // the detail lines of image limits and fonts; Encode gives their encoded
-    // symbol through the same conversion.
-    const Status status = options.format == Format::Png ? RenderPng(options, manager, sink, why, warnings)
-                                                        : RenderVector(options, manager, sink, why);
+    const Status status = DrawsEncodedSymbol(options.symbology)
+                              ? RenderPattern(options, manager, sink, why, warnings)
+                          : options.format == Format::Png ? RenderPng(options, manager, sink, why, warnings)
+                                                          : RenderVector(options, manager, sink, why);
     if (status == Status::InvalidText)
         why = manager.GetSymbology()->m_ErrorDetail;
     if (status == Status::Ok && !manager.GetSymbology()->m_Warning.empty())

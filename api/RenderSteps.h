@@ -50,12 +50,25 @@ template <class Answer> Answer Outcome(Status status, std::string detail = {})
     return answer;
 }
 
+// The element-pattern object whose encoded symbol is drawn (a classic
+// symbology): it sizes the image as its pattern measures (the side limits,
+// invalid data without quiet zones, the --compliant side across), and a
+// failed image, font or glyph gets its detail line in `why`.
+struct PatternImage {
+    const CBarcode& manager;
+    std::string& why;
+};
+
 // An encoded symbol drawn as the options ask (size, format, appearance) into
 // the sink: the font opened and measured, the symbol fitted and laid out,
 // the shapes rendered; `title` names an SVG or EPS document. Not `valid`:
 // InvalidText once the symbol (as far as it was encoded) is found to fit.
 // `warnings`: what the drawing could not give as asked (a text cut).
+// With `pattern`, the image is the pattern's, the symbol takes the widest
+// module it holds, and an x-dimension it cannot take as asked is
+// InvalidSize once the symbol is drawn.
 Status RenderSymbol(const Options& options, const EncodedSymbol& symbol, const std::string& title, bool valid,
-                    const ByteSink& sink, std::vector<std::string>& warnings);
+                    const ByteSink& sink, std::vector<std::string>& warnings,
+                    const PatternImage* pattern = nullptr);
 
 } // namespace kavren::detail

@@ -259,7 +259,7 @@ Status FitPixels(const EncodedSymbol& symbol, const Options& options, double tex
 }
 
 Status FitExact(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
-                SymbolFrame& frame)
+                SymbolFrame& frame, double across)
 {
     const std::int32_t dpi = Resolution(options);
     const SizeUnit unit = options.unit;
@@ -268,11 +268,10 @@ Status FitExact(const EncodedSymbol& symbol, const Options& options, double text
         return Status::InvalidArgument;
     g = ExactMetrics(options, module, textBand);
     const std::int32_t givenAcross = ReadsHorizontally(options.orientation) ? options.height : options.width;
-    double across = FixedThickness(symbol, options, g);
     if (givenAcross > 0)
         across = SizeToPixels(givenAcross, dpi, unit);
-    else if (Stretches(symbol))
-        across = DefaultSide(options);
+    else if (!(across > 0.0))
+        across = Stretches(symbol) ? DefaultSide(options) : FixedThickness(symbol, options, g);
     const double length = SymbolLength(symbol, options, g);
     if (!std::isfinite(across))
         return Status::InvalidArgument;

@@ -91,10 +91,11 @@ Status FitPixels(const EncodedSymbol& symbol, const Options& options, double tex
                  std::int32_t module, SymbolMetrics& g);
 // Exact lengths in pixels at the resolution (SVG and EPS at a physical unit,
 // the side along not given): the module not rounded, the frame as long as the
-// symbol; across as given, or as FitPixels takes it. InvalidArgument for a
-// module below 1/100 pixel, InvalidSize when the symbol does not fit.
+// symbol; across as given, else `across` pixels when above 0, else as
+// FitPixels takes it. InvalidArgument for a module below 1/100 pixel,
+// InvalidSize when the symbol does not fit.
 Status FitExact(const EncodedSymbol& symbol, const Options& options, double textBand, SymbolMetrics& g,
-                SymbolFrame& frame);
+                SymbolFrame& frame, double across = 0.0);
 
 // The shapes of the symbol in the frame: quiet zones on all four sides (none
 // with options.quietZones off), the alignment in the free space, the rows

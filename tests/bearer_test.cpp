@@ -173,6 +173,8 @@ TEST(Bearer, SizesCountThem)
         // 290 pixels take 2-pixel modules without the box's sides (281), only 1 with them (301).
         {"fixed width, bars", {"--bearer", "bars", "-x", "290"}, 290, 10},
         {"fixed width, box", {"--bearer", "box", "-x", "290"}, 290, 5},
+        // 900 pixels along hold 6-pixel modules; 30 across leave the bars room beside two bearers at 2.
+        {"fixed size, room across", {"--bearer", "bars", "-x", "900", "-y", "30", "-s", "0"}, 900, 10},
         // Widths out of range are ignored, as other options' values are.
         {"width 0 ignored", {"--bearer", "bars", "--bearer-width", "0"}, 281, 10},
         {"width 101 ignored", {"--bearer", "bars", "--bearer-width", "101"}, 281, 10},
