@@ -5,9 +5,9 @@
 
 #include <kavren/kavren.h>
 
-class CBarcodeSym;
-
 namespace kavren::detail {
+
+class CBarcodeSym;
 
 // The options as a compliant render reads them; the options themselves when
 // `compliant` is off.

@@ -13,6 +13,13 @@
 #include <utility>
 
 namespace kavren {
+
+using detail::CBarcode;
+using detail::CBarcodeSym;
+using detail::CreateBarcodeSym;
+using detail::Symbologies;
+using detail::SymbologyRow;
+
 namespace {
 
 // The public kinds and roles are the encoded symbol's, number for number.

@@ -34,6 +34,10 @@
 #include <utility>
 
 namespace kavren {
+
+// The library's own internals.
+using namespace detail;
+
 namespace {
 
 // The raster starts white and the background colour is painted over it;

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <utility>
 
-class CBarcode;
-
 namespace kavren::detail {
+
+class CBarcode;
 
 // Every value the command line would not accept, by the field's name; empty
 // when all are acceptable. The symbology number is the engine's to judge

@@ -22,6 +22,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 double CpuMs()

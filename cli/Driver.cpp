@@ -16,6 +16,9 @@
 #include <utility>
 #include <vector>
 
+// The library's internals that the program shares.
+using namespace kavren::detail;
+
 namespace {
 
 constexpr const char* ProgramName = "kavren";

@@ -23,6 +23,9 @@
 #include <string>
 #include <vector>
 
+// The library's internals that the program shares.
+using namespace kavren::detail;
+
 namespace {
 
 constexpr const char* CompletionBegin = "# BEGIN option table (generated: kavren-option-list completion)";

@@ -17,6 +17,9 @@
 #include <string_view>
 #include <type_traits>
 
+// The library's internals that the program shares.
+using namespace kavren::detail;
+
 namespace {
 
 using enum ValueKind;

@@ -8,7 +8,9 @@ string(REGEX REPLACE "((0x..,){16})" "\\1\n" bytes "${bytes}")
 file(WRITE "${OUTPUT}"
 "// Generated from ${INPUT}; do not edit.\n"
 "#include <cstddef>\n\n"
+"namespace kavren::detail {\n\n"
 "extern const unsigned char ${SYMBOL}[];\n"
 "extern const std::size_t ${SYMBOL}Size;\n"
 "const unsigned char ${SYMBOL}[] = {\n${bytes}\n};\n"
-"const std::size_t ${SYMBOL}Size = ${size};\n")
+"const std::size_t ${SYMBOL}Size = ${size};\n\n"
+"} // namespace kavren::detail\n")

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string_view>
 
+namespace kavren::detail {
+
 constexpr bool IsDigit(int c)
 {
     return c >= '0' && c <= '9';
@@ -18,3 +20,5 @@ constexpr bool IsDigitText(std::string_view text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return IsDigit(c); });
 }
+
+} // namespace kavren::detail

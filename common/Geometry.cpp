@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+namespace kavren::detail {
+
 std::int32_t RoundHalfAway(double value)
 {
     if (std::isnan(value))
@@ -19,3 +21,5 @@ std::int32_t RoundHalfAway(double value)
         return std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(integral);
 }
+
+} // namespace kavren::detail

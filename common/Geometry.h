@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace kavren::detail {
+
 // 0x00BBGGRR: red in bits 0-7, green in 8-15, blue in 16-23; the top byte is unused.
 using Colour = std::uint32_t;
 
@@ -38,3 +40,5 @@ inline std::int32_t Clamp32(std::int64_t value)
 // Nearest integer, halves away from zero (2.5 -> 3, -2.5 -> -3). Values beyond
 // the int32 range saturate at its ends.
 std::int32_t RoundHalfAway(double value);
+
+} // namespace kavren::detail

@@ -1,5 +1,7 @@
 #include "common/Shapes.h"
 
+namespace kavren::detail {
+
 ImagePoint ToImage(const Layout& layout, double along, double across)
 {
     const double left = layout.area.left;
@@ -25,3 +27,5 @@ double TextAngle(std::int32_t orientation)
     default: return 0.0;
     }
 }
+
+} // namespace kavren::detail

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace kavren::detail {
+
 // One filled rectangle of the bar colour (a bar, a guard bar, a postal bar, a
 // bearer bar). In a Pixels layout every value is a whole number of pixels.
 struct BarBox {
@@ -67,3 +69,5 @@ ImagePoint ToImage(const Layout& layout, double along, double across);
 // orientation. Pi is taken as 3.1415926 so rotated text lands on the same
 // pixels everywhere.
 double TextAngle(std::int32_t orientation);
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 #include <limits>
 #include <new>
 
+namespace kavren::detail {
+
 double SizeToPixels(double size, double resolution, SizeUnit unit)
 {
     switch (unit) {
@@ -94,3 +96,5 @@ std::int32_t CBarcode::CalcSymbolLength(double xDim, std::int32_t resH, std::int
     }
     return 0;
 }
+
+} // namespace kavren::detail

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace kavren::detail {
+
 // A new, encoded object of the class that settings.m_Type names; null for a
 // number without one. The object is returned even when its data is invalid.
 using SymbolFactory = std::unique_ptr<CBarcodeSym> (*)(const CBarcodeSettings& settings);
@@ -40,3 +42,5 @@ class CBarcode {
     SymbolFactory m_Factory;
     std::unique_ptr<CBarcodeSym> m_Sym;
 };
+
+} // namespace kavren::detail

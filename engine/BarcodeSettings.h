@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kavren::detail {
+
 // Bearer bars of the Interleaved 2 of 5 family (GS1 General Specifications,
 // ITF-14): none, a bar along the top and the bottom, or a closed frame.
 enum class BearerStyle : std::int32_t { None = 0, Bars = 1, Box = 2 };
@@ -54,3 +56,5 @@ class CBarcodeSettings {
 
     bool operator==(const CBarcodeSettings&) const = default;
 };
+
+} // namespace kavren::detail

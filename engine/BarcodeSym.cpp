@@ -11,6 +11,8 @@
 #include <cstring>
 #include <limits>
 
+namespace kavren::detail {
+
 namespace {
 
 constexpr std::int64_t Int32Max = std::numeric_limits<std::int32_t>::max();
@@ -571,3 +573,5 @@ std::int32_t CBarcodeSym::GetBarsOrigin(const Rect* area, int* x, int* y)
     *y = Clamp32(originY);
     return Clamp32(offset);
 }
+
+} // namespace kavren::detail

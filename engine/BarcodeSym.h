@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace kavren::detail {
+
 class CImageWriter;
 
 // Element codes of m_Pattern. Widths are in modules of m_ModuleWidth pixels;
@@ -199,3 +201,5 @@ class CBarcodeSym : public CBarcodeSettings {
     std::int32_t m_TextHeight = 0;   // text band in pixels, 0 when text is hidden
     Rect m_DrawArea{0, 200, 0, 100}; // area of the last Draw; bars never leave it
 };
+
+} // namespace kavren::detail

@@ -5,13 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-using kavren::detail::DarkRect;
-using kavren::detail::EncodedSymbol;
-using kavren::detail::ModuleSpan;
-using kavren::detail::SymbolKind;
-using kavren::detail::SymbolRow;
-using kavren::detail::TextItem;
-using kavren::detail::TextRole;
+namespace kavren::detail {
+
 
 namespace {
 
@@ -150,3 +145,5 @@ void CBarcodeSym::AddTexts(double offset, const kavren::detail::ModuleSpan& patt
         symbol.texts.push_back(std::move(item));
     }
 }
+
+} // namespace kavren::detail

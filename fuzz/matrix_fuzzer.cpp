@@ -39,6 +39,9 @@
 #include <string_view>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 using kavren::Options;

@@ -4,5 +4,9 @@
 
 #include <cstddef>
 
+namespace kavren::detail {
+
 extern const unsigned char g_EmbeddedFont[];
 extern const std::size_t g_EmbeddedFontSize;
+
+} // namespace kavren::detail

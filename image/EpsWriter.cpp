@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace kavren::detail {
+
 namespace {
 
 // "r g b setrgbcolor" of a 0x00BBGGRR colour.
@@ -125,3 +127,5 @@ bool WriteEps(const Layout& layout, const VectorOptions& options, std::string& d
     document = std::move(out);
     return true;
 }
+
+} // namespace kavren::detail

@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace kavren::detail {
+
 // Writes the document into `document` (replacing its contents). False, with
 // `document` empty, when the font cannot be opened.
 bool WriteEps(const Layout& layout, const VectorOptions& options, std::string& document);
@@ -15,3 +17,5 @@ bool WriteEps(const Layout& layout, const VectorOptions& options, std::string& d
 // Text as a PostScript string literal with its parentheses: printable ASCII
 // as is (backslash and parentheses escaped), every other byte in octal.
 std::string PostScriptString(const std::string& text);
+
+} // namespace kavren::detail

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace kavren::detail {
+
 namespace {
 
 // Keeps a far-away position far away without overflowing int: rasters and
@@ -232,3 +234,5 @@ std::uint8_t CImageWriter::CFreeTypeLib::BlendChannel(std::uint8_t under, std::u
     const unsigned mixed = ((255U - under) * (255U - coverage) + (255U - ink) * coverage) / 255U;
     return static_cast<std::uint8_t>(255U - mixed);
 }
+
+} // namespace kavren::detail

@@ -31,6 +31,8 @@ extern const FT_Module_Class ft_raster1_renderer_class;
 #include <tuple>
 #include <unordered_map>
 
+namespace kavren::detail {
+
 namespace {
 
 // 16.16 fixed point, truncated toward zero.
@@ -447,3 +449,5 @@ FT_GlyphRec_* RenderedGlyph(const CFontFace& font, FT_GlyphRec_* glyph, int rend
     }
     return loaded.bitmap;
 }
+
+} // namespace kavren::detail

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-
 struct FT_FaceRec_;
 struct FT_GlyphRec_;
+
+namespace kavren::detail {
+
 
 // A FreeType face to draw text with, from a font file or the embedded font.
 // The embedded font is opened once per thread and kept, with the sizes it was
@@ -75,3 +77,5 @@ bool PlaceGlyphs(const CFontFace& face, int horizontalDpi, int verticalDpi, cons
 // again: valid as long as the glyph. A bitmap glyph is its own bitmap. Null
 // when rendering fails.
 FT_GlyphRec_* RenderedGlyph(const CFontFace& face, FT_GlyphRec_* glyph, int renderMode);
+
+} // namespace kavren::detail

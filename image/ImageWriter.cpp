@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+namespace kavren::detail {
+
 namespace {
 
 constexpr Colour kRgbMask = 0xffffff; // the top byte of a colour carries nothing
@@ -251,3 +253,5 @@ bool CImageWriter::DrawStringN(const char* text, int count, int fontHeight, int 
 {
     return m_TextRenderer.DrawStringN(text, count, fontHeight, mode, x, y, span, angle, colour);
 }
+
+} // namespace kavren::detail

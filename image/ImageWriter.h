@@ -12,9 +12,11 @@
 #include <memory>
 #include <span>
 #include <vector>
-
 struct FT_Bitmap_;
 struct FT_GlyphRec_;
+
+namespace kavren::detail {
+
 
 class CImageWriter {
   public:
@@ -176,3 +178,5 @@ class CImageWriter {
     std::vector<std::uint8_t> m_FirstRowBefore; // FillColumns' copy of the first row's extent
     CFreeTypeLib m_TextRenderer;
 };
+
+} // namespace kavren::detail

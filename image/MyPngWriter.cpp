@@ -10,6 +10,8 @@
 #include <limits>
 #include <new>
 
+namespace kavren::detail {
+
 namespace {
 
 // libpng's own handlers print to stderr and abort when no recovery point is
@@ -390,3 +392,5 @@ void CMyPngWriter::PackRow(const std::uint8_t* row, std::size_t width, int depth
         packed[whole] = static_cast<std::uint8_t>(byte << (bits * (perByte - rest)));
     }
 }
+
+} // namespace kavren::detail

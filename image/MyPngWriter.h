@@ -10,9 +10,11 @@
 #include <functional>
 #include <optional>
 #include <vector>
-
 struct png_struct_def;
 struct png_info_def;
+
+namespace kavren::detail {
+
 
 class CMyPngWriter : public CImageWriter {
   public:
@@ -63,3 +65,5 @@ class CMyPngWriter : public CImageWriter {
 
     std::vector<std::uint8_t> m_ImageData; // an indexed raster's zlib stream, made before libpng starts
 };
+
+} // namespace kavren::detail

@@ -8,6 +8,8 @@
 #include <limits>
 #include <vector>
 
+namespace kavren::detail {
+
 namespace {
 
 constexpr double Int32Max = std::numeric_limits<std::int32_t>::max();
@@ -87,3 +89,5 @@ void DrawLayout(CImageWriter& writer, const Layout& layout)
     for (const TextRun& run : layout.texts)
         DrawRun(writer, layout, run, angle);
 }
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 
 #include "common/Shapes.h"
 
+namespace kavren::detail {
+
 class CImageWriter;
 
 // Paints the layout's area with its background (unless the layout keeps the
@@ -11,3 +13,5 @@ class CImageWriter;
 // texts in order. Positions are rounded to whole pixels; bars are clipped to
 // the area and the raster.
 void DrawLayout(CImageWriter& writer, const Layout& layout);
+
+} // namespace kavren::detail

@@ -3,6 +3,8 @@
 #include <array>
 #include <unordered_map>
 
+namespace kavren::detail {
+
 namespace {
 
 // Room for a typical label's document (bars and a short text's outlines), so
@@ -215,3 +217,5 @@ bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& d
     document = std::move(out);
     return true;
 }
+
+} // namespace kavren::detail

@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace kavren::detail {
+
 // Writes the document into `document` (replacing its contents). The viewBox
 // is the layout's frame in layout units, so at 96 dpi a layout unit is one pixel
 // of the raster. False, with `document` empty, when the font cannot be opened.
@@ -17,3 +19,5 @@ bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& d
 // Text as XML character data or attribute value: markup characters escaped,
 // control characters left out, bytes 128..255 as their Latin-1 characters in UTF-8.
 std::string EscapeXml(const std::string& text);
+
+} // namespace kavren::detail

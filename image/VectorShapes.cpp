@@ -15,6 +15,8 @@
 #include <functional>
 #include <tuple>
 
+namespace kavren::detail {
+
 namespace {
 
 // A bar's box in image coordinates: the frame maps corner to corner.
@@ -341,3 +343,5 @@ std::string FormatNumber(double value)
     AppendNumber(text, value);
     return text;
 }
+
+} // namespace kavren::detail

@@ -9,6 +9,9 @@
 #include <functional>
 #include <string>
 #include <vector>
+struct FT_Outline_;
+
+namespace kavren::detail {
 
 class CFontFace;
 
@@ -64,14 +67,14 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
 // when the steps are, for the same glyph at any sub-pixel position.
 class CGlyphOutline {
   public:
-    CGlyphOutline(const struct FT_Outline_& outline, ImagePoint origin);
+    CGlyphOutline(const FT_Outline_& outline, ImagePoint origin);
 
     ImagePoint Anchor() const { return m_Anchor; }
     const std::string& Key() const { return m_Key; }
     std::vector<PathStep> Steps() const;
 
   private:
-    const struct FT_Outline_& m_Outline;
+    const FT_Outline_& m_Outline;
     ImagePoint m_Anchor;
     std::string m_Key;
 };
@@ -92,3 +95,5 @@ constexpr std::size_t kNumberRoom = 330; // "-", 309 digits of DBL_MAX, "." and 
 char* PutNumber(char* at, double value);
 void AppendNumber(std::string& out, double value);
 std::string FormatNumber(double value);
+
+} // namespace kavren::detail

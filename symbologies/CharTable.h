@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kavren::detail {
+
 // Index of the first of the first `count` rows whose `character` is `c`; -1
 // when none is. A smaller `count` leaves out rows that no text character
 // stands for (start, stop, shift characters).
@@ -107,3 +109,5 @@ void AppendModuleWidths(std::vector<std::uint8_t>& pattern, const Widths& widths
     for (const std::uint8_t modules : widths)
         AppendModuleWidth(pattern, modules, bar);
 }
+
+} // namespace kavren::detail

@@ -6,6 +6,8 @@
 #include <array>
 #include <string_view>
 
+namespace kavren::detail {
+
 namespace {
 
 struct CodabarChar {
@@ -111,3 +113,5 @@ void CBarcodeSymCodabar::BuildDisplayText()
     else
         m_DisplayText = m_Data.substr(1, m_Data.size() - 2);
 }
+
+} // namespace kavren::detail

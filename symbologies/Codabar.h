@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kavren::detail {
+
 class CBarcodeSymCodabar : public CBarcodeSym {
   public:
     explicit CBarcodeSymCodabar(const CBarcodeSettings& settings);
@@ -24,3 +26,5 @@ class CBarcodeSymCodabar : public CBarcodeSym {
   private:
     std::string Problem() const;
 };
+
+} // namespace kavren::detail

@@ -3,6 +3,8 @@
 
 #include <array>
 
+namespace kavren::detail {
+
 namespace {
 
 struct Code11Char {
@@ -75,3 +77,5 @@ void CBarcodeSymCode11::BuildDisplayText()
     if (m_ShowStartStop)
         m_DisplayText += StartStop;
 }
+
+} // namespace kavren::detail

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace kavren::detail {
+
 class CBarcodeSymCode11 : public CBarcodeSym {
   public:
     explicit CBarcodeSymCode11(const CBarcodeSettings& settings);
@@ -18,3 +20,5 @@ class CBarcodeSymCode11 : public CBarcodeSym {
     // Row 0..11 of the character ("S" is the start/stop row); -1 and false when it has none.
     static bool LookupChar(char character, int& value);
 };
+
+} // namespace kavren::detail

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace kavren::detail {
+
 // ISO/IEC 15417, Table 1: bar, space, bar, space, bar, space widths of values 0..106.
 const std::array<std::array<std::uint8_t, 6>, 107> Code128Widths = {{
     {2, 1, 2, 2, 2, 2}, {2, 2, 2, 1, 2, 2}, {2, 2, 2, 2, 2, 1}, {1, 2, 1, 2, 2, 3}, // 0..3
@@ -405,3 +407,5 @@ std::string& CBarcodeSymCode128::ZeroPadForSetC(std::string& out, const std::str
         out = text;
     return out;
 }
+
+} // namespace kavren::detail

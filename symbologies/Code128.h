@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace kavren::detail {
+
 // Code sets in the library's numbering, which m_Code128Charset holds (0 automatic, 1 A, 2 B, 3 C).
 using Code128Set = kavren::Code128Set;
 
@@ -82,3 +84,5 @@ class CBarcodeSymCode128 : public CBarcodeSym {
     bool FinishSymbol(ValueList& values);
     ValueList NewValueList() const;
 };
+
+} // namespace kavren::detail

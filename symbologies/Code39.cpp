@@ -3,6 +3,8 @@
 
 #include <array>
 
+namespace kavren::detail {
+
 namespace {
 
 constexpr std::uint8_t StartStopValue = 43;
@@ -138,3 +140,5 @@ void CBarcodeSymCode39::BuildDisplayText()
 {
     ComposeDisplayText(m_Data);
 }
+
+} // namespace kavren::detail

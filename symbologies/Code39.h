@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace kavren::detail {
+
 class CBarcodeSymCode39 : public CBarcodeSym {
   public:
     explicit CBarcodeSymCode39(const CBarcodeSettings& settings);
@@ -34,3 +36,5 @@ class CBarcodeSymCode39 : public CBarcodeSym {
     // The display text around the given data part: start/stop and check character.
     void ComposeDisplayText(const std::string& dataPart);
 };
+
+} // namespace kavren::detail

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace kavren::detail {
+
 // ISO/IEC 16388, Annex (full ASCII), one row per eight bytes.
 const std::array<const char*, 128> Code39FullAscii = {
     "%U", "$A", "$B", "$C", "$D", "$E", "$F", "$G", // NUL..BEL
@@ -97,3 +99,5 @@ bool CBarcodeSymCode39Ext::Encode()
     }
     return EncodeCharacters(characters);
 }
+
+} // namespace kavren::detail

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace kavren::detail {
+
 // ISO/IEC 16388, Annex (full ASCII): the Code 39 characters standing for each byte 0..127.
 extern const std::array<const char*, 128> Code39FullAscii;
 
@@ -51,3 +53,5 @@ class CBarcodeSymCode39Ext : public CFullAsciiSym<CBarcodeSymCode39> {
     using CFullAsciiSym::CFullAsciiSym;
     bool Encode() override;
 };
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace kavren::detail {
+
 namespace {
 
 constexpr std::uint8_t StartValue = 47;
@@ -128,3 +130,5 @@ void CBarcodeSymCode93::BuildDisplayText()
 {
     ComposeDisplayText(m_Data);
 }
+
+} // namespace kavren::detail

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace kavren::detail {
+
 class CBarcodeSymCode93 : public CBarcodeSym {
   public:
     explicit CBarcodeSymCode93(const CBarcodeSettings& settings);
@@ -38,3 +40,5 @@ class CBarcodeSymCode93 : public CBarcodeSym {
     // The data part followed by the check characters when they are shown.
     void ComposeDisplayText(const std::string& dataPart);
 };
+
+} // namespace kavren::detail

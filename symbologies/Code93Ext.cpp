@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace kavren::detail {
+
 namespace {
 
 // AIM USS Code 93, full ASCII: the Code 39 full-ASCII table with the shift
@@ -56,3 +58,5 @@ bool CBarcodeSymCode93Ext::Encode()
     EncodeValues(dataValues);
     return true;
 }
+
+} // namespace kavren::detail

@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 
+namespace kavren::detail {
+
 class CBarcodeSymCode93Ext : public CFullAsciiSym<CBarcodeSymCode93> {
   public:
     // The Code 93 values of one byte: `second` is 0 when one character suffices.
@@ -23,3 +25,5 @@ class CBarcodeSymCode93Ext : public CFullAsciiSym<CBarcodeSymCode93> {
 
     static const std::array<FullAsciiRow, 128>& Code93FullAscii();
 };
+
+} // namespace kavren::detail

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace kavren::detail {
+
 bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLength)
 {
     return (text.size() == length || text.size() == altLength) && IsDigitText(text);
@@ -77,3 +79,5 @@ std::string DigitProblem(std::string_view text, std::size_t length, std::size_t 
         return std::to_string(text.size()) + " digits: " + std::string(takes);
     return {};
 }
+
+} // namespace kavren::detail

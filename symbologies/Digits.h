@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace kavren::detail {
+
 // IsDigitText (common/DigitText.h), and the text has one of the two lengths.
 bool IsDigitText(std::string_view text, std::size_t length, std::size_t altLength);
 
@@ -33,3 +35,5 @@ std::string DigitProblem(std::string_view text, std::size_t length, std::size_t 
                          std::string_view takes);
 // The same for digits of any number.
 std::string DigitProblem(std::string_view text, std::string_view takes);
+
+} // namespace kavren::detail

@@ -1,5 +1,7 @@
 #include "symbologies/EAN13.h"
 
+namespace kavren::detail {
+
 namespace {
 
 // Parities of the six left-half digits by leading digit, 1 = odd (set A),
@@ -72,3 +74,5 @@ bool CBarcodeSymEAN13::Encode()
     EncodeAddOn();
     return true;
 }
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 
 #include "symbologies/EanUpc.h"
 
+namespace kavren::detail {
+
 class CBarcodeSymEAN13 : public CBarcodeSymEanUpc {
   public:
     explicit CBarcodeSymEAN13(const CBarcodeSettings& settings);
@@ -12,3 +14,5 @@ class CBarcodeSymEAN13 : public CBarcodeSymEanUpc {
     void LoadData() override;
     void BuildDisplayText() override;
 };
+
+} // namespace kavren::detail

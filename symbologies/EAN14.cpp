@@ -3,6 +3,8 @@
 #include "symbologies/EanUpc.h"
 #include "symbologies/Gs1Syntax.h"
 
+namespace kavren::detail {
+
 namespace {
 
 constexpr int DigitsBeforeCheck = 13;
@@ -66,3 +68,5 @@ bool CBarcodeSymEAN14::Encode()
     }
     return FinishSymbol(values);
 }
+
+} // namespace kavren::detail

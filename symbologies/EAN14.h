@@ -4,6 +4,8 @@
 
 #include "symbologies/Code128.h"
 
+namespace kavren::detail {
+
 class CBarcodeSymEAN14 : public CBarcodeSymCode128 {
   public:
     explicit CBarcodeSymEAN14(const CBarcodeSettings& settings);
@@ -13,3 +15,5 @@ class CBarcodeSymEAN14 : public CBarcodeSymCode128 {
     void LoadData() override;
     void BuildDisplayText() override;
 };
+
+} // namespace kavren::detail

@@ -1,5 +1,7 @@
 #include "symbologies/EAN2.h"
 
+namespace kavren::detail {
+
 namespace {
 
 // Parities of the two add-on digits by value mod 4, 1 = odd (set A),
@@ -42,3 +44,5 @@ bool CBarcodeSymEAN2::Encode()
     EncodeEan2(m_Pattern, m_DataBytes);
     return true;
 }
+
+} // namespace kavren::detail

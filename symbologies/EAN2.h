@@ -3,6 +3,8 @@
 
 #include "symbologies/EanUpc.h"
 
+namespace kavren::detail {
+
 // Appends the 20 modules of the two-digit add-on for `digits` (two digits,
 // already validated): start 1011, first digit, delineator 01, second digit.
 void EncodeEan2(std::vector<std::uint8_t>& pattern, const std::string& digits);
@@ -13,3 +15,5 @@ class CBarcodeSymEAN2 : public CBarcodeSym {
     bool Encode() override;
     bool Validate() override;
 };
+
+} // namespace kavren::detail

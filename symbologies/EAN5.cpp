@@ -2,6 +2,8 @@
 
 #include "symbologies/UPCE.h"
 
+namespace kavren::detail {
+
 int AddOnChecksum(const std::string& text)
 {
     // From the right: odd places weigh 3, even places 9.
@@ -42,3 +44,5 @@ bool CBarcodeSymEAN5::Encode()
     EncodeEan5(m_Pattern, m_DataBytes);
     return true;
 }
+
+} // namespace kavren::detail

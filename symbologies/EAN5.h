@@ -4,6 +4,8 @@
 
 #include "symbologies/EanUpc.h"
 
+namespace kavren::detail {
+
 // (3 x (d1 + d3 + d5) + 9 x (d2 + d4)) mod 10 of the five digits d1..d5.
 int AddOnChecksum(const std::string& text);
 // Appends the 47 modules of the five-digit add-on for `digits` (five digits,
@@ -16,3 +18,5 @@ class CBarcodeSymEAN5 : public CBarcodeSym {
     bool Encode() override;
     bool Validate() override;
 };
+
+} // namespace kavren::detail

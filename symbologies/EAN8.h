@@ -4,7 +4,11 @@
 
 #include "symbologies/EanUpc.h"
 
+namespace kavren::detail {
+
 class CBarcodeSymEAN8 : public CBarcodeSymEanUpcHalves {
   public:
     explicit CBarcodeSymEAN8(const CBarcodeSettings& settings) : CBarcodeSymEanUpcHalves(settings, 4) {}
 };
+
+} // namespace kavren::detail

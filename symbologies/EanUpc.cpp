@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace kavren::detail {
+
 namespace {
 
 // Module widths of number set C, bar first (ISO/IEC 15420, number sets table). Set A is
@@ -306,3 +308,5 @@ bool CBarcodeSymEanUpcHalves::Encode()
     EncodeAddOn();
     return true;
 }
+
+} // namespace kavren::detail

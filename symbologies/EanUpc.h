@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace kavren::detail {
+
 // A typed check digit (the last of `digits`) against the GS1 one of the
 // digits before it (Gs1CheckDigit). Checked (--gs1-check), a wrong one is
 // invalid data: false, with "check digit is 8, expected 7" in m_ErrorDetail.
@@ -108,3 +110,5 @@ class CBarcodeSymEanUpcHalves : public CBarcodeSymEanUpc {
     const std::size_t m_DataDigits; // digits before the check digit
     const bool m_TakesAddOn;
 };
+
+} // namespace kavren::detail

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace kavren::detail {
+
 namespace {
 
 #include "Gs1AiTable.inc"
@@ -511,3 +513,5 @@ std::string Gs1CheckElementStrings(std::string_view bytes, char fnc1, std::span<
     }
     return {};
 }
+
+} // namespace kavren::detail

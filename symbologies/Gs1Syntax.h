@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+namespace kavren::detail {
+
 // One component of an AI's data: a type (N digits, X the GS1 82-character set,
 // Y the 39-character set, Z the 64-character set), a length, and the linters
 // that check its content, as the dictionary writes them ("csum,gcppos2").
@@ -74,3 +76,5 @@ std::string Gs1CheckElementStrings(std::string_view bytes, char fnc1, std::span<
 
 // A typed check digit (the last of `digits`) against the computed one.
 std::string Gs1CheckTypedDigit(std::string_view ai, std::string_view digits);
+
+} // namespace kavren::detail

@@ -2,6 +2,8 @@
 
 #include "symbologies/EanUpc.h"
 
+namespace kavren::detail {
+
 CBarcodeSymITF14::CBarcodeSymITF14(const CBarcodeSettings& settings) : CBarcodeSymInterl25(settings)
 {
 }
@@ -46,3 +48,5 @@ void CBarcodeSymITF14::BuildDisplayText()
         m_DisplayText += CheckChar();
     }
 }
+
+} // namespace kavren::detail

@@ -3,6 +3,8 @@
 
 #include "symbologies/Interl25.h"
 
+namespace kavren::detail {
+
 class CBarcodeSymITF14 : public CBarcodeSymInterl25 {
   public:
     explicit CBarcodeSymITF14(const CBarcodeSettings& settings);
@@ -13,3 +15,5 @@ class CBarcodeSymITF14 : public CBarcodeSymInterl25 {
   private:
     char CheckChar() const;
 };
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace kavren::detail {
+
 CBarcodeSymIndustr25::CBarcodeSymIndustr25(const CBarcodeSettings& settings) : CBarcodeSym(settings)
 {
 }
@@ -60,3 +62,5 @@ bool CBarcodeSymIndustr25::Encode()
     m_Pattern.insert(m_Pattern.end(), stop.begin(), stop.end());
     return true;
 }
+
+} // namespace kavren::detail

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+namespace kavren::detail {
+
 // ISO/IEC 16390, Table 1: the five elements of each digit 0..9, narrow (BAR1)
 // or wide (WIDE_BAR); exactly two of them are wide.
 inline constexpr std::array<std::array<std::uint8_t, 5>, 10> TwoOfFiveWidths = {{
@@ -34,3 +36,5 @@ class CBarcodeSymIndustr25 : public CBarcodeSym {
   private:
     char CheckChar() const;
 };
+
+} // namespace kavren::detail

@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace kavren::detail {
+
 CBarcodeSymInterl25::CBarcodeSymInterl25(const CBarcodeSettings& settings) : CBarcodeSym(settings)
 {
 }
@@ -105,3 +107,5 @@ void CBarcodeSymInterl25::LayoutBars(const LayoutMetrics& g, Layout& out) const
         AddBar(out, {to - side, top + width, side, bottom - top - width});
     }
 }
+
+} // namespace kavren::detail

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace kavren::detail {
+
 class CBarcodeSymInterl25 : public CBarcodeSym {
   public:
     explicit CBarcodeSymInterl25(const CBarcodeSettings& settings);
@@ -26,3 +28,5 @@ class CBarcodeSymInterl25 : public CBarcodeSym {
   private:
     char CheckChar(const std::string& padded) const;
 };
+
+} // namespace kavren::detail

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+namespace kavren::detail {
+
 // Each digit 0..9 in base 2, most significant bit first.
 static constexpr std::array<std::array<std::uint8_t, 4>, 10> MsiDigitBits = {{
     {0, 0, 0, 0}, // 0
@@ -87,3 +89,5 @@ bool CBarcodeSymMSI::Encode()
     m_Pattern.insert(m_Pattern.end(), stop.begin(), stop.end());
     return true;
 }
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 
 #include "engine/BarcodeSym.h"
 
+namespace kavren::detail {
+
 class CBarcodeSymMSI : public CBarcodeSym {
   public:
     explicit CBarcodeSymMSI(const CBarcodeSettings& settings);
@@ -15,3 +17,5 @@ class CBarcodeSymMSI : public CBarcodeSym {
     // The modulo-10 check digit of m_Data, 0..9, for a text of any length.
     int MsiCheckDigit() const;
 };
+
+} // namespace kavren::detail

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace kavren::detail {
+
 // USPS PostNet digit patterns, 1 = tall bar: two tall bars of five per digit.
 static constexpr std::array<std::array<std::uint8_t, 5>, 10> PostalDigitBars = {{
     {1, 1, 0, 0, 0}, // 0
@@ -180,3 +182,5 @@ void CBarcodeSymPostPlaNet::LayoutBars(const LayoutMetrics& g, Layout& out) cons
         along += m;
     }
 }
+
+} // namespace kavren::detail

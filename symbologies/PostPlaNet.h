@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace kavren::detail {
+
 // The postal check digit: data plus check digit add up to a multiple of 10.
 // 0 for a null text.
 int DigitSumCheckDigit(const char* text);
@@ -35,3 +37,5 @@ class CBarcodeSymPostPlaNet : public CBarcodeSym {
   private:
     std::int64_t SymbolModules() const;
 };
+
+} // namespace kavren::detail

@@ -3,6 +3,8 @@
 #include "symbologies/EanUpc.h"
 #include "symbologies/Gs1Syntax.h"
 
+namespace kavren::detail {
+
 namespace {
 
 // The text is the identifier as typed (2 digits), the 17 serial digits and
@@ -55,3 +57,5 @@ void CBarcodeSymSSCC18::BuildDisplayText()
     const std::size_t end = m_DataBytes.size() - (m_ShowCheckDigit ? 0 : 1);
     m_DisplayText = "(00)" + m_DataBytes.substr(3, end - 3);
 }
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 
 #include "symbologies/UCCEAN128.h"
 
+namespace kavren::detail {
+
 class CBarcodeSymSSCC18 : public CBarcodeSymUCCEAN128 {
   public:
     explicit CBarcodeSymSSCC18(const CBarcodeSettings& settings);
@@ -12,3 +14,5 @@ class CBarcodeSymSSCC18 : public CBarcodeSymUCCEAN128 {
     void LoadData() override;
     void BuildDisplayText() override;
 };
+
+} // namespace kavren::detail

@@ -32,6 +32,8 @@
 #include <new>
 #include <string>
 
+namespace kavren::detail {
+
 namespace detail = kavren::detail;
 using kavren::detail::SymbolKind;
 
@@ -178,3 +180,5 @@ std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings)
     }
     return sym;
 }
+
+} // namespace kavren::detail

@@ -13,6 +13,8 @@
 #include <span>
 #include <string_view>
 
+namespace kavren::detail {
+
 class CBarcodeSym;
 class CBarcodeSettings;
 
@@ -100,3 +102,5 @@ const SymbologyRow* FindSymbologyByName(std::string_view name);
 // returned even when its data is invalid. The barcode manager's factory
 // (CBarcode, engine/Barcode.h).
 std::unique_ptr<CBarcodeSym> CreateBarcodeSym(const CBarcodeSettings& settings);
+
+} // namespace kavren::detail

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace kavren::detail {
+
 namespace {
 
 constexpr std::string_view AiOpen = "<AI";
@@ -126,3 +128,5 @@ bool CBarcodeSymUCCEAN128::Encode()
     EncodeAuto(values);
     return FinishSymbol(values);
 }
+
+} // namespace kavren::detail

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace kavren::detail {
+
 struct Gs1Mark;
 
 class CBarcodeSymUCCEAN128 : public CBarcodeSymCode128 {
@@ -31,3 +33,5 @@ class CBarcodeSymUCCEAN128 : public CBarcodeSymCode128 {
     // syntax check; m_ErrorDetail names the failed rule.
     bool PassesGs1Check();
 };
+
+} // namespace kavren::detail

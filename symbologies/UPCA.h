@@ -4,6 +4,8 @@
 
 #include "symbologies/EanUpc.h"
 
+namespace kavren::detail {
+
 class CBarcodeSymUPCA : public CBarcodeSymEanUpcHalves {
   public:
     explicit CBarcodeSymUPCA(const CBarcodeSettings& settings) : CBarcodeSymEanUpcHalves(settings, 6, true) {}
@@ -25,3 +27,5 @@ class CBarcodeSymUPCA : public CBarcodeSymEanUpcHalves {
     static constexpr std::size_t kGuardElements = EanNormalGuard.size(); // bar, space, bar
     static constexpr std::size_t kDigitElements = 4;                     // two bars, two spaces
 };
+
+} // namespace kavren::detail

@@ -1,5 +1,7 @@
 #include "symbologies/UPCE.h"
 
+namespace kavren::detail {
+
 namespace {
 
 // End pattern of UPC-E: the normal guard's 3 modules plus a centre-guard-like
@@ -102,3 +104,5 @@ bool CBarcodeSymUPCE::Encode()
     EncodeAddOn();
     return true;
 }
+
+} // namespace kavren::detail

@@ -4,6 +4,8 @@
 
 #include "symbologies/EanUpc.h"
 
+namespace kavren::detail {
+
 // Parities of the six UPC-E digits by check digit for number system 0,
 // 1 = odd (set A), 0 = even (set B) (ISO/IEC 15420, UPC-E parity table). Number system 1
 // uses every byte inverted; columns 1..5 are also the EAN-5 add-on parities.
@@ -36,3 +38,5 @@ class CBarcodeSymUPCE : public CBarcodeSymEanUpc {
     std::int8_t m_NumberSystem = 0;
     std::uint8_t m_CheckDigit = 0;
 };
+
+} // namespace kavren::detail

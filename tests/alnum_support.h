@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace alnum {
 
 struct Flags {

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 // A raster seen in the symbol's frame: `along` in the reading direction from

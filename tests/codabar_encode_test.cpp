@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 using alnum::Encoded;

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 using alnum::Encoded;

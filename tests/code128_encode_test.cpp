@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 constexpr int SA = C128_START_A, SB = C128_START_B, SC = C128_START_C;

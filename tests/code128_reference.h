@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace c128t {
 
 // Width in modules and colour of an element code of 1..4 modules; 0 for other codes.

@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 std::vector<std::string> ZbarSays(const std::string& data)

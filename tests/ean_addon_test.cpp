@@ -11,6 +11,9 @@
 
 #include <algorithm>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 struct AddOnSymbol {

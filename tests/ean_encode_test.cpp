@@ -11,6 +11,9 @@
 #include <map>
 #include <sstream>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 // Number sets A, B and C of ISO/IEC 15420 as module bit strings, 1 = bar.

@@ -15,6 +15,9 @@
 #include <typeindex>
 #include <typeinfo>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 // The factory makes, for every number of the symbology table, an encoded

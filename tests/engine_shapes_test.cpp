@@ -12,6 +12,9 @@
 #include <cmath>
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 using et::MakeWriter;
 using et::Snapshot;
 

@@ -12,6 +12,9 @@
 #include <string_view>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace et {
 
 // Element codes for a module string: '1' a dark module, '0' a light one; runs

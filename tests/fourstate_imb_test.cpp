@@ -7,6 +7,9 @@
 
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 using kavren::detail::EncodeImb;

@@ -12,6 +12,9 @@
 #include <string>
 #include <string_view>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 using kavren::detail::EncodeFunction;

@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 struct Case {

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 constexpr int SB = C128_START_B, SC = C128_START_C, CB = C128_CODE_B, CC = C128_CODE_C, F1 = C128_FNC1;

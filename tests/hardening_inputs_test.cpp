@@ -16,6 +16,9 @@
 #include <unistd.h>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 // Linux limit for one argument: 32 pages including the terminating NUL.

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 std::unique_ptr<CMyPngWriter> TransparentWriter(int width, int height, Colour background = 0xffffff)

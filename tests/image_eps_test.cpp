@@ -4,6 +4,9 @@
 #include <sstream>
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 std::string Eps(const Layout& layout, const VectorOptions& options = {})

@@ -9,6 +9,9 @@
 #include <climits>
 #include <memory>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace kt {
 
 inline std::unique_ptr<CMyPngWriter> StartedWriter(int width, int height, int compression = -2)

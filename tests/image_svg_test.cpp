@@ -6,6 +6,9 @@
 #include <random>
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 std::string Svg(const Layout& layout, const VectorOptions& options = {})

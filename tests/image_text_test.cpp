@@ -7,6 +7,9 @@
 #include <cmath>
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 constexpr double kPi = 3.1415926; // as the drawing engine passes angles

@@ -9,6 +9,9 @@
 
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 struct Case {

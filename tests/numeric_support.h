@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace kt {
 
 // ISO/IEC 16390, Table 1: the 2 of 5 digit patterns, n narrow and w wide.

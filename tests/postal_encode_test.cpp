@@ -11,6 +11,9 @@
 #include <memory>
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace {
 
 std::unique_ptr<CBarcodeSym> Make(int type, const std::string& data, bool calc = true, bool show = true)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 TEST(RoundHalfAway, HalvesGoAwayFromZero)
 {
     EXPECT_EQ(RoundHalfAway(2.49), 2);

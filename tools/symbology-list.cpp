@@ -5,6 +5,9 @@
 
 #include <cstdio>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 int main()
 {
     for (const SymbologyRow& row : Symbologies())

@@ -8,6 +8,9 @@
 
 #include <string>
 
+// kavren's internals, which these tests and tools drive directly.
+using namespace kavren::detail;
+
 namespace kt {
 
 // Draws the symbol black on white at `modulePixels` pixels per module
