@@ -1,6 +1,10 @@
 #include "image/SvgWriter.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
+#include <string_view>
+#include <vector>
 #include <unordered_map>
 
 namespace kavren::detail {
@@ -121,28 +125,39 @@ bool AppendText(const Layout& layout, const VectorOptions& options, const ImageB
 {
     thread_local CGlyphPaths paths;
     paths.Forget();
-    std::unordered_map<const std::string*, std::size_t> ids; // by the kept path data
+    std::vector<const std::string*> ids; // the kept path data of each id; a label has a few
     std::string defs;
     std::string uses;
     const bool opened = GlyphOutlines(layout, options, [&](const CGlyphOutline& glyph) {
         const std::string& data = paths.Of(glyph);
         if (data.empty())
             return;
-        const auto [entry, added] = ids.try_emplace(&data, ids.size());
-        const std::string id = std::to_string(entry->second);
-        if (added)
-            defs += "<path id=\"g" + id + "\" d=\"" + data + "\"/>\n";
-        uses += "<use xlink:href=\"#g" + id + "\" x=\"";
-        AppendNumber(uses, glyph.Anchor().x);
-        uses += "\" y=\"";
-        AppendNumber(uses, glyph.Anchor().y);
-        uses += "\"/>\n";
+        const std::size_t id = static_cast<std::size_t>(std::find(ids.begin(), ids.end(), &data) - ids.begin());
+        char digits[24];
+        const std::string_view number(digits,
+                                      static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, id).ptr - digits));
+        if (id == ids.size()) {
+            ids.push_back(&data);
+            defs.append("<path id=\"g").append(number).append("\" d=\"").append(data).append("\"/>\n");
+        }
+        char use[64 + 2 * kNumberRoom];
+        char* end = use;
+        const auto put = [&end](std::string_view text) { end = std::copy(text.begin(), text.end(), end); };
+        put("<use xlink:href=\"#g");
+        put(number);
+        put("\" x=\"");
+        end = PutNumber(end, glyph.Anchor().x);
+        put("\" y=\"");
+        end = PutNumber(end, glyph.Anchor().y);
+        put("\"/>\n");
+        uses.append(use, end);
     });
     if (!opened)
         return false;
     if (ids.empty())
         return true;
-    out += "<defs>\n" + defs + "<clipPath id=\"text\">\n" + uses + "</clipPath>\n</defs>\n";
+    out.append("<defs>\n").append(defs).append("<clipPath id=\"text\">\n").append(uses);
+    out.append("</clipPath>\n</defs>\n");
     // The rectangle reaches a frame's size past every side: a glyph's ink
     // past the frame's edge, on the partial last pixel that a renderer's
     // rounded-up image size shows, is drawn as it is from a single path,
