@@ -70,8 +70,8 @@ SymbolGeometry ToGeometry(const detail::EncodedSymbol& symbol, const Options& op
 // The classic symbologies: the object Render draws, as an encoded symbol.
 Status EncodeClassic(const Options& options, detail::EncodedSymbol& symbol, std::string& why)
 {
-    CBarcode manager(CreateBarcodeSym);
-    if (const Status status = detail::SetUpClassic(options, options.data.c_str(), manager); status != Status::Ok)
+    CBarcode manager(CreateBarcodeSym, detail::ClassicSettings(options, options.data.c_str()));
+    if (const Status status = detail::SetUpClassic(options, manager); status != Status::Ok)
         return status;
     const CBarcodeSym& sym = *manager.GetSymbology();
     if (!sym.m_Valid) {

@@ -118,51 +118,36 @@ std::string detail::FindInvalidOption(const Options& o)
     return {};
 }
 
-void detail::ApplySettings(const Options& o, const char* data, CBarcodeSym& sym)
+CBarcodeSettings detail::ClassicSettings(const Options& o, const char* data)
 {
-    sym.m_FontHeight = o.fontHeight;
-    sym.m_Orientation = static_cast<std::int32_t>(o.orientation);
-    sym.m_BackColor = ToColour(o.background);
-    sym.m_BarColor = ToColour(o.barColour);
-    sym.m_TextColor = ToColour(o.textColour);
-    sym.m_QuietZones = o.quietZones;
-    sym.m_BarcodeAlign = static_cast<std::int32_t>(o.barcodeAlign);
-    sym.m_TextAlign = static_cast<std::int32_t>(o.textAlign);
-    sym.m_ShowGuards = o.showGuards;
-    sym.m_ShowText = o.showText;
-    sym.m_TextBelow = o.textBelow;
-    if (sym.m_ShowStartStop != o.showStartStop) {
-        sym.m_ShowStartStop = o.showStartStop;
-        sym.BuildDisplayText();
-    }
-    if (sym.m_ShowCheckDigit != o.showCheckDigit) {
-        sym.m_ShowCheckDigit = o.showCheckDigit;
-        sym.BuildDisplayText();
-    }
-    if (sym.m_CalcCheckDigit != o.calcCheckDigit) {
-        sym.m_CalcCheckDigit = o.calcCheckDigit;
-        sym.Encode();
-    }
-    if (sym.m_ConvertNonPrinting != o.convertNonPrinting) {
-        sym.m_ConvertNonPrinting = o.convertNonPrinting;
-        sym.BuildDisplayText();
-    }
-    if (sym.m_Compliant != o.compliant) {
-        sym.m_Compliant = o.compliant;
-        sym.Encode();
-    }
-    if (const auto set = static_cast<std::int32_t>(o.code128Set); sym.m_Code128Charset != set) {
-        sym.m_Code128Charset = set;
-        sym.Encode();
-    }
-    sym.m_WideToNarrow = o.wideToNarrow;
-    sym.m_BarReduction = o.barReduction;
-    sym.m_EanTextFlush = o.eanTextFlush;
-    sym.m_Gs1Check = o.gs1Check;
-    sym.m_KeepBackground = o.transparent;
-    sym.m_Bearer = static_cast<BearerStyle>(o.bearer);
-    sym.m_BearerWidth = o.bearerWidth;
-    sym.SetData(data);
+    CBarcodeSettings s;
+    s.m_Type = static_cast<std::int32_t>(o.symbology);
+    s.m_Data = data;
+    s.m_FontHeight = o.fontHeight;
+    s.m_Orientation = static_cast<std::int32_t>(o.orientation);
+    s.m_BackColor = ToColour(o.background);
+    s.m_BarColor = ToColour(o.barColour);
+    s.m_TextColor = ToColour(o.textColour);
+    s.m_QuietZones = o.quietZones;
+    s.m_BarcodeAlign = static_cast<std::int32_t>(o.barcodeAlign);
+    s.m_TextAlign = static_cast<std::int32_t>(o.textAlign);
+    s.m_ShowGuards = o.showGuards;
+    s.m_ShowText = o.showText;
+    s.m_TextBelow = o.textBelow;
+    s.m_ShowStartStop = o.showStartStop;
+    s.m_ShowCheckDigit = o.showCheckDigit;
+    s.m_CalcCheckDigit = o.calcCheckDigit;
+    s.m_ConvertNonPrinting = o.convertNonPrinting;
+    s.m_Compliant = o.compliant;
+    s.m_Code128Charset = static_cast<std::int32_t>(o.code128Set);
+    s.m_WideToNarrow = o.wideToNarrow;
+    s.m_BarReduction = o.barReduction;
+    s.m_EanTextFlush = o.eanTextFlush;
+    s.m_Gs1Check = o.gs1Check;
+    s.m_KeepBackground = o.transparent;
+    s.m_Bearer = static_cast<BearerStyle>(o.bearer);
+    s.m_BearerWidth = o.bearerWidth;
+    return s;
 }
 
 std::optional<detail::EncodeResult> detail::EncodeDirect(const Options& options, std::string_view data)
@@ -173,12 +158,9 @@ std::optional<detail::EncodeResult> detail::EncodeDirect(const Options& options,
     return EncodeWith(*row, options, data);
 }
 
-Status detail::SetUpClassic(const Options& options, const char* data, CBarcode& manager)
+Status detail::SetUpClassic(const Options& options, CBarcode& manager)
 {
     if (!manager.GetSymbology())
-        return Status::Fail;
-    ApplySettings(options, data, *manager.GetSymbology());
-    if (!manager.SetType(static_cast<std::int32_t>(options.symbology)))
         return Status::CantSetType;
     detail::FitCompliantText(options, *manager.GetSymbology());
     return Status::Ok;
@@ -692,8 +674,8 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
         return detail::RenderSymbol(options, encoded->symbol, SymbolTitle(encoded->symbol, data), true, sink,
                                     warnings);
     }
-    CBarcode manager(CreateBarcodeSym);
-    if (const Status status = detail::SetUpClassic(options, data, manager); status != Status::Ok)
+    CBarcode manager(CreateBarcodeSym, detail::ClassicSettings(options, data));
+    if (const Status status = detail::SetUpClassic(options, manager); status != Status::Ok)
         return status;
     const Status status = DrawsEncodedSymbol(options.symbology)
                               ? RenderPattern(options, manager, sink, why, warnings)

@@ -24,20 +24,18 @@ class CBarcode;
 // (CantSetType), the Code 128 set the symbology's (InvalidText).
 std::string FindInvalidOption(const Options& o);
 
-// The settings go onto the live object in this order; flags that change the
-// encoding or the text are followed by the step that rebuilds it, and the data
-// text comes last (the manager's symbology number is set after).
-void ApplySettings(const Options& o, const char* data, CBarcodeSym& sym);
+// The settings record of a classic symbology's object for these options and
+// data, from which its class makes and encodes it in one go.
+CBarcodeSettings ClassicSettings(const Options& o, const char* data);
 
 // The symbol as the symbology table's encoder of options.symbology encodes
 // the data, or its failure; nothing for a classic symbology, which draws from
 // its object instead (SetUpClassic).
 std::optional<EncodeResult> EncodeDirect(const Options& options, std::string_view data);
-// The classic symbology's object on the manager: the settings applied, then
-// the number set (its validity kept in the object), then the human-readable
-// text fitted as --compliant draws it. Fail when the manager has
-// no object, CantSetType for a number that names no classic symbology.
-Status SetUpClassic(const Options& options, const char* data, CBarcode& manager);
+// The classic symbology's object on the manager (made from ClassicSettings),
+// with its human-readable text fitted as --compliant draws it; CantSetType
+// when the manager has none, for a number that names no classic symbology.
+Status SetUpClassic(const Options& options, CBarcode& manager);
 
 // An answer of the public API (Result, Encoding) that holds no symbol or
 // bytes: the status, its message and the detail.

@@ -35,6 +35,11 @@ CBarcode::CBarcode(SymbolFactory factory) : m_Factory(factory), m_Sym(factory(CB
 {
 }
 
+CBarcode::CBarcode(SymbolFactory factory, const CBarcodeSettings& settings)
+    : m_Factory(factory), m_Sym(factory(settings))
+{
+}
+
 std::unique_ptr<CBarcodeSym> CBarcode::CreateForType(std::int32_t type) const
 {
     CBarcodeSettings settings;

@@ -29,6 +29,9 @@ class CBarcode {
   public:
     // Starts with the factory's object of the default settings (Interleaved 2 of 5).
     explicit CBarcode(SymbolFactory factory);
+    // Starts with the factory's object of those settings, encoded once; none
+    // (GetSymbology null) when their number names no class.
+    CBarcode(SymbolFactory factory, const CBarcodeSettings& settings);
 
     CBarcodeSym* GetSymbology() const { return m_Sym.get(); }
     // True when the current object now has that number; on failure the old object stays.

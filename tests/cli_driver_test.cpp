@@ -721,6 +721,9 @@ TEST(Driver, WarningsAndDetailsSayWhatHappened)
         {{"-t", "11", "-d", "590123412345+1"}, 6, "add-on '1': 2 or 5 digits follow the '+'", Left::Absent},
         {{"-t", "14", "-d", "24210000526"}, 6, "number system 2: UPC-E takes number system 0 or 1", Left::Absent},
         {{"-t", "0", "-d", "12\x01"}, 6, "byte \\x01 at position 3: Interleaved 2 of 5 takes digits", Left::Absent},
+        // The default symbology's object is made from the data too, not
+        // measured by the pattern of a default text it held before.
+        {{"-t", "0", "-d", "12a4", "-o", "270", "-y", "60"}, 6, "'a' at position 3: Interleaved 2 of 5 takes digits", Left::Absent},
         // A stacked symbol's HRI, wider than the symbol, widens the image: nothing is cut.
         {{"-t", "databar-stacked", "-d", "0950110153000"}, 0, "", Left::Written, "DataBar:0109501101530003"},
         {{"-t", "39", "-d", "(01)98898765432106(3202)012345(15)261231", "--segments", "4"}, 0, "", Left::Written},
