@@ -47,14 +47,6 @@ constexpr int kDefaultCompression = -2;
 // 9999-12-31 23:59:59 UTC: the PNG text time stamp has four year digits.
 constexpr std::int64_t kLastTimestamp = 253402300799;
 
-using detail::ToColour;
-
-using detail::DefaultSide;
-using detail::GivenPixels;
-using detail::kMinExactModule;
-using detail::ReadsHorizontally;
-using detail::Resolution;
-
 // The colour the raster starts as. A two-colour raster starts as the
 // background, so its palette holds no white that the background covers.
 Colour Canvas(const Options& o)

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <string_view>
 #include <vector>
 #include <unordered_map>
 
@@ -133,24 +131,16 @@ bool AppendText(const Layout& layout, const VectorOptions& options, const ImageB
         if (data.empty())
             return;
         const std::size_t id = static_cast<std::size_t>(std::find(ids.begin(), ids.end(), &data) - ids.begin());
-        char digits[24];
-        const std::string_view number(digits,
-                                      static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, id).ptr - digits));
+        const std::string number = std::to_string(id);
         if (id == ids.size()) {
             ids.push_back(&data);
             defs.append("<path id=\"g").append(number).append("\" d=\"").append(data).append("\"/>\n");
         }
-        char use[64 + 2 * kNumberRoom];
-        char* end = use;
-        const auto put = [&end](std::string_view text) { end = std::copy(text.begin(), text.end(), end); };
-        put("<use xlink:href=\"#g");
-        put(number);
-        put("\" x=\"");
-        end = PutNumber(end, glyph.Anchor().x);
-        put("\" y=\"");
-        end = PutNumber(end, glyph.Anchor().y);
-        put("\"/>\n");
-        uses.append(use, end);
+        uses.append("<use xlink:href=\"#g").append(number).append("\" x=\"");
+        AppendNumber(uses, glyph.Anchor().x);
+        uses.append("\" y=\"");
+        AppendNumber(uses, glyph.Anchor().y);
+        uses.append("\"/>\n");
     });
     if (!opened)
         return false;

@@ -221,7 +221,8 @@ CGlyphOutline::CGlyphOutline(const FT_Outline& outline, ImagePoint origin) : m_O
     m_Anchor = {origin.x + static_cast<double>(first.x) / 64.0, origin.y - static_cast<double>(first.y) / 64.0};
     const auto points = static_cast<std::size_t>(outline.n_points > 0 ? outline.n_points : 0);
     const auto contours = static_cast<std::size_t>(outline.n_contours > 0 ? outline.n_contours : 0);
-    m_Key.reserve(sizeof(FT_Vector) * points + points + sizeof(short) * (contours + 1) + sizeof(int));
+    m_Key.reserve(sizeof(FT_Vector) * points + points + sizeof *outline.contours * (contours + 1) +
+                  sizeof outline.flags);
     AppendBytes(m_Key, &outline.n_contours, 1);
     AppendBytes(m_Key, &outline.flags, 1);
     AppendBytes(m_Key, outline.contours, contours);
