@@ -330,14 +330,6 @@ Status PixelArea(const Options& o, const CBarcode& manager, Rect& area, std::int
     return Status::Ok;
 }
 
-// The x-dimension is drawn as asked or not at all: a symbol whose bars find
-// no room across at that width (beside bearer bars) must not be drawn
-// narrower in an image sized for the wider one. `module` 0: a fixed image.
-bool DrawnAsAsked(const CBarcodeSym& sym, std::int32_t module)
-{
-    return module <= 0 || sym.m_ModuleWidth == module;
-}
-
 // Why a font file cannot be used, for the detail line: the system's reason
 // when it cannot be read, else that it holds no font FreeType loads.
 std::string FontFailure(const std::string& font)
@@ -375,8 +367,9 @@ std::string InitFailure(const Options& o, const Rect& area, std::int32_t channel
            " pixels";
 }
 
-// The x-dimension of a pattern's symbol is drawn as asked or not at all, as
-// DrawnAsAsked says of the pattern itself.
+// The x-dimension is drawn as asked or not at all: a symbol whose bars find
+// no room across at that width (beside bearer bars) must not be drawn
+// narrower in an image sized for the wider one. `module` 0: a fixed image.
 bool DrawnAsAsked(const detail::SymbolMetrics& g, std::int32_t module)
 {
     return module <= 0 || g.module == module;
@@ -535,101 +528,6 @@ Status detail::RenderSymbol(const Options& options, const EncodedSymbol& symbol,
 
 namespace {
 
-// Size, draw, then encode into the sink; CantCloseFile when the encoding failed.
-Status RenderPng(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& why,
-                 std::vector<std::string>& warnings)
-{
-    Rect area;
-    std::int32_t module = 0;
-    if (const Status status = PixelArea(options, manager, area, module, why); status != Status::Ok)
-        return status;
-    const std::int32_t dpi = Resolution(options);
-    CMyPngWriter writer(area.right, area.bottom, FontPath(options), dpi, dpi, Canvas(options), kDefaultCompression);
-    writer.SetAlpha(options.transparent);
-    writer.SetIndexed(options.mono);
-    if (!writer.Init()) {
-        why = InitFailure(options, area, writer.GetChannels());
-        return Status::CantInitPng;
-    }
-    if (const int drawn = manager.GetSymbology()->Draw(writer, &area); drawn != 0)
-        return static_cast<Status>(drawn);
-    if (const int height = writer.FailedFontHeight(); height != 0) {
-        why = "a glyph of the text cannot be rendered at font height " + std::to_string(height);
-        return Status::CantInitPng;
-    }
-    if (!DrawnAsAsked(*manager.GetSymbology(), module))
-        return Status::InvalidSize;
-    WarnOfCutText(writer, warnings);
-    return WritePng(writer, options, sink);
-}
-
-// The shapes of an SVG or EPS, in pixels at the resolution. At pixel sizes,
-// and whenever the image length is fixed, the very layout the PNG draws; at a
-// physical unit the exact module width, nothing rounded.
-Status VectorLayout(const Options& o, CBarcode& manager, CFontFace& face, Layout& layout, std::string& why)
-{
-    CBarcodeSym& sym = *manager.GetSymbology();
-    const std::int32_t dpi = Resolution(o);
-    const TextMeasure measure = [&](std::int32_t fontHeight) {
-        return MeasureTextBand(face, fontHeight, dpi, dpi);
-    };
-    const bool horizontal = ReadsHorizontally(o.orientation);
-    if (o.unit == Unit::Pixels || (horizontal ? o.width : o.height) > 0) {
-        Rect area;
-        std::int32_t module = 0;
-        if (const Status status = PixelArea(o, manager, area, module, why); status != Status::Ok)
-            return status;
-        const int status = sym.BuildLayout(&area, measure, layout);
-        if (status == 0 && !DrawnAsAsked(sym, module))
-            return Status::InvalidSize;
-        return static_cast<Status>(status);
-    }
-    const double module = SizeToPixels(o.xDimension, dpi, o.unit);
-    double thickness = DefaultSide(o);
-    if (const std::int32_t across = horizontal ? o.height : o.width; across > 0)
-        thickness = SizeToPixels(across, dpi, o.unit);
-    else if (const double compliant = detail::CompliantAcross(o, sym, module); compliant > 0.0)
-        thickness = compliant;
-    // A module no whole number of pixels holds is refused as the PNG refuses it.
-    if (!(module >= kMinExactModule && module <= static_cast<double>(INT32_MAX) && std::isfinite(thickness)))
-        return Status::InvalidArgument;
-    const double band = sym.m_ShowText ? measure(sym.m_FontHeight) : 0.0;
-    return static_cast<Status>(sym.BuildExactLayout(module, thickness, band, layout));
-}
-
-// Lay out, write the whole document, then hand it to the sink.
-Status RenderVector(const Options& options, CBarcode& manager, const ByteSink& sink, std::string& why)
-{
-    // The font is loaded whether or not text is shown, as for the PNG: a
-    // font that cannot be loaded fails every format alike.
-    CFontFace face;
-    if (face.Open(FontPath(options)) != 0) {
-        why = FontFailure(options.font);
-        return Status::CantInitPng;
-    }
-    Layout layout;
-    if (const Status status = VectorLayout(options, manager, face, layout, why); status != Status::Ok)
-        return status;
-    return WriteVector(options, layout, face, manager.GetSymbology()->m_DisplayText, sink);
-}
-
-// The classic symbologies drawn through their encoded symbol (ToEncodedSymbol)
-// and the one layout; the element pattern still sizes their image and gives
-// the detail lines of its limits and fonts. EAN/UPC, their add-ons, PostNet
-// and Planet draw from the pattern itself.
-constexpr Symbology kEncodedSymbolTypes[] = {
-    Symbology::Interleaved2of5, Symbology::Industrial2of5, Symbology::Code39,    Symbology::Code39Extended,
-    Symbology::Code11,          Symbology::Codabar,        Symbology::Msi,       Symbology::Code128,
-    Symbology::Ean14,           Symbology::UccEan128,      Symbology::Sscc18,    Symbology::Code93,
-    Symbology::Code93Extended,  Symbology::Itf14,
-};
-
-bool DrawsEncodedSymbol(Symbology symbology)
-{
-    return std::find(std::begin(kEncodedSymbolTypes), std::end(kEncodedSymbolTypes), symbology) !=
-           std::end(kEncodedSymbolTypes);
-}
-
 // A classic symbology's object drawn through its encoded symbol, at the font
 // height its text was fitted to (FitCompliantText) and titled by its text.
 Status RenderPattern(const Options& options, const CBarcode& manager, const ByteSink& sink, std::string& why,
@@ -669,10 +567,7 @@ Status RenderBarcode(const Options& options, const char* data, const ByteSink& s
     CBarcode manager(CreateBarcodeSym, detail::ClassicSettings(options, data));
     if (const Status status = detail::SetUpClassic(options, manager); status != Status::Ok)
         return status;
-    const Status status = DrawsEncodedSymbol(options.symbology)
-                              ? RenderPattern(options, manager, sink, why, warnings)
-                          : options.format == Format::Png ? RenderPng(options, manager, sink, why, warnings)
-                                                          : RenderVector(options, manager, sink, why);
+    const Status status = RenderPattern(options, manager, sink, why, warnings);
     if (status == Status::InvalidText)
         why = manager.GetSymbology()->m_ErrorDetail;
     if (status == Status::Ok && !manager.GetSymbology()->m_Warning.empty())

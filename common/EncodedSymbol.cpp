@@ -20,7 +20,8 @@ EncodedSymbol MatrixSymbol(const std::vector<bool>& modules, std::int32_t width,
             const std::int32_t runStart = x;
             while (x < width && modules[rowStart + static_cast<std::size_t>(x)])
                 ++x;
-            symbol.darks.push_back({{static_cast<double>(runStart), 0}, {static_cast<double>(x - runStart), 0}, y, 1});
+            symbol.darks.push_back(
+                {{static_cast<double>(runStart), 0}, {static_cast<double>(x - runStart), 0}, y, 1, false, true});
         }
     }
     return symbol;
@@ -41,7 +42,8 @@ EncodedSymbol FourStateSymbol(const std::vector<BarState>& bars, double pitch, d
         const bool down = bars[i] == BarState::Descender || bars[i] == BarState::Full;
         const std::int32_t first = up ? 0 : 1;
         const std::int32_t last = down ? 2 : 1;
-        symbol.darks.push_back({{static_cast<double>(i) * pitch, 0}, {barWidth, 0}, first, last - first + 1});
+        symbol.darks.push_back(
+            {{static_cast<double>(i) * pitch, 0}, {barWidth, 0}, first, last - first + 1, false, true});
     }
     return symbol;
 }

@@ -52,8 +52,13 @@ struct DarkRect {
     std::int32_t rows = 1;
     // EAN/UPC guard bars: drawn long, into the text band, when guards are shown.
     bool guard = false;
-    // Not narrowed by the bar width reduction (bearer bars are no bars of the code).
+    // Not narrowed by the bar width reduction (bearer bars are no bars of the
+    // code; matrix modules and 4-state bars keep their nominal width).
     bool keepsWidth = false;
+    // EAN/UPC add-on bars (GS1 General Specifications, add-on symbols): as
+    // long as a guard bar on the text band's side, and a text band shorter
+    // on the other, where the add-on's digits stand.
+    bool addOn = false;
 
     friend bool operator==(const DarkRect&, const DarkRect&) = default;
 };
@@ -68,13 +73,20 @@ enum class TextRole : std::uint8_t {
 };
 
 // One text item, placed along the reading direction over [start, start + span]
-// by `align` (0 from the start, 1 ending at the end, 2 centred, 3 spread).
+// by `align` (0 from the start, 1 ending at the end, 2 centred, 3 spread); an
+// item aligned to its end without a span ends at its start. An add-on's
+// digits stand on the far side of the rows from the text band.
 struct TextItem {
     std::string text; // bytes; 128..255 are Latin-1
     TextRole role = TextRole::Main;
     ModuleSpan start;
     ModuleSpan span;
     std::int32_t align = 0;
+    // Modules kept free at each end of the span (EAN/UPC digits stand one
+    // module inside the bars they are printed under).
+    double inset = 0.0;
+    // Of the font height the options give (rounded, at least 1).
+    double fontScale = 1.0;
 
     friend bool operator==(const TextItem&, const TextItem&) = default;
 };
@@ -99,6 +111,12 @@ struct EncodedSymbol {
     // The text band is kept whenever text is shown, even without text items
     // (the element-pattern symbologies always kept it).
     bool textBand = false;
+    // How far guard bars run into the text band, in modules; 0: half the band.
+    // Never past the band.
+    double guardModules = 0.0;
+    // Whole-pixel layouts: the fewest pixels the stretching rows take
+    // together (PostNet's short bar must be shorter than its tall one).
+    std::int32_t minStretchPixels = 1;
 
     friend bool operator==(const EncodedSymbol&, const EncodedSymbol&) = default;
 };

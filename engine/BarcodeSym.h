@@ -126,9 +126,10 @@ class CBarcodeSym : public CBarcodeSettings {
     // bars as guards, postal bars over two rows, bearers as rows and
     // rectangles, the text items as the layout places them).
     kavren::detail::EncodedSymbol ToEncodedSymbol() const;
-    // ToEncodedSymbol's text items, `offset` modules into the symbol.
-    void AddTexts(double offset, const kavren::detail::ModuleSpan& patternEnd,
-                  kavren::detail::EncodedSymbol& symbol) const;
+    // ToEncodedSymbol's text items (with the text shown), the pattern
+    // starting `offset` modules into the symbol and ending at `patternEnd`:
+    // the display text; EAN and UPC add digit groups and an add-on's digits.
+    virtual void AddTexts(double offset, const ModuleSpan& patternEnd, EncodedSymbol& symbol) const;
 
     // Validate, then LoadData and BuildDisplayText, then an empty pattern.
     bool Prepare();

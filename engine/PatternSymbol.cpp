@@ -2,11 +2,12 @@
 // the encoded symbol every layout reads.
 #include "engine/BarcodeSym.h"
 
+#include "engine/CompliantRules.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace kavren::detail {
-
 
 namespace {
 
@@ -38,6 +39,8 @@ void AddPostalBars(const std::vector<std::uint8_t>& pattern, EncodedSymbol& symb
 {
     symbol.kind = SymbolKind::FourState;
     symbol.rows = {{0.6 * kNominalBarModules, 0.6}, {0.4 * kNominalBarModules, 0.4}};
+    // At one pixel a short bar would be as tall as a tall one.
+    symbol.minStretchPixels = 2;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const double at = static_cast<double>(i);
         if (pattern[i] == POSTAL_TALL)
@@ -54,11 +57,14 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
 {
     EncodedSymbol symbol;
     symbol.textBand = true;
+    if (m_Compliant)
+        symbol.guardModules = kGuardExtensionModules;
     const double quiet = GetQuietZoneWidth(1);
     symbol.quiet = {quiet, static_cast<double>(GetTrailingQuietZoneWidth(1)), 0.0, 0.0};
     if (std::any_of(m_Pattern.begin(), m_Pattern.end(), IsPostal)) {
         AddPostalBars(m_Pattern, symbol);
-        AddTexts(0.0, symbol.length, symbol);
+        if (m_ShowText)
+            AddTexts(0.0, symbol.length, symbol);
         return symbol;
     }
 
@@ -83,8 +89,7 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
             const ModuleSpan length = IsWide(code) ? ModuleSpan{0.0, 1}
                                                    : ModuleSpan{static_cast<double>(GetElementLength(code, 1)), 0};
             if (IsBarElement(code))
-                symbol.darks.push_back(
-                    {along, length, barRow, 1, main ? IsGuardLength(element) : code == GUARD});
+                symbol.darks.push_back({along, length, barRow, 1, !main || IsGuardLength(element), false, !main});
             along = Add(along, length);
         }
     };
@@ -112,38 +117,23 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
             symbol.darks.push_back({Add(symbol.length, {-side.modules, 0}), side, 1, 1, false, true});
         }
     }
-    AddTexts(offset, patternEnd, symbol);
+    if (m_ShowText)
+        AddTexts(offset, patternEnd, symbol);
     return symbol;
 }
 
-// The text items where the layout puts them, read at a module of 1 with the
-// wide element at its exact ratio; a run over the whole pattern (which ends
-// at `patternEnd`) keeps the pattern's count of wide elements.
-void CBarcodeSym::AddTexts(double offset, const kavren::detail::ModuleSpan& patternEnd,
-                           EncodedSymbol& symbol) const
+// The plain text: the display text from the pattern's start, over the whole
+// pattern (which ends at `patternEnd`) when aligned to it.
+void CBarcodeSym::AddTexts(double offset, const ModuleSpan& patternEnd, EncodedSymbol& symbol) const
 {
-    Layout texts;
-    texts.length = GetExactSymbolLength(1.0);
-    texts.thickness = kNominalBarModules;
-    const LayoutMetrics g = GetExactMetrics(1.0, 0.0);
-    LayoutText(g, texts);
-    const double patternLength = GetPatternLength(g);
-    const auto mainRuns = std::count_if(texts.texts.begin(), texts.texts.end(),
-                                        [&](const TextRun& run) { return run.along < patternLength; });
-    for (const TextRun& run : texts.texts) {
-        TextItem item;
-        item.text = run.text;
-        item.align = run.mode;
-        item.start = {run.along + offset, 0};
-        item.span = {run.span, 0};
-        if (run.along == 0.0 && run.span == patternLength)
-            item.span = {patternEnd.modules - offset, patternEnd.wides};
-        if (run.along >= patternLength)
-            item.role = TextRole::AddOn;
-        else if (mainRuns > 1)
-            item.role = TextRole::EanGroup;
-        symbol.texts.push_back(std::move(item));
+    TextItem item;
+    item.text = m_DisplayText;
+    item.start = {offset, 0};
+    if (m_TextAlign >= 1 && m_TextAlign <= 3) {
+        item.align = m_TextAlign;
+        item.span = {patternEnd.modules - offset, patternEnd.wides};
     }
+    symbol.texts.push_back(std::move(item));
 }
 
 } // namespace kavren::detail

@@ -54,12 +54,14 @@ double StretchWeight(const EncodedSymbol& symbol)
 }
 
 // Whether the symbol fits `thickness` across at these metrics: a stretching
-// symbol needs room for its stretching rows (at least a pixel), a fixed one
-// its whole thickness.
+// symbol needs room for its stretching rows (whole pixels: the symbol's
+// fewest), a fixed one its whole thickness.
 bool FitsAcross(const EncodedSymbol& symbol, const Options& options, const SymbolMetrics& g, double thickness)
 {
     const double fixed = FixedThickness(symbol, options, g);
-    return Stretches(symbol) ? thickness > fixed : thickness >= fixed;
+    if (!Stretches(symbol))
+        return thickness >= fixed;
+    return g.wholePixels ? thickness - fixed >= symbol.minStretchPixels : thickness > fixed;
 }
 
 // Both frame sides in the image: length x thickness at 0 and 180 degrees.
@@ -108,6 +110,42 @@ void AddBox(Layout& out, BarBox bar)
 ModuleSpan End(const ModuleSpan& start, const ModuleSpan& length)
 {
     return {start.modules + length.modules, start.wides + length.wides};
+}
+
+// How far guard bars run into a text band of `band`.
+double GuardRun(const EncodedSymbol& symbol, const SymbolMetrics& g, double band)
+{
+    if (symbol.guardModules > 0.0)
+        return std::min(g.Modules(symbol.guardModules), band);
+    return band - Half(g, band);
+}
+
+// A text item as a run on the text line `line`, `along` being where the
+// symbol's first module lies.
+TextRun PlaceText(const TextItem& item, const Options& options, const SymbolMetrics& g, double along,
+                  double line, double freeAlong)
+{
+    // The box an end-aligned item without a span ends in: longer than any text.
+    constexpr double kEndBox = 10000.0;
+    constexpr std::int32_t kEnd = static_cast<std::int32_t>(TextAlign::End);
+    TextRun run;
+    run.text = item.text;
+    run.along = along + (g.Along(item.start) + g.Modules(item.inset));
+    run.across = line;
+    run.span = g.Along(item.span) - 2.0 * g.Modules(item.inset);
+    if (item.align == kEnd && item.span == ModuleSpan{}) {
+        run.along -= kEndBox;
+        run.span = kEndBox;
+    }
+    // A text aligned over the bars also takes the odd pixel that centring
+    // leaves after them.
+    if (item.align >= 1 && item.align <= 3 && (item.role == TextRole::Main || item.role == TextRole::Gs1Hri))
+        run.span += freeAlong - 2.0 * Half(g, freeAlong);
+    run.mode = item.align;
+    run.fontHeight = options.fontHeight;
+    if (item.fontScale != 1.0)
+        run.fontHeight = std::max(1, static_cast<std::int32_t>(std::lround(options.fontHeight * item.fontScale)));
+    return run;
 }
 
 } // namespace
@@ -329,13 +367,12 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
     }
     const double rowsEnd = edges.back();
 
-    // Bars lose the reduction on their trailing side, linear ones only; guard
-    // bars (with guards shown) run into the text band by half of it.
-    const bool linear = symbol.kind == SymbolKind::Linear || symbol.kind == SymbolKind::Stacked;
-    const double reduction = linear ? g.reduction : 0.0;
-    const double guardRun = text && options.showGuards ? band - Half(g, band) : 0.0;
+    // Bars lose the reduction on their trailing side; guard bars (with guards
+    // shown) run into the text band, by half of it unless the symbol says.
+    const double guardRun = text && options.showGuards ? GuardRun(symbol, g, band) : 0.0;
     const auto rowEdge = [&](std::int32_t row) {
-        return edges[static_cast<std::size_t>(std::clamp<std::int32_t>(row, 0, static_cast<std::int32_t>(symbol.rows.size())))];
+        const auto last = static_cast<std::int32_t>(symbol.rows.size());
+        return edges[static_cast<std::size_t>(std::clamp<std::int32_t>(row, 0, last))];
     };
     for (const DarkRect& dark : symbol.darks) {
         const double from = along + g.Along(dark.start);
@@ -344,7 +381,9 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
         double bottom = rowEdge(dark.row + dark.rows);
         if (dark.guard && guardRun > 0.0)
             (options.textBelow ? bottom : top) += options.textBelow ? guardRun : -guardRun;
-        AddBox(out, {from, top, to - from - (dark.keepsWidth ? 0.0 : reduction), bottom - top});
+        if (dark.addOn)
+            (options.textBelow ? top : bottom) += options.textBelow ? band : -band;
+        AddBox(out, {from, top, to - from - (dark.keepsWidth ? 0.0 : g.reduction), bottom - top});
     }
 
     if (!text)
@@ -352,20 +391,12 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
     // The pen runs on the band's descender line: the band's far edge below
     // the symbol, its near edge (the symbol's) above it.
     const double line = options.textBelow ? rowsEnd + g.Modules(q.bottom) + band : start + band;
-    for (const TextItem& item : symbol.texts) {
-        TextRun run;
-        run.text = item.text;
-        run.along = along + g.Along(item.start);
-        run.across = line;
-        run.span = g.Along(item.span);
-        // A text aligned over the bars also takes the odd pixel that centring
-        // leaves after them.
-        if (item.align >= 1 && item.align <= 3 && (item.role == TextRole::Main || item.role == TextRole::Gs1Hri))
-            run.span += freeAlong - 2.0 * Half(g, freeAlong);
-        run.mode = item.align;
-        run.fontHeight = options.fontHeight;
-        out.texts.push_back(std::move(run));
-    }
+    // An add-on's digits stand inside the rows on the other side: one band
+    // from their near edge with the text below, on their far edge above.
+    const double addOnLine = options.textBelow ? edges.front() + band : rowsEnd;
+    for (const TextItem& item : symbol.texts)
+        out.texts.push_back(PlaceText(item, options, g, along, item.role == TextRole::AddOn ? addOnLine : line,
+                                      freeAlong));
     return out;
 }
 

@@ -225,6 +225,66 @@ void CBarcodeSym::LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const
         outside([&] { run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false); });
 }
 
+void CBarcodeSymEanUpc::AddDigitGroups(double offset, EncodedSymbol& symbol) const
+{
+    const int mode = EanTextMode(m_TextAlign, m_QuietZones);
+    const EanTextRuns* runs = nullptr;
+    for (const EanTextRuns& r : EanTextLayouts)
+        if (r.type == m_Type && r.mode == mode)
+            runs = &r;
+    if (m_Compliant && runs != nullptr && runs->type == CompliantUpcA.type && runs->mode == CompliantUpcA.mode)
+        runs = &CompliantUpcA;
+    if (runs == nullptr)
+        return;
+    const std::string& text = m_DisplayText;
+    const int n = static_cast<int>(std::strlen(text.c_str()));
+    // One run of characters first..last (none unless all are in the text)
+    // laid over `span` modules from `start`.
+    const auto add = [&](int first, int last, double start, double span, int align, bool inset, double scale) {
+        first = Position(first, n);
+        last = Position(last, n);
+        if (first < 0 || last >= n || last < first)
+            return;
+        TextItem item;
+        item.inset = inset && !m_EanTextFlush ? 1.0 : 0.0;
+        item.text = text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
+        item.role = TextRole::EanGroup;
+        item.start = {offset + start, 0};
+        item.span = {span, 0};
+        item.align = align;
+        item.fontScale = scale;
+        symbol.texts.push_back(std::move(item));
+    };
+    // The outside digits of UPC-A and UPC-E, smaller as GS1 draws them.
+    const double outside = m_Compliant && (m_Type == 13 || m_Type == 14) ? kOutsideDigitScale : 1.0;
+    if (runs->firstOutside) // ends one module before the first bar
+        add(0, 0, -1.0, 0.0, TextModeEnd, false, outside);
+    add(runs->group1First, runs->group1Last, runs->group1Offset, runs->group1Span, TextModeSpread, true, 1.0);
+    if (runs->group2Span > 0)
+        add(runs->group2First, runs->group2Last, runs->group2Offset, runs->group2Span, TextModeSpread, true, 1.0);
+    if (runs->lastOffset > 0)
+        add(-1, -1, runs->lastOffset, 0.0, TextModeSpread, false, outside);
+}
+
+void CBarcodeSymEanUpc::AddTexts(double offset, const ModuleSpan& patternEnd, EncodedSymbol& symbol) const
+{
+    if (m_ShowGuards || (m_TextAlign >= 4 && m_TextAlign <= 6))
+        AddDigitGroups(offset, symbol);
+    else
+        CBarcodeSym::AddTexts(offset, patternEnd, symbol);
+    if (m_AddOnPattern.empty())
+        return;
+    // The add-on digits spread over its bars as a digit group is.
+    TextItem item;
+    item.text = m_AddOn;
+    item.role = TextRole::AddOn;
+    item.start = {patternEnd.modules + AddOnGapModules, patternEnd.wides};
+    item.span = {static_cast<double>(GetAddedModules().after - AddOnGapModules), 0};
+    item.align = TextModeSpread;
+    item.inset = m_EanTextFlush ? 0.0 : 1.0;
+    symbol.texts.push_back(std::move(item));
+}
+
 bool CBarcodeSymEanUpc::SplitAddOn(std::string& main)
 {
     const std::size_t plus = m_Data.find('+');

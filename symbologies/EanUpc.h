@@ -68,6 +68,9 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     AddedModules GetAddedModules() const override;
     void LayoutBars(const LayoutMetrics& g, Layout& out) const override;
     const std::vector<std::uint8_t>* GetAddOnPattern() const override { return &m_AddOnPattern; }
+    // Digit groups with guards shown or in text modes 4 to 6, else the plain
+    // text; then an attached add-on's digits.
+    void AddTexts(double offset, const ModuleSpan& patternEnd, EncodedSymbol& symbol) const override;
 
     // The digits of an attached add-on (after '+' in the data text), empty
     // when there is none; its pattern, drawn AddOnGapModules after the main
@@ -76,6 +79,9 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     std::vector<std::uint8_t> m_AddOnPattern;
 
   protected:
+    // The digit groups of the text mode, the pattern starting `offset`
+    // modules into the symbol.
+    void AddDigitGroups(double offset, EncodedSymbol& symbol) const;
     // Splits m_Data at its '+': `main` gets the text before it (all of it when
     // there is none) and m_AddOn the digits after it. False when anything
     // follows the '+' but 2 or 5 digits.

@@ -57,8 +57,7 @@ std::unique_ptr<CBarcodeSym> MakePlanet(const CBarcodeSettings& settings)
 
 // The symbologies with an `encode` function draw through it (data -> encoded
 // symbol -> layout); the others, encode null, are objects of their class,
-// drawn through the encoded symbol their element pattern converts to, or
-// (EAN/UPC and their add-ons, PostNet, Planet) from the pattern itself.
+// drawn through the encoded symbol their element pattern converts to.
 constexpr SymbologyRow SymbologyTable[] = {
     {TYPE_INTERL25, "Interleaved 2 of 5", "interleaved2of5 i25 itf", SymbolKind::Linear, Make<CBarcodeSymInterl25>, nullptr},
     {TYPE_INDUSTR25, "Industrial 2 of 5", "industrial2of5 i2of5-industrial", SymbolKind::Linear, Make<CBarcodeSymIndustr25>, nullptr},

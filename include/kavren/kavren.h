@@ -308,13 +308,16 @@ struct SymbolRowInfo {
 };
 
 // A human-readable text item laid over [x, x + width] along the reading
-// direction: align 0 from x, 1 ending at x + width, 2 centred, 3 spread.
+// direction: align 0 from x, 1 ending at x + width (at x when width is 0),
+// 2 centred, 3 spread. `fontScale` scales the font height of the options
+// (GS1's smaller digits outside a UPC symbol).
 struct SymbolText {
     std::string text; // bytes; 128..255 are Latin-1
     TextRole role = TextRole::Main;
     double x = 0.0;
     double width = 0.0;
     std::int32_t align = 0;
+    double fontScale = 1.0;
 };
 
 struct Margins {
