@@ -97,7 +97,7 @@ double CompliantAcross(const Options& o, const CBarcodeSym& sym, double module)
         bars = rule->barMillimetres * pixelsPerMillimetre;
     if (!(bars > 0.0))
         bars = std::max(kMinBarMillimetres * pixelsPerMillimetre,
-                        kMinBarShare * sym.GetPatternLength(sym.GetExactMetrics(module, 0.0)));
+                        kMinBarShare * sym.GetExactPatternLength(module));
     double band = 0.0;
     if (sym.m_ShowText) {
         CFontFace face;
@@ -124,7 +124,7 @@ void FitCompliantText(const Options& o, CBarcodeSym& sym)
     if (face.Open(o.font.empty() ? nullptr : o.font.c_str()) != 0)
         return; // the render fails on the font itself
     const std::int32_t dpi = Resolution(o);
-    const double span = sym.GetPatternLength(sym.GetExactMetrics(ModulePixels(o), 0.0));
+    const double span = sym.GetExactPatternLength(ModulePixels(o));
     // Smaller until the text fits over the bars: the first step scales by
     // the excess, the next ones take a point at a time.
     const double advance = TextAdvance(face, dpi, sym.m_DisplayText, sym.m_FontHeight);

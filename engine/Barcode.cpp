@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <limits>
-#include <new>
 
 namespace kavren::detail {
 
@@ -31,45 +30,8 @@ std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, Siz
     return 0;
 }
 
-CBarcode::CBarcode(SymbolFactory factory) : m_Factory(factory), m_Sym(factory(CBarcodeSettings{}))
+CBarcode::CBarcode(SymbolFactory factory, const CBarcodeSettings& settings) : m_Sym(factory(settings))
 {
-}
-
-CBarcode::CBarcode(SymbolFactory factory, const CBarcodeSettings& settings)
-    : m_Factory(factory), m_Sym(factory(settings))
-{
-}
-
-std::unique_ptr<CBarcodeSym> CBarcode::CreateForType(std::int32_t type) const
-{
-    CBarcodeSettings settings;
-    try {
-        if (m_Sym)
-            settings = *m_Sym;
-    } catch (const std::bad_alloc&) {
-        return nullptr; // the settings could not be copied: no new object
-    }
-    settings.m_Type = type;
-    std::unique_ptr<CBarcodeSym> sym = m_Factory(settings);
-    if (sym && m_Sym) {
-        sym->m_ModuleWidth = m_Sym->m_ModuleWidth;
-        sym->m_AreaWidth = m_Sym->m_AreaWidth;
-        sym->m_AreaHeight = m_Sym->m_AreaHeight;
-    }
-    return sym;
-}
-
-bool CBarcode::SetType(std::int32_t type)
-{
-    if (!m_Sym)
-        return false;
-    if (m_Sym->m_Type == type)
-        return true;
-    std::unique_ptr<CBarcodeSym> sym = CreateForType(type);
-    if (!sym)
-        return false;
-    m_Sym = std::move(sym);
-    return true;
 }
 
 std::int32_t CBarcode::CalcSymbolLength(double xDim, std::int32_t resH, std::int32_t resV, SizeUnit unit,

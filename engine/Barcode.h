@@ -27,22 +27,16 @@ std::int32_t XDimToPixels(double size, std::int32_t resH, std::int32_t resV, Siz
 
 class CBarcode {
   public:
-    // Starts with the factory's object of the default settings (Interleaved 2 of 5).
-    explicit CBarcode(SymbolFactory factory);
-    // Starts with the factory's object of those settings, encoded once; none
+    // The factory's object of those settings, encoded once; none
     // (GetSymbology null) when their number names no class.
     CBarcode(SymbolFactory factory, const CBarcodeSettings& settings);
 
     CBarcodeSym* GetSymbology() const { return m_Sym.get(); }
-    // True when the current object now has that number; on failure the old object stays.
-    bool SetType(std::int32_t type);
-    std::unique_ptr<CBarcodeSym> CreateForType(std::int32_t type) const;
     // Symbol length for an x-dimension, in the same unit. 0 done, 1 failed.
     std::int32_t CalcSymbolLength(double xDim, std::int32_t resH, std::int32_t resV, SizeUnit unit,
                                   double* length) const;
 
   private:
-    SymbolFactory m_Factory;
     std::unique_ptr<CBarcodeSym> m_Sym;
 };
 

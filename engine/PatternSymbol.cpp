@@ -68,8 +68,10 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
         return symbol;
     }
 
-    // Bearers (GS1, ITF-14) run over the quiet zones, and a box closes both
-    // ends beyond them: the quiet zones then lie inside the symbol.
+    // Bearer bars (GS1 General Specifications, ITF-14) run along the top and
+    // the bottom of the bars over both quiet zones, and a box closes both
+    // ends beyond them: the quiet zones then lie inside the symbol. They are
+    // no bars of the code, so the bar width reduction leaves them whole.
     const AddedModules added = GetAddedModules();
     const std::vector<std::uint8_t>* addOn = GetAddOnPattern();
     const bool bearers = added.across > 0;

@@ -66,25 +66,6 @@ bool EncodeEanParityDigit(std::vector<std::uint8_t>& pattern, int digit, bool od
     return true;
 }
 
-void CBarcodeSymEanUpc::LayoutText(const LayoutMetrics& g, Layout& out) const
-{
-    if (!m_ShowText)
-        return;
-    if (m_ShowGuards || (m_TextAlign >= 4 && m_TextAlign <= 6))
-        LayoutEanUpcText(g, out);
-    else
-        LayoutPlainText(g, m_DisplayText.c_str(), out);
-    if (m_AddOnPattern.empty() || !IsKnownOrientation(out.orientation))
-        return;
-    // The add-on digits spread over its bars as a digit group is, beside them
-    // across (above them with the text below the main symbol).
-    constexpr int TextModeSpread = 3;
-    const AddOnPlace place = PlaceAddOn(g, out);
-    const double modules = GetAddedModules().after - AddOnGapModules;
-    LayoutTextRun(g, place.textLine, m_AddOn.c_str(), static_cast<int>(m_AddOn.size()),
-                  place.along - g.originAlong, modules * g.module, TextModeSpread, true, out);
-}
-
 AddedModules CBarcodeSymEanUpc::GetAddedModules() const
 {
     AddedModules added;
@@ -94,42 +75,6 @@ AddedModules CBarcodeSymEanUpc::GetAddedModules() const
     for (const std::uint8_t code : m_AddOnPattern)
         added.after += GetElementLength(code, 1);
     return added;
-}
-
-// As printed on books (GS1 General Specifications, add-on symbols): the add-on
-// bars end where the main guard bars end, and with the text shown its digits
-// stand beside them, level with the main bars' edge on the other side.
-CBarcodeSymEanUpc::AddOnPlace CBarcodeSymEanUpc::PlaceAddOn(const LayoutMetrics& g, const Layout& out) const
-{
-    const double th = m_ShowText ? g.textBand : 0.0;
-    const double guardCut = GetGuardCut(g);
-    AddOnPlace place{};
-    place.along = g.originAlong + GetPatternLength(g) + AddOnGapModules * g.module;
-    if (m_TextBelow) {
-        place.barsFrom = g.originAcross + th;
-        place.barsTo = g.originAcross + out.thickness - guardCut;
-        place.textLine = g.originAcross + th;
-    } else {
-        place.barsFrom = g.originAcross + guardCut;
-        place.barsTo = g.originAcross + out.thickness - th;
-        place.textLine = g.originAcross + out.thickness;
-    }
-    return place;
-}
-
-void CBarcodeSymEanUpc::LayoutBars(const LayoutMetrics& g, Layout& out) const
-{
-    CBarcodeSym::LayoutBars(g, out);
-    if (m_AddOnPattern.empty())
-        return;
-    const AddOnPlace place = PlaceAddOn(g, out);
-    double along = place.along;
-    for (const std::uint8_t code : m_AddOnPattern) {
-        const double length = GetElementLength(code, 1) * g.module;
-        if (IsBarElement(code))
-            AddBar(out, {along, place.barsFrom, length - g.reduction, place.barsTo - place.barsFrom});
-        along += length;
-    }
 }
 
 namespace {
@@ -170,8 +115,6 @@ static constexpr EanTextRuns CompliantUpcA = {13, 5, true, 1, 5, 10, 36, 6, -2, 
 
 constexpr int TextModeEnd = 1;
 constexpr int TextModeSpread = 3;
-// Box the leading digit is right-aligned in; long enough for any font height.
-constexpr int LeadingDigitBox = 10000;
 
 int Position(int index, int length)
 {
@@ -179,51 +122,6 @@ int Position(int index, int length)
 }
 
 } // namespace
-
-void CBarcodeSym::LayoutEanUpcText(const LayoutMetrics& g, Layout& out) const
-{
-    const int mode = EanTextMode(m_TextAlign, m_QuietZones);
-    const EanTextRuns* runs = nullptr;
-    for (const EanTextRuns& r : EanTextLayouts)
-        if (r.type == m_Type && r.mode == mode)
-            runs = &r;
-    if (m_Compliant && runs != nullptr && runs->type == CompliantUpcA.type && runs->mode == CompliantUpcA.mode)
-        runs = &CompliantUpcA;
-    if (runs == nullptr || !IsKnownOrientation(out.orientation))
-        return;
-
-    // The text line of the plain layout: across the bars to the text band's descender line.
-    const double across = g.originAcross + (m_TextBelow ? out.thickness : g.textBand);
-    const char* text = m_DisplayText.c_str();
-    const int n = static_cast<int>(std::strlen(text));
-    const double m = g.module;
-    // One run of characters first..last (clipped to the text) laid over a span.
-    const auto run = [&](int first, int last, double offset, double span, int textMode, bool inset) {
-        first = Position(first, n);
-        last = Position(last, n);
-        if (first < 0 || last >= n || last < first)
-            return;
-        LayoutTextRun(g, across, text + first, last - first + 1, offset, span, textMode, inset, out);
-    };
-
-    // The outside digits of UPC-A and UPC-E, smaller as GS1 draws them.
-    const auto outside = [&](auto&& place) {
-        const std::size_t before = out.texts.size();
-        place();
-        if (m_Compliant && (m_Type == 13 || m_Type == 14) && out.texts.size() > before)
-            out.texts.back().fontHeight = std::max(
-                1, static_cast<std::int32_t>(std::lround(m_FontHeight * kavren::detail::kOutsideDigitScale)));
-    };
-    if (runs->firstOutside) // ends one module before the first bar
-        outside([&] { run(0, 0, -(LeadingDigitBox + m), LeadingDigitBox, TextModeEnd, false); });
-    run(runs->group1First, runs->group1Last, runs->group1Offset * m, runs->group1Span * m, TextModeSpread,
-        true);
-    if (runs->group2Span > 0)
-        run(runs->group2First, runs->group2Last, runs->group2Offset * m, runs->group2Span * m, TextModeSpread,
-            true);
-    if (runs->lastOffset > 0)
-        outside([&] { run(-1, -1, runs->lastOffset * m, 0, TextModeSpread, false); });
-}
 
 void CBarcodeSymEanUpc::AddDigitGroups(double offset, EncodedSymbol& symbol) const
 {

@@ -61,12 +61,8 @@ inline constexpr std::int32_t AddOnGapModules = 9;
 class CBarcodeSymEanUpc : public CBarcodeSym {
   public:
     using CBarcodeSym::CBarcodeSym;
-    // Digit groups with guards shown or in text modes 4 to 6, else the plain text.
-    void LayoutText(const LayoutMetrics& g, Layout& out) const override;
-    // The attached add-on: the gap and its modules after the main symbol, its
-    // bars and its digits beside the main bars.
+    // The attached add-on: the gap and its modules after the main symbol.
     AddedModules GetAddedModules() const override;
-    void LayoutBars(const LayoutMetrics& g, Layout& out) const override;
     const std::vector<std::uint8_t>* GetAddOnPattern() const override { return &m_AddOnPattern; }
     // Digit groups with guards shown or in text modes 4 to 6, else the plain
     // text; then an attached add-on's digits.
@@ -90,12 +86,6 @@ class CBarcodeSymEanUpc : public CBarcodeSym {
     std::string AddOnProblem() const;
     // Rebuilds m_AddOnPattern from m_AddOn; every Encode ends with it.
     void EncodeAddOn();
-    // Where an attached add-on lies: along, from its first module; across, its
-    // bars from barsFrom to barsTo and its digits' descender line.
-    struct AddOnPlace {
-        double along, barsFrom, barsTo, textLine;
-    };
-    AddOnPlace PlaceAddOn(const LayoutMetrics& g, const Layout& out) const;
 };
 
 // EAN-8 and UPC-A, one body: two halves of `halfDigits` digits, the last one

@@ -82,30 +82,4 @@ AddedModules CBarcodeSymInterl25::GetAddedModules() const
     return added;
 }
 
-// GS1 General Specifications (ITF-14 bearer bars): a bar along the top and the
-// bottom edge of the bars that runs over both quiet zones, or a frame that
-// also closes both ends beyond the quiet zones. Bearers are not bars of the
-// code: the bar width reduction leaves them whole.
-void CBarcodeSymInterl25::LayoutBars(const LayoutMetrics& g, Layout& out) const
-{
-    CBarcodeSym::LayoutBars(g, out);
-    const AddedModules added = GetAddedModules();
-    if (added.across <= 0)
-        return;
-    const double width = added.across * g.module;
-    const double side = added.before * g.module;
-    const double th = m_ShowText ? g.textBand : 0.0;
-    // The frame lies across between the area's edge and the text band.
-    const double top = g.originAcross + (m_TextBelow ? 0.0 : th);
-    const double bottom = top + out.thickness - th - width;
-    const double from = g.originAlong - g.quietZone - side;
-    const double to = g.originAlong + GetPatternLength(g) + g.quietZone + side;
-    AddBar(out, {from, top, to - from, width});
-    AddBar(out, {from, bottom, to - from, width});
-    if (side > 0.0) {
-        AddBar(out, {from, top + width, side, bottom - top - width});
-        AddBar(out, {to - side, top + width, side, bottom - top - width});
-    }
-}
-
 } // namespace kavren::detail

@@ -23,7 +23,6 @@ class CBarcodeSymInterl25 : public CBarcodeSym {
     // Bearer bars (m_Bearer, m_BearerWidth): across on both sides of the bars
     // and, for the box, along outside both quiet zones.
     AddedModules GetAddedModules() const override;
-    void LayoutBars(const LayoutMetrics& g, Layout& out) const override;
 
   private:
     char CheckChar(const std::string& padded) const;

@@ -2,9 +2,7 @@
 
 #include "symbologies/Digits.h"
 
-#include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -111,76 +109,6 @@ std::int32_t CBarcodeSymPostPlaNet::GetSymbolLength(int moduleWidth) const
         return kInt32Max;
     }
     return static_cast<std::int32_t>(modules * moduleWidth);
-}
-
-std::int64_t CBarcodeSymPostPlaNet::ShortBarHeight(std::int64_t tallHeight)
-{
-    // 2h/5 is never exactly halfway between two integers, so adding 2 before
-    // the division rounds it to the nearest.
-    const std::int64_t height = (2 * tallHeight + 2) / 5;
-    return height < 1 ? 1 : height;
-}
-
-bool CBarcodeSymPostPlaNet::FitsInto(int moduleWidth, int width, int height) const
-{
-    const std::int64_t tall = std::int64_t{ReadsVertically() ? width : height} - m_TextHeight;
-    // A short bar must be 40 % of a tall one without the 1-pixel floor, else
-    // tall and short would look the same.
-    return GetFreeSpace(moduleWidth, width, height) >= 0 && tall >= 2;
-}
-
-// The length grows by SymbolModules() pixels per module width, so the widest
-// fitting width is a division rather than a search.
-std::int32_t CBarcodeSymPostPlaNet::FindModuleWidth(const Size* area) const
-{
-    if (area == nullptr) {
-        return -1;
-    }
-    const std::int64_t length = ReadsVertically() ? area->height : area->width;
-    const std::int64_t modules = SymbolModules();
-    if (length < modules) {
-        return -1;
-    }
-    if (modules == 0) {
-        return 1; // nothing to draw: the length does not grow with the width
-    }
-    return static_cast<std::int32_t>(length / modules);
-}
-
-// The symbol is placed along the reading direction as every other one is.
-std::int32_t CBarcodeSymPostPlaNet::GetBarsOrigin(const Rect* area, int* x, int* y)
-{
-    return CBarcodeSym::GetBarsOrigin(area, x, y);
-}
-
-double CBarcodeSymPostPlaNet::GetExactSymbolLength(double moduleWidth) const
-{
-    return static_cast<double>(SymbolModules()) * moduleWidth;
-}
-
-void CBarcodeSymPostPlaNet::LayoutBars(const LayoutMetrics& g, Layout& out) const
-{
-    const double cross = out.thickness;
-    const double tall = cross - (m_ShowText ? g.textBand : 0.0);
-    const double m = g.module;
-    // Bars shrink on their trailing side, as in every symbology; a widened bar
-    // is never wider than the area.
-    const double thickness = std::min(m - g.reduction, out.length);
-    if (tall <= 0.0 || m <= 0.0 || thickness <= 0.0)
-        return;
-    const double shortBar =
-        g.wholePixels ? static_cast<double>(ShortBarHeight(static_cast<std::int64_t>(tall))) : 0.4 * tall;
-    // Every bar stands on the bar band's edge away from the origin side:
-    // next to the text below, or on the area's far edge.
-    const double baseline = m_TextBelow ? tall : cross;
-    double along = g.originAlong;
-    for (const std::uint8_t code : m_Pattern) {
-        if (code == POSTAL_TALL || code == POSTAL_SHORT) {
-            const double height = code == POSTAL_TALL ? tall : shortBar;
-            AddBar(out, {along, g.originAcross + baseline - height, thickness, height});
-        }
-        along += m;
-    }
 }
 
 } // namespace kavren::detail
