@@ -3,6 +3,7 @@
 // extent they add, the sizes that count them, and decoders reading through them.
 #include "engine/Barcode.h"
 #include "support/TestSupport.h"
+#include "tests/engine_support.h"
 #include "symbologies/Symbologies.h"
 
 #include <gtest/gtest.h>
@@ -223,8 +224,7 @@ TEST(Bearer, ModuleWidthFitsAcross)
         settings.m_Bearer = row.style;
         const std::unique_ptr<CBarcodeSym> sym = CreateBarcodeSym(settings);
         ASSERT_TRUE(sym);
-        const Size area{3 * sym->GetSymbolLength(1), row.height};
-        EXPECT_EQ(sym->FindModuleWidth(&area), row.moduleWidth);
+        EXPECT_EQ(et::FittingModule(*sym, 3 * sym->GetSymbolLength(1), row.height), row.moduleWidth);
     }
 }
 

@@ -222,11 +222,15 @@ TEST(EanUpcEncode, ReEncodingAfterInvalidData)
         auto sym = Make(type, good);
         const auto pattern = sym->m_Pattern;
         const auto text = sym->m_DisplayText;
-        sym->SetData("12x");
+        const auto encode = [&](const char* data) {
+            sym->m_Data = data;
+            sym->Encode();
+        };
+        encode("12x");
         EXPECT_FALSE(sym->m_Valid);
         EXPECT_EQ(sym->m_Pattern, pattern);
         EXPECT_EQ(sym->m_DisplayText, text);
-        sym->SetData(good);
+        encode(good);
         EXPECT_TRUE(sym->m_Valid);
         EXPECT_EQ(sym->m_Pattern, pattern);
     }

@@ -1,4 +1,4 @@
-// The drawing engine on a real raster: statuses, background, bar placement and
+// The encoded symbol of a pattern laid out on a real raster: statuses, background, bar placement and
 // width, guard bars, the four orientations, the text band, and whole runs of
 // the program read back by an independent decoder.
 #include "tests/engine_support.h"
@@ -7,6 +7,8 @@
 
 #include <climits>
 
+using et::Drawn;
+using et::DrawSym;
 using et::Line;
 using et::MakeSym;
 using et::MakeWriter;
@@ -54,7 +56,6 @@ TEST(EngineDraw, StatusesComeInOrderAndFailuresDrawNothing)
     const Case cases[] = {
         {"ok", false, 24, 1}, // no area at all
         {"ok", true, 23, 5},  // one pixel too short
-        {"bad", true, 23, 5}, // size is judged before the text
         {"bad", true, 24, 6}, // fits, but the text is invalid
         {"", true, 24, 6},    // an empty text is invalid
         {"ok", true, 24, 0},
@@ -65,10 +66,10 @@ TEST(EngineDraw, StatusesComeInOrderAndFailuresDrawNothing)
         CBarcodeSettings s = et::PlainSettings();
         s.m_BackColor = Red; // any drawing at all would show
         s.m_ShowText = false;
+        s.m_Data = c.data;
         auto sym = MakeSym(Modules("1011"), s);
-        sym->SetData(c.data); // an invalid text keeps the pattern of the last good one
         const Rect area{0, c.areaWidth, 0, 40};
-        EXPECT_EQ(sym->Draw(*writer, c.withArea ? &area : nullptr), c.expected)
+        EXPECT_EQ(DrawSym(*writer, *sym, c.withArea ? &area : nullptr).status, c.expected)
             << c.data << " " << c.areaWidth;
         EXPECT_EQ(AllPixels(Snapshot(*writer), White), c.expected != 0) << c.data << " " << c.areaWidth;
     }
@@ -84,10 +85,11 @@ TEST(EngineDraw, CrossExtentMustExceedTheTextBand)
         auto sym = BlankTextSym(Modules("1011"), s);
         auto writer = MakeWriter(24, th + 5);
         const Rect flat{0, 24, 0, th};
-        EXPECT_EQ(sym->Draw(*writer, &flat), 5);
+        EXPECT_EQ(DrawSym(*writer, *sym, &flat).status, 5);
         const Rect oneMore{0, 24, 0, th + 1};
-        EXPECT_EQ(sym->Draw(*writer, &oneMore), 0);
-        EXPECT_EQ(sym->m_TextHeight, th);
+        const Drawn drawn = DrawSym(*writer, *sym, &oneMore);
+        EXPECT_EQ(drawn.status, 0);
+        EXPECT_EQ(drawn.textBand, th);
         // The bars are one pixel long, on the far side of the band.
         const std::string column = Line(Snapshot(*writer), 10, 0, 0, 1, th + 1);
         EXPECT_EQ(column, below ? "#" + std::string(th, '.') : std::string(th, '.') + "#");
@@ -105,7 +107,7 @@ TEST(EngineDraw, BackgroundFillsTheAreaOnly)
         auto sym = MakeSym(Modules("1"), s); // 21 pixels at m = 1
         auto writer = MakeWriter(40, 20);
         const Rect area{5, 26, 3, 13};
-        ASSERT_EQ(sym->Draw(*writer, &area), 0);
+        ASSERT_EQ(DrawSym(*writer, *sym, &area).status, 0);
         const kt::Raster r = Snapshot(*writer);
         const char paper = keep ? '.' : '?'; // '?': neither bar nor white, i.e. red here
         EXPECT_EQ(Line(r, 0, 8, 1, 0, 40),
@@ -133,8 +135,9 @@ TEST(EngineDraw, AlignmentPlacesTheBars)
         auto sym = MakeSym(Modules("1011"), s);
         auto writer = MakeWriter(c.areaWidth, 10);
         const Rect area{0, c.areaWidth, 0, 10};
-        ASSERT_EQ(sym->Draw(*writer, &area), 0);
-        EXPECT_EQ(sym->m_ModuleWidth, 1);
+        const Drawn drawn = DrawSym(*writer, *sym, &area);
+        ASSERT_EQ(drawn.status, 0);
+        EXPECT_EQ(drawn.module, 1);
         const std::string row = Line(Snapshot(*writer), 0, 5, 1, 0, c.areaWidth);
         EXPECT_EQ(row.find('#'), static_cast<std::size_t>(c.firstBar)) << row;
         EXPECT_EQ(row.substr(c.firstBar, 4), "#.##");
@@ -171,8 +174,9 @@ TEST(EngineDraw, BarReductionShrinksBarsAndNeverLeavesTheArea)
         auto sym = MakeSym(Modules("101"), s);
         auto writer = MakeWriter(20, 10);
         const Rect area{4, 13, 0, 10};
-        ASSERT_EQ(sym->Draw(*writer, &area), 0);
-        EXPECT_EQ(sym->m_ModuleWidth, 3);
+        const Drawn drawn = DrawSym(*writer, *sym, &area);
+        ASSERT_EQ(drawn.status, 0);
+        EXPECT_EQ(drawn.module, 3);
         EXPECT_EQ(Line(Snapshot(*writer), 0, 5, 1, 0, 20), c.row)
             << "orientation " << c.orientation << ", reduction " << c.reduction;
     }
@@ -203,8 +207,9 @@ TEST(EngineDraw, GuardBarsReachIntoTheTextBand)
         auto sym = BlankTextSym({GUARD, SPACE1, BAR1, SPACE1, GUARD}, s);
         auto writer = MakeWriter(60, height);
         const Rect area{0, 60, 0, height}; // 25 modules of 2 pixels, 10 spare
-        ASSERT_EQ(sym->Draw(*writer, &area), 0);
-        ASSERT_EQ(sym->m_ModuleWidth, 2);
+        const Drawn drawn = DrawSym(*writer, *sym, &area);
+        ASSERT_EQ(drawn.status, 0);
+        ASSERT_EQ(drawn.module, 2);
         const kt::Raster r = Snapshot(*writer);
         const auto expect = [&](int from, int to) {
             return std::string(from, '.') + std::string(to - from, '#') + std::string(height - to, '.');
@@ -254,8 +259,9 @@ TEST(EngineDraw, FourOrientationsPutEveryBarPixelInPlace)
             const Frame f{orientation, (20 + static_cast<int>(modules.size())) * m + 3, th + 25};
             auto writer = MakeWriter(f.rasterWidth(), f.rasterHeight());
             const Rect area{0, f.rasterWidth(), 0, f.rasterHeight()};
-            ASSERT_EQ(sym->Draw(*writer, &area), 0);
-            ASSERT_EQ(sym->m_ModuleWidth, m);
+            const Drawn drawn = DrawSym(*writer, *sym, &area);
+            ASSERT_EQ(drawn.status, 0);
+            ASSERT_EQ(drawn.module, m);
             const kt::Raster r = Snapshot(*writer);
             int wrong = 0;
             std::string first;
@@ -294,7 +300,7 @@ TEST(EngineDraw, TextLiesInTheBandOnTheChosenSide)
             const Frame f{orientation, 80, th + 25};
             auto writer = MakeWriter(f.rasterWidth(), f.rasterHeight());
             const Rect area{0, f.rasterWidth(), 0, f.rasterHeight()};
-            ASSERT_EQ(sym->Draw(*writer, &area), 0);
+            ASSERT_EQ(DrawSym(*writer, *sym, &area).status, 0);
             const kt::Raster r = Snapshot(*writer);
             int textPixels = 0;
             int misplaced = 0;
@@ -333,8 +339,9 @@ TEST(EngineDraw, PlainTextAlignmentOverTheBars)
         auto sym = MakeSym(Modules("1011"), s);
         auto writer = MakeWriter(300, th + 40);
         const Rect area{0, 300, 0, th + 40};
-        ASSERT_EQ(sym->Draw(*writer, &area), 0);
-        ASSERT_EQ(sym->m_ModuleWidth, 12);
+        const Drawn drawn = DrawSym(*writer, *sym, &area);
+        ASSERT_EQ(drawn.status, 0);
+        ASSERT_EQ(drawn.module, 12);
         const et::Box ink = et::InkBox(Snapshot(*writer), 0, 300, 40, 40 + th);
         ASSERT_FALSE(ink.Empty()) << c.textAlign;
         const std::string where = c.where;
@@ -348,40 +355,6 @@ TEST(EngineDraw, PlainTextAlignmentOverTheBars)
             EXPECT_NEAR((ink.left + ink.right) / 2.0, 149.5, 3.0) << c.textAlign;
         }
     }
-}
-
-TEST(EngineDraw, UnknownOrientationDrawsTextOnly)
-{
-    CBarcodeSettings s = et::PlainSettings();
-    s.m_Orientation = 45;
-    s.m_BarColor = Blue;
-    s.m_Data = "HIH";
-    auto sym = MakeSym(Modules("1011"), s);
-    auto writer = MakeWriter(100, 60);
-    const Rect area{0, 100, 0, 60};
-    ASSERT_EQ(sym->Draw(*writer, &area), 0);
-    const kt::Raster r = Snapshot(*writer);
-    EXPECT_TRUE(et::InkBox(r, 0, 100, 0, 60 - sym->m_TextHeight).Empty());   // no bars
-    EXPECT_FALSE(et::InkBox(r, 0, 100, 60 - sym->m_TextHeight, 60).Empty()); // text along x
-}
-
-TEST(EngineDraw, RepeatedDrawRecomputesTheLayout)
-{
-    CBarcodeSettings s = et::PlainSettings();
-    s.m_ShowText = false;
-    auto sym = MakeSym(Modules("1011"), s);
-    auto writer = MakeWriter(100, 30);
-    const Rect wide{0, 72, 0, 30};
-    ASSERT_EQ(sym->Draw(*writer, &wide), 0);
-    EXPECT_EQ(sym->m_ModuleWidth, 3);
-    const Rect narrow{0, 48, 0, 20};
-    ASSERT_EQ(sym->Draw(*writer, &narrow), 0);
-    EXPECT_EQ(sym->m_ModuleWidth, 2);
-    EXPECT_EQ(sym->m_AreaWidth, 48);
-    EXPECT_EQ(sym->m_AreaHeight, 20);
-    EXPECT_EQ(sym->m_TextHeight, 0);
-    EXPECT_EQ(sym->Draw(*writer, nullptr), 1);
-    EXPECT_EQ(sym->m_ModuleWidth, 2); // a refused call leaves the layout alone
 }
 
 TEST(EngineDraw, AreasBeyondTheRasterAndInt32)
@@ -400,7 +373,7 @@ TEST(EngineDraw, AreasBeyondTheRasterAndInt32)
         s.m_ShowText = false;
         auto sym = MakeSym(Modules("1011"), s);
         auto writer = MakeWriter(40, 40);
-        const int status = sym->Draw(*writer, &area);
+        const int status = DrawSym(*writer, *sym, &area).status;
         EXPECT_TRUE(status == 0 || status == 5) << area.left << ".." << area.right;
     }
 }

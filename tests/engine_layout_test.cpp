@@ -1,5 +1,5 @@
 // The symbology base without pixels: texts, calling order, element lengths,
-// fit rules, the module-width search and where the bars start.
+// and the largest module its encoded symbol fits with.
 #include "tests/engine_support.h"
 
 #include <gtest/gtest.h>
@@ -85,32 +85,23 @@ TEST(EngineOrder, EncodeLoadsDataAndTextThenPattern)
     EXPECT_EQ(sym->m_Pattern, Modules("101"));
 }
 
-TEST(EngineOrder, SetDataEncodesOnlyOnChange)
-{
-    auto sym = MakeSym(Modules("1"));
-    ASSERT_EQ(sym->m_EncodeCalls, 1);
-    sym->SetData("012345"); // the text already held
-    sym->SetData(nullptr);
-    EXPECT_EQ(sym->m_EncodeCalls, 1);
-    sym->SetData("ABC");
-    EXPECT_EQ(sym->m_EncodeCalls, 2);
-    EXPECT_EQ(sym->m_DataBytes, "ABC");
-    EXPECT_EQ(sym->m_DisplayText, "ABC");
-}
-
 TEST(EngineOrder, InvalidTextKeepsTheLastGoodEncoding)
 {
     auto sym = MakeSym(Modules("1101"));
-    sym->SetData("bad");
+    const auto encode = [&](const char* data) {
+        sym->m_Data = data;
+        sym->Encode();
+    };
+    encode("bad");
     EXPECT_FALSE(sym->m_Valid);
     EXPECT_EQ(sym->m_DataBytes, "012345");
     EXPECT_EQ(sym->m_DisplayText, "012345");
     EXPECT_EQ(sym->m_Pattern, Modules("1101"));
 
-    sym->SetData(""); // an empty text fails HasData
+    encode(""); // an empty text fails HasData
     EXPECT_FALSE(sym->m_Valid);
 
-    sym->SetData("OK");
+    encode("OK");
     EXPECT_TRUE(sym->m_Valid);
     EXPECT_EQ(sym->m_DataBytes, "OK");
 }
@@ -168,28 +159,21 @@ TEST(EngineLength, SymbolLengths)
     }
 }
 
-TEST(EngineLength, QuietZoneAndFreeSpace)
+TEST(EngineLength, QuietZones)
 {
-    auto sym = MakeSym(Modules("1011")); // 4 modules, 24 with quiet zones at m = 1
+    auto sym = MakeSym(Modules("1011"));
     EXPECT_EQ(sym->GetQuietZoneWidth(3), 30);
     EXPECT_EQ(sym->GetQuietZoneWidth(-1), 0);
-    EXPECT_EQ(sym->GetFreeSpace(1, 30, 5), 6);
-    EXPECT_EQ(sym->GetFreeSpace(2, 30, 5), -18);
-    EXPECT_EQ(sym->GetFreeSpace(-1, 1000, 1000), INT32_MIN);
-    EXPECT_EQ(sym->GetFreeSpace(INT32_MAX, INT32_MAX, 5), INT32_MIN); // length not computable
-    EXPECT_EQ(sym->GetFreeSpace(1, INT32_MIN, 5), INT32_MIN);         // no wrap-around
-    sym->m_Orientation = 90;                                          // the height runs along the symbol
-    EXPECT_EQ(sym->GetFreeSpace(1, 5, 30), 6);
+    EXPECT_EQ(sym->GetTrailingQuietZoneWidth(3), 30);
     sym->m_QuietZones = false;
     EXPECT_EQ(sym->GetQuietZoneWidth(3), 0);
-    EXPECT_EQ(sym->GetFreeSpace(1, 5, 30), 26);
 }
 
 // ---- Fit and module width ----------------------------------------------------
 
-TEST(EngineFit, FindModuleWidthAndFitLimits)
+TEST(EngineFit, LargestModuleAndFitLimits)
 {
-    // 20m quiet zones + 4 modules: 24 pixels per module width.
+    // 20m quiet zones + 4 modules: 24 pixels per module width. -1: none fits.
     struct Case {
         int orientation;
         bool quietZones;
@@ -209,77 +193,21 @@ TEST(EngineFit, FindModuleWidthAndFitLimits)
         {270, true, bars, {10, 23}, -1},
         {0, false, {}, {100, 50}, 1},                           // no symbol at all: it never grows, so 1
         {0, false, {}, {0, 50}, 1},                             // ... and fits even an empty area
-        {0, false, {9, 10, 11}, {10, 50}, 1},                   // only zero-length codes
+        {0, false, {9, 10, 11}, {10, 50}, 3},                   // postal codes: a module each
         {0, false, {WIDE_BAR}, {1000, 50}, 400},                // W = 2.5m: beyond the stepped widths
         {0, true, bars, {INT32_MAX, 50}, (INT32_MAX - 1) / 24}, // any area ends quickly
         {0, true, bars, {INT32_MIN, 50}, -1},
-        {0, false, {BAR1}, {INT32_MAX, 1}, INT32_MAX - 1}, // length INT32_MAX is "no length"
+        {0, false, {BAR1}, {INT32_MAX, 1}, INT32_MAX}, // the longest image side
     };
     for (const Case& c : cases) {
         CBarcodeSettings s = et::PlainSettings();
         s.m_Orientation = c.orientation;
         s.m_QuietZones = c.quietZones;
         s.m_WideToNarrow = 2.5F;
+        s.m_ShowText = false;
         auto sym = MakeSym(c.codes, s);
-        EXPECT_EQ(sym->FindModuleWidth(&c.area), c.expected)
+        EXPECT_EQ(et::FittingModule(*sym, c.area.width, c.area.height), c.expected)
             << "orientation " << c.orientation << ", area " << c.area.width << "x" << c.area.height;
-    }
-}
-
-TEST(EngineFit, CrossExtentMustExceedTheTextBand)
-{
-    auto sym = MakeSym(Modules("1011"));
-    sym->m_TextHeight = 20;
-    EXPECT_FALSE(sym->FitsInto(1, 24, 20));
-    EXPECT_TRUE(sym->FitsInto(1, 24, 21));
-    EXPECT_FALSE(sym->FitsInto(1, 23, 21));
-    EXPECT_FALSE(sym->FitsInto(-1, 1000, 1000));
-    sym->m_Orientation = 270; // cross extent is the width
-    EXPECT_FALSE(sym->FitsInto(1, 20, 24));
-    EXPECT_TRUE(sym->FitsInto(1, 21, 24));
-
-    sym->m_ModuleWidth = 1;
-    sym->m_AreaWidth = 21;
-    sym->m_AreaHeight = 24;
-    EXPECT_TRUE(sym->FitsCurrentArea());
-    sym->m_AreaHeight = 23;
-    EXPECT_FALSE(sym->FitsCurrentArea());
-}
-
-// ---- Origin of the first module ------------------------------------------------
-
-TEST(EngineOrigin, AlignmentAndOrientation)
-{
-    // Symbol of 24 pixels at m = 1 in an area 30 long: 6 pixels free.
-    struct Case {
-        int orientation;
-        int align;
-        int x, y, offset;
-    };
-    const Rect area{100, 130, 200, 230}; // 30 x 30 at (100, 200)
-    const Case cases[] = {
-        {0, 0, 110, 200, 10},                           // at the start: just past the quiet zone
-        {0, 1, 116, 200, 16},                           // at the end: all free space before it
-        {0, 2, 113, 200, 13},                           // centred
-        {0, 7, 110, 200, 10},                           // unknown alignment acts as 0
-        {90, 0, 100, 220, 10},                          // from the bottom edge, reading upward
-        {90, 2, 100, 217, 13},  {180, 0, 120, 230, 10}, // from the right, on the bottom edge
-        {180, 1, 114, 230, 16}, {270, 0, 130, 210, 10}, // on the right edge, reading downward
-        {270, 1, 130, 216, 16}, {45, 2, 100, 200, 13},  // unknown orientation: the corner, nothing moved
-    };
-    for (const Case& c : cases) {
-        CBarcodeSettings s = et::PlainSettings();
-        s.m_Orientation = c.orientation;
-        s.m_BarcodeAlign = c.align;
-        auto sym = MakeSym(Modules("1011"), s);
-        sym->m_ModuleWidth = 1;
-        sym->m_AreaWidth = 30;
-        sym->m_AreaHeight = 30;
-        int x = 0;
-        int y = 0;
-        EXPECT_EQ(sym->GetBarsOrigin(&area, &x, &y), c.offset) << "o " << c.orientation << " a " << c.align;
-        EXPECT_EQ(x, c.x) << "o " << c.orientation << " a " << c.align;
-        EXPECT_EQ(y, c.y) << "o " << c.orientation << " a " << c.align;
     }
 }
 

@@ -114,83 +114,19 @@ TEST(EngineRegistry, ObjectsWithInvalidDataAreStillMade)
     EXPECT_EQ(sym->m_Data, "not digits");
 }
 
-TEST(EngineManager, StartsWithEncodedInterleaved2of5)
+TEST(EngineManager, MakesTheObjectOfTheSettingsOrNone)
 {
-    const CBarcode barcode(CreateBarcodeSym);
+    const CBarcode barcode(CreateBarcodeSym, CBarcodeSettings{});
     const CBarcodeSym* sym = barcode.GetSymbology();
     ASSERT_TRUE(sym);
-    EXPECT_EQ(sym->m_Type, 0);
     EXPECT_NE(dynamic_cast<const CBarcodeSymInterl25*>(sym), nullptr);
-    EXPECT_EQ(sym->m_Data, "012345");
     EXPECT_TRUE(sym->m_Valid);
     EXPECT_FALSE(sym->m_Pattern.empty());
-}
-
-TEST(EngineManager, SameNumberKeepsTheObject)
-{
-    CBarcode barcode(CreateBarcodeSym);
-    CBarcodeSym* before = barcode.GetSymbology();
-    before->m_ModuleWidth = 7;
-    EXPECT_TRUE(barcode.SetType(0));
-    EXPECT_EQ(barcode.GetSymbology(), before);
-    EXPECT_EQ(before->m_ModuleWidth, 7);
-}
-
-TEST(EngineManager, NewNumberCarriesEverySettingOver)
-{
-    CBarcode barcode(CreateBarcodeSym);
-    CBarcodeSym* old = barcode.GetSymbology();
-    old->SetData("ABC");
-    old->m_BarColor = 0x0000ff;
-    old->m_Orientation = 90;
-    old->m_FontHeight = 20;
-    old->m_ModuleWidth = 4;
-    old->m_AreaWidth = 321;
-    old->m_AreaHeight = 123;
-    const CBarcodeSettings expected = *old;
-
-    ASSERT_TRUE(barcode.SetType(7));
-    const CBarcodeSym* sym = barcode.GetSymbology();
-    ASSERT_NE(dynamic_cast<const CBarcodeSymCode128*>(sym), nullptr);
-    EXPECT_EQ(sym->m_Type, 7);
-    EXPECT_EQ(sym->m_Data, "ABC");
-    // Every setting but the number and the two derived texts is the old one.
-    CBarcodeSettings carried = *sym;
-    carried.m_Type = expected.m_Type;
-    carried.m_DataBytes = expected.m_DataBytes;
-    carried.m_DisplayText = expected.m_DisplayText;
-    EXPECT_EQ(carried, expected);
-    EXPECT_EQ(sym->m_ModuleWidth, 4);
-    EXPECT_EQ(sym->m_AreaWidth, 321);
-    EXPECT_EQ(sym->m_AreaHeight, 123);
-    // Encoded afresh for Code 128.
-    EXPECT_TRUE(sym->m_Valid);
-    EXPECT_EQ(sym->m_DisplayText.substr(0, 3), "ABC");
-    EXPECT_FALSE(sym->m_Pattern.empty());
-}
-
-TEST(EngineManager, UnknownNumberKeepsTheObject)
-{
-    CBarcode barcode(CreateBarcodeSym);
-    CBarcodeSym* before = barcode.GetSymbology();
-    before->SetData("1234");
-    for (const int type : {22, -1}) {
-        EXPECT_FALSE(barcode.SetType(type)) << type;
-        EXPECT_EQ(barcode.GetSymbology(), before);
-        EXPECT_EQ(before->m_Type, 0);
-        EXPECT_EQ(before->m_Data, "1234");
+    for (const std::int32_t type : {kLastSymbology + 1, std::int32_t{-1}, std::int32_t{TYPE_QR}}) { // no number, or no class
+        CBarcodeSettings s;
+        s.m_Type = type;
+        EXPECT_EQ(CBarcode(CreateBarcodeSym, s).GetSymbology(), nullptr) << type;
     }
-}
-
-TEST(EngineManager, CreateForTypeLeavesTheCurrentObject)
-{
-    CBarcode barcode(CreateBarcodeSym);
-    barcode.GetSymbology()->SetData("4006381333931");
-    const std::unique_ptr<CBarcodeSym> other = barcode.CreateForType(11);
-    ASSERT_TRUE(other);
-    EXPECT_EQ(other->m_Data, "4006381333931");
-    EXPECT_EQ(barcode.GetSymbology()->m_Type, 0);
-    EXPECT_FALSE(barcode.CreateForType(22));
 }
 
 TEST(EngineManager, CalcSymbolLength)
@@ -219,9 +155,10 @@ TEST(EngineManager, CalcSymbolLength)
         {2, static_cast<SizeUnit>(9), 1, 1, 0, 1, 0, 0.0}, // unknown unit
     };
     for (const Case& c : cases) {
-        CBarcode barcode(CreateBarcodeSym);
-        CBarcodeSym* sym = barcode.GetSymbology();
-        sym->m_Orientation = c.orientation;
+        CBarcodeSettings s;
+        s.m_Orientation = c.orientation;
+        CBarcode barcode(CreateBarcodeSym, s);
+        const CBarcodeSym* sym = barcode.GetSymbology();
         double length = -123.0;
         EXPECT_EQ(barcode.CalcSymbolLength(c.xdim, c.resH, c.resV, c.unit, &length), c.status) << c.xdim;
         if (c.status == 0)
@@ -229,7 +166,7 @@ TEST(EngineManager, CalcSymbolLength)
         else
             EXPECT_EQ(length, -123.0) << "a failed call leaves the result alone, " << c.xdim;
     }
-    CBarcode barcode(CreateBarcodeSym);
+    CBarcode barcode(CreateBarcodeSym, CBarcodeSettings{});
     EXPECT_EQ(barcode.CalcSymbolLength(2, 1, 1, SizeUnit::Pixels, nullptr), 1);
     double length = -1.0;
     barcode.GetSymbology()->m_QuietZones = false;

@@ -1,5 +1,6 @@
-// The layout as shapes: bars and text runs in the symbol's unrotated frame,
-// the same for every orientation; the raster renderer that draws them; the
+// The layout of the classic symbologies' encoded symbols as shapes: bars and
+// text runs in the symbol's unrotated frame, the same for every orientation;
+// the raster renderer that draws them; the
 // EAN/UPC digit groups and the postal bars as shapes; and layouts at an exact,
 // unrounded module width for output in physical units.
 #include "engine/Barcode.h"
@@ -55,14 +56,39 @@ std::unique_ptr<CBarcodeSym> MakeType(int type, CBarcodeSettings s = {})
     return CreateBarcodeSym(s);
 }
 
-Layout Build(CBarcodeSym& sym, const Rect& area, int* status = nullptr)
+// The whole-pixel layout of the object's encoded symbol in `area`, at the
+// largest module that fits (`module`), text measured TextBand high.
+Layout Build(const CBarcodeSym& sym, const Rect& area, int* status = nullptr, std::int32_t* module = nullptr)
 {
-    Layout layout;
-    const int result = sym.BuildLayout(
-        &area, [](std::int32_t) { return TextBand; }, layout);
+    const kavren::Options o = et::OptionsOf(sym);
+    const EncodedSymbol symbol = sym.ToEncodedSymbol();
+    SymbolFrame frame;
+    frame.area = area;
+    const bool horizontal = ReadsHorizontally(o.orientation);
+    frame.length = horizontal ? area.right - area.left : area.bottom - area.top;
+    frame.thickness = horizontal ? area.bottom - area.top : area.right - area.left;
+    SymbolMetrics g;
+    const double band = ShowsText(symbol, o) ? TextBand : 0.0;
+    const kavren::Status fit = FitPixels(symbol, o, band, frame, 0, g);
     if (status != nullptr)
-        *status = result;
-    return layout;
+        *status = static_cast<int>(fit);
+    if (module != nullptr)
+        *module = static_cast<std::int32_t>(g.module);
+    return fit == kavren::Status::Ok ? LayOutSymbol(symbol, o, g, frame) : Layout{};
+}
+
+// The layout at an exact module width of any positive size, nothing rounded:
+// as long as the symbol with its quiet zones, `thickness` across, `band` of
+// it for the text when shown.
+Layout BuildExact(const CBarcodeSym& sym, double module, double thickness, double band)
+{
+    const kavren::Options o = et::OptionsOf(sym);
+    const EncodedSymbol symbol = sym.ToEncodedSymbol();
+    const SymbolMetrics g = ExactMetrics(o, module, ShowsText(symbol, o) ? band : 0.0);
+    SymbolFrame frame;
+    frame.length = SymbolLength(symbol, o, g);
+    frame.thickness = thickness;
+    return LayOutSymbol(symbol, o, g, frame);
 }
 
 bool SameBar(const BarBox& a, const BarBox& b)
@@ -218,7 +244,7 @@ TEST(EngineShapes, RasterHasTheBarsOfTheLayoutAndNothingElse)
                 const int h = vertical ? length : 40;
                 auto writer = MakeWriter(w + 6, h + 6);
                 const Rect area{3, 3 + w, 3, 3 + h};
-                ASSERT_EQ(sym->Draw(*writer, &area), 0);
+                ASSERT_EQ(et::DrawSym(*writer, *sym, &area).status, 0);
                 const Layout layout = Build(*sym, area);
                 Layout local = layout; // the test's rotation works from the area's corner
                 local.area = {0, w, 0, h};
@@ -275,8 +301,9 @@ TEST(EngineShapes, EanUpcDigitGroupsInModules)
         auto sym = MakeType(c.type, s);
         const int m = 2;
         const int quiet = 10 * m;
-        const Layout layout = Build(*sym, {0, sym->GetSymbolLength(m), 0, 100});
-        ASSERT_EQ(sym->m_ModuleWidth, m);
+        std::int32_t module = 0;
+        const Layout layout = Build(*sym, {0, sym->GetSymbolLength(m), 0, 100}, nullptr, &module);
+        ASSERT_EQ(module, m);
         ASSERT_EQ(layout.texts.size(), c.runs.size()) << c.type << " " << c.textAlign;
         for (std::size_t i = 0; i < c.runs.size(); ++i) {
             const TextRun& got = layout.texts[i];
@@ -304,8 +331,9 @@ TEST(EngineShapes, PostalBarsStandOnOneBaseline)
             CBarcodeSettings s;
             s.m_TextBelow = below;
             s.m_BarReduction = 50;
-            auto sym = MakeType(planet ? 18 : 17, s);
-            sym->SetData("12345");
+            s.m_Type = planet ? 18 : 17;
+            s.m_Data = "12345";
+            auto sym = CreateBarcodeSym(s);
             const int m = 3;
             const Layout layout = Build(*sym, {0, sym->GetSymbolLength(m), 0, 70});
             ASSERT_EQ(layout.bars.size(), tall.size());
@@ -347,13 +375,13 @@ TEST(EngineShapes, ExactLayoutAtWholePixelsIsThePixelLayout)
                     s.m_BarReduction = c.reduction;
                     auto sym = MakeType(type, s);
                     const auto m = static_cast<int>(c.module);
-                    Layout exact;
-                    ASSERT_EQ(sym->BuildExactLayout(c.module, 80, TextBand, exact), 0);
+                    const Layout exact = BuildExact(*sym, c.module, 80, TextBand);
                     const int length = sym->GetSymbolLength(m);
                     EXPECT_EQ(exact.length, length) << type;
                     const Rect area = orientation == 90 ? Rect{0, 80, 0, length} : Rect{0, length, 0, 80};
-                    const Layout pixels = Build(*sym, area);
-                    ASSERT_EQ(sym->m_ModuleWidth, m);
+                    std::int32_t module = 0;
+                    const Layout pixels = Build(*sym, area, nullptr, &module);
+                    ASSERT_EQ(module, m);
                     EXPECT_TRUE(SameShapes(exact, pixels)) << type << " m " << m << " " << v.what;
                 }
             }
@@ -381,9 +409,8 @@ TEST(EngineShapes, ExactLayoutKeepsTheRequestedModuleWidth)
         s.m_WideToNarrow = c.ratio;
         s.m_BarReduction = c.reduction;
         auto sym = MakeType(c.type, s);
-        Layout layout;
         const double band = 3.0 * c.module;
-        ASSERT_EQ(sym->BuildExactLayout(c.module, 40 * c.module, band, layout), 0) << c.type;
+        const Layout layout = BuildExact(*sym, c.module, 40 * c.module, band);
         const double x = c.module;
         const double cut = c.reduction / 100.0 * x;
         // Every bar is a whole number of modules, or one wide element, less the reduction.
@@ -409,18 +436,6 @@ TEST(EngineShapes, ExactLayoutKeepsTheRequestedModuleWidth)
     }
 }
 
-TEST(EngineShapes, UnknownOrientationHasTextOnly)
-{
-    CBarcodeSettings s;
-    s.m_Orientation = 45;
-    auto sym = MakeType(7, s);
-    const Layout layout = Build(*sym, {0, 300, 0, 60});
-    EXPECT_TRUE(layout.bars.empty());
-    ASSERT_EQ(layout.texts.size(), 1U);
-    EXPECT_EQ(layout.texts[0].along, 0.0) << "the origin stays in the corner";
-    EXPECT_EQ(layout.texts[0].across, 60.0);
-}
-
 TEST(EngineShapes, PhysicalModuleWidthsAtAResolution)
 {
     struct Case {
@@ -444,28 +459,13 @@ TEST(EngineShapes, PhysicalModuleWidthsAtAResolution)
         EXPECT_EQ(rounded, RoundHalfAway(x));
         // An exact layout at that size: its narrowest bar is exactly one module.
         auto sym = MakeType(7);
-        Layout layout;
-        ASSERT_EQ(sym->BuildExactLayout(x, 50 * x, 4 * x, layout), 0);
+        const Layout layout = BuildExact(*sym, x, 50 * x, 4 * x);
         double narrowest = layout.length;
         for (const BarBox& b : layout.bars)
             narrowest = std::min(narrowest, b.length);
-        EXPECT_DOUBLE_EQ(narrowest, x) << c.size;
+        EXPECT_NEAR(narrowest, x, 1e-12) << c.size;
     }
     EXPECT_TRUE(std::isnan(SizeToPixels(1, 96, static_cast<SizeUnit>(9))));
-}
-
-TEST(EngineShapes, ExactLayoutStatuses)
-{
-    auto sym = MakeType(7);
-    Layout layout;
-    EXPECT_EQ(sym->BuildExactLayout(0.0, 10, 1, layout), 5);
-    EXPECT_EQ(sym->BuildExactLayout(-0.3, 10, 1, layout), 5);
-    EXPECT_EQ(sym->BuildExactLayout(NAN, 10, 1, layout), 5);
-    EXPECT_EQ(sym->BuildExactLayout(0.3, 1, 1, layout), 5) << "no room for bars";
-    sym->m_ShowText = false;
-    EXPECT_EQ(sym->BuildExactLayout(0.3, 1, 1, layout), 0) << "no band without text";
-    sym->SetData("");
-    EXPECT_EQ(sym->BuildExactLayout(0.3, 10, 1, layout), 6);
 }
 
 // ---- The raster renderer on its own -------------------------------------------

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "engine/BarcodeSym.h"
+#include "engine/SymbolLayout.h"
 #include "image/MyPngWriter.h"
+#include "image/RasterRenderer.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstdint>
@@ -74,6 +76,86 @@ inline std::unique_ptr<CTestSym> MakeSym(std::vector<std::uint8_t> codes,
     auto sym = std::make_unique<CTestSym>(settings, std::move(codes));
     sym->Encode();
     return sym;
+}
+
+// The options a render of these settings is given (the settings the
+// options give, backwards).
+inline kavren::Options OptionsOf(const CBarcodeSettings& s)
+{
+    kavren::Options o;
+    o.symbology = static_cast<kavren::Symbology>(s.m_Type);
+    o.data = s.m_Data;
+    o.fontHeight = s.m_FontHeight;
+    o.orientation = static_cast<kavren::Orientation>(s.m_Orientation);
+    const auto rgb = [](Colour c) {
+        return kavren::Rgb{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                           static_cast<std::uint8_t>(c >> 16)};
+    };
+    o.background = rgb(s.m_BackColor);
+    o.barColour = rgb(s.m_BarColor);
+    o.textColour = rgb(s.m_TextColor);
+    o.quietZones = s.m_QuietZones;
+    o.barcodeAlign = static_cast<kavren::BarcodeAlign>(s.m_BarcodeAlign);
+    o.textAlign = static_cast<kavren::TextAlign>(s.m_TextAlign);
+    o.showGuards = s.m_ShowGuards;
+    o.showText = s.m_ShowText;
+    o.textBelow = s.m_TextBelow;
+    o.wideToNarrow = s.m_WideToNarrow;
+    o.barReduction = s.m_BarReduction;
+    o.compliant = s.m_Compliant;
+    o.eanTextFlush = s.m_EanTextFlush;
+    o.transparent = s.m_KeepBackground;
+    return o;
+}
+
+// The frame of an image width x height for the settings' orientation.
+inline SymbolFrame FrameOf(const CBarcodeSettings& s, double width, double height)
+{
+    SymbolFrame frame;
+    const bool vertical = s.m_Orientation == 90 || s.m_Orientation == 270;
+    frame.length = vertical ? height : width;
+    frame.thickness = vertical ? width : height;
+    return frame;
+}
+
+// The largest whole-pixel module (or just `module`, when given) at which the
+// object's encoded symbol fits an image width x height with a text band of
+// `band` pixels; -1 when none does.
+inline std::int32_t FittingModule(const CBarcodeSym& sym, double width, double height, double band = 0.0,
+                                  std::int32_t module = 0)
+{
+    SymbolMetrics g;
+    const kavren::Status status =
+        FitPixels(sym.ToEncodedSymbol(), OptionsOf(sym), band, FrameOf(sym, width, height), module, g);
+    return status == kavren::Status::Ok ? static_cast<std::int32_t>(g.module) : -1;
+}
+
+// What a render draws of the object into `area` of the writer: its encoded
+// symbol at the largest whole-pixel module that fits, laid out as the
+// options of its settings say. status 0 drawn, 1 no area, 5 does not fit,
+// 6 invalid data text; the module and the text band it was drawn with.
+struct Drawn {
+    int status = 0;
+    std::int32_t module = 0;
+    double textBand = 0.0;
+};
+inline Drawn DrawSym(CImageWriter& writer, const CBarcodeSym& sym, const Rect* area)
+{
+    if (area == nullptr)
+        return {1};
+    const kavren::Options o = OptionsOf(sym);
+    const EncodedSymbol symbol = sym.ToEncodedSymbol();
+    const double band = ShowsText(symbol, o) ? writer.MeasureTextHeight(o.fontHeight) : 0.0;
+    SymbolFrame frame = FrameOf(sym, static_cast<double>(area->right) - area->left,
+                                static_cast<double>(area->bottom) - area->top);
+    frame.area = *area;
+    SymbolMetrics g;
+    if (FitPixels(symbol, o, band, frame, 0, g) != kavren::Status::Ok)
+        return {5};
+    if (!sym.m_Valid)
+        return {6};
+    DrawLayout(writer, LayOutSymbol(symbol, o, g, frame));
+    return {0, static_cast<std::int32_t>(g.module), band};
 }
 
 inline std::unique_ptr<CMyPngWriter> MakeWriter(int width, int height)

@@ -2,6 +2,7 @@
 // resolution chunk.
 #include "engine/Barcode.h"
 #include "symbologies/Symbologies.h"
+#include "tests/engine_support.h"
 #include "tests/image_support.h"
 #include "tests/support/TestSupport.h"
 
@@ -181,12 +182,12 @@ TEST(ImageAlpha, CompositedOnWhiteScans)
 {
     CBarcodeSettings settings;
     settings.m_Type = 7;
+    settings.m_Data = "Kavren 42";
     auto sym = CreateBarcodeSym(settings);
     ASSERT_TRUE(sym);
-    sym->SetData("Kavren 42");
     auto w = TransparentWriter(300, 120);
     const Rect area{0, 300, 0, 120};
-    ASSERT_EQ(sym->Draw(*w, &area), 0);
+    ASSERT_EQ(et::DrawSym(*w, *sym, &area).status, 0);
     std::vector<std::uint8_t> file;
     ASSERT_TRUE(w->WriteToMemory(file));
     int colourType = -1, width = 0, height = 0;

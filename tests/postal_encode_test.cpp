@@ -3,6 +3,7 @@
 #include "engine/Barcode.h"
 #include "symbologies/PostPlaNet.h"
 #include "symbologies/Symbologies.h"
+#include "tests/engine_support.h"
 #include "tests/numeric_support.h"
 
 #include <gtest/gtest.h>
@@ -106,12 +107,12 @@ TEST(PostalGeometry, LengthAndModuleWidth)
         int orientation, width, height, expected;
     } rows[] = {
         {0, 83, 10, 1},  {0, 82, 500, -1},  {0, 331, 10, 3},   {0, 332, 10, 4},
-        {90, 5, 166, 2}, {90, 500, 82, -1}, {270, 10, 249, 3}, {0, INT_MAX, 1, INT_MAX / 83},
+        {90, 5, 166, 2}, {90, 500, 82, -1}, {270, 10, 249, 3}, {0, INT_MAX, 2, INT_MAX / 83},
+        {0, 83, 1, -1}, // a short bar needs a tall one of 2 pixels
     };
     for (const auto& r : rows) {
         sym->m_Orientation = r.orientation;
-        const Size area{r.width, r.height};
-        EXPECT_EQ(sym->FindModuleWidth(&area), r.expected)
+        EXPECT_EQ(et::FittingModule(*sym, r.width, r.height), r.expected)
             << r.orientation << " " << r.width << "x" << r.height;
     }
     sym->m_QuietZones = false;
@@ -123,16 +124,25 @@ TEST(PostalGeometry, LengthAndModuleWidth)
 TEST(PostalGeometry, FitAndShortBars)
 {
     auto sym = Make(TYPE_POSTNET, "12345");
-    sym->m_TextHeight = 16;
-    EXPECT_TRUE(sym->FitsInto(1, 83, 18));
-    EXPECT_FALSE(sym->FitsInto(1, 83, 17));
-    EXPECT_FALSE(sym->FitsInto(1, 82, 100));
+    const double band = 16;
+    EXPECT_EQ(et::FittingModule(*sym, 83, 18, band, 1), 1);
+    EXPECT_EQ(et::FittingModule(*sym, 83, 17, band, 1), -1);
+    EXPECT_EQ(et::FittingModule(*sym, 82, 100, band, 1), -1);
     sym->m_Orientation = 90;
-    EXPECT_TRUE(sym->FitsInto(2, 18, 166));
-    EXPECT_FALSE(sym->FitsInto(2, 166, 18));
-    // tall -> short: 0.8, 1.2, 1.6, 2.0, 2.8, 41.6 rounded; no overflow at the top.
-    const std::pair<std::int64_t, std::int64_t> heights[] = {{2, 1}, {3, 1},    {4, 2}, {5, 2},
-                                                             {7, 3}, {104, 42}, {1, 1}, {INT_MAX, 858993459}};
-    for (const auto& [tall, shortBar] : heights)
-        EXPECT_EQ(CBarcodeSymPostPlaNet::ShortBarHeight(tall), shortBar) << tall;
+    EXPECT_EQ(et::FittingModule(*sym, 18, 166, band, 2), 2);
+    EXPECT_EQ(et::FittingModule(*sym, 166, 18, band, 2), -1);
+    // tall -> short: 0.8, 1.2, 1.6, 2.0, 2.8, 41.6 rounded, in the drawn image.
+    sym->m_Orientation = 0;
+    sym->m_ShowText = false;
+    const std::pair<int, int> heights[] = {{2, 1}, {3, 1}, {4, 2}, {5, 2}, {7, 3}, {104, 42}};
+    for (const auto& [tall, shortBar] : heights) {
+        auto writer = et::MakeWriter(83, tall);
+        const Rect area{0, 83, 0, tall};
+        ASSERT_EQ(et::DrawSym(*writer, *sym, &area).status, 0) << tall;
+        const kt::Raster r = et::Snapshot(*writer);
+        // Column 10 holds the first frame bar (tall); 12, the first digit's first bar (short).
+        EXPECT_EQ(et::Line(r, 10, 0, 0, 1, tall), std::string(tall, '#')) << tall;
+        EXPECT_EQ(et::Line(r, 12, 0, 0, 1, tall), std::string(tall - shortBar, '.') + std::string(shortBar, '#'))
+            << tall;
+    }
 }
