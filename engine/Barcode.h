@@ -1,6 +1,5 @@
-// The barcode manager, which owns the one current symbology object of a run
-// and switches it to another number while keeping every setting, and the
-// size conversions. The manager knows no symbology class: it makes objects
+// The barcode manager, which owns the one symbology object of a run, and the
+// size conversions. The manager knows no symbology class: it makes the object
 // through the factory it is given (CreateBarcodeSym, symbologies/Symbologies.h).
 #pragma once
 

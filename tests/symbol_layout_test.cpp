@@ -309,6 +309,19 @@ TEST(Encode, StatusesAndTexts)
     EXPECT_EQ(ean.symbol.texts[1].text, "901234");
     EXPECT_EQ(ean.symbol.texts[2].text, "123457");
     EXPECT_EQ(ean.symbol.texts[1].role, kavren::TextRole::EanGroup);
+    EXPECT_EQ(ean.symbol.texts[0].x, -1.0) << "ends a module before the first bar";
+    EXPECT_EQ(ean.symbol.texts[0].width, 0.0);
+    EXPECT_EQ(ean.symbol.texts[1].x, 4.0) << "a module into its half";
+    EXPECT_EQ(ean.symbol.texts[1].width, 41.0);
+    // An EAN-2 add-on 9 modules after the symbol: its digits over its 20 modules.
+    options.data = "590123412345+12";
+    const kavren::Encoding addOn = kavren::Encode(options);
+    EXPECT_EQ(addOn.symbol.width, 95 + 9 + 20);
+    ASSERT_EQ(addOn.symbol.texts.size(), 4u);
+    EXPECT_EQ(addOn.symbol.texts[3].role, kavren::TextRole::AddOn);
+    EXPECT_EQ(addOn.symbol.texts[3].text, "12");
+    EXPECT_EQ(addOn.symbol.texts[3].x, 95 + 9 + 1);
+    EXPECT_EQ(addOn.symbol.texts[3].width, 18);
     // Quiet zones off, text off: none reported.
     options.quietZones = false;
     options.showText = false;
@@ -331,6 +344,9 @@ TEST(Encode, StatusesAndTexts)
     EXPECT_EQ(std::count_if(upc.symbol.rectangles.begin(), upc.symbol.rectangles.end(),
                             [](const kavren::ModuleRect& r) { return r.guard; }),
               6 + 4);
+    ASSERT_FALSE(upc.symbol.texts.empty());
+    EXPECT_EQ(upc.symbol.texts.front().text, "0");
+    EXPECT_EQ(upc.symbol.texts.front().fontScale, 0.75) << "GS1's smaller outside digit";
 }
 
 TEST(Encode, SymbologyListAndVersion)
