@@ -60,9 +60,6 @@ class CBarcodeSym : public CBarcodeSettings {
 
     // Prepare, then build m_Pattern from m_DataBytes. False when invalid.
     virtual bool Encode() = 0;
-    virtual bool Validate() = 0;
-    virtual void LoadData();
-    virtual void BuildDisplayText();
     // Pixels along the reading direction, both quiet zones included;
     // INT32_MAX when it cannot be computed (m = -1, or too long for int32).
     virtual std::int32_t GetSymbolLength(int moduleWidth) const;
@@ -87,8 +84,6 @@ class CBarcodeSym : public CBarcodeSettings {
     // the display text; EAN and UPC add digit groups and an add-on's digits.
     virtual void AddTexts(double offset, const ModuleSpan& patternEnd, EncodedSymbol& symbol) const;
 
-    // Validate, then LoadData and BuildDisplayText, then an empty pattern.
-    bool Prepare();
     bool HasData() const;
     static bool IsAllDigits(const char* text);
 
@@ -111,6 +106,17 @@ class CBarcodeSym : public CBarcodeSettings {
     bool m_Valid = false;            // result of the last Validate
     std::string m_ErrorDetail;       // why the last Validate failed, when a check says more than "invalid"
     std::string m_Warning;           // what the last Validate changed of valid data (a replaced check digit)
+
+  protected:
+    // The steps of Encode, in this order only (Prepare takes them): whether
+    // m_Data is valid (with m_ErrorDetail and m_Warning), the bytes to encode
+    // and the human-readable text of valid data.
+    virtual bool Validate() = 0;
+    virtual void LoadData();
+    virtual void BuildDisplayText();
+    // Validate, then LoadData and BuildDisplayText, then an empty pattern;
+    // false, leaving the last encoding, when the data is invalid.
+    bool Prepare();
 };
 
 } // namespace kavren::detail

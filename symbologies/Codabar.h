@@ -14,14 +14,16 @@ class CBarcodeSymCodabar : public CBarcodeSym {
   public:
     explicit CBarcodeSymCodabar(const CBarcodeSettings& settings);
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     static bool IsStartStopChar(char character);
     static char ToUpperStartStop(char character);
     // Row 0..19 of the character; -1 and false when it has none.
     static bool LookupChar(char character, int& value);
+
+  protected:
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 
   private:
     std::string Problem() const;

@@ -13,12 +13,14 @@ class CBarcodeSymCode11 : public CBarcodeSym {
   public:
     explicit CBarcodeSymCode11(const CBarcodeSettings& settings);
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     // Row 0..11 of the character ("S" is the start/stop row); -1 and false when it has none.
     static bool LookupChar(char character, int& value);
+
+  protected:
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 };
 
 } // namespace kavren::detail

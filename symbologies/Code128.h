@@ -53,9 +53,6 @@ class CBarcodeSymCode128 : public CBarcodeSym {
     explicit CBarcodeSymCode128(const CBarcodeSettings& settings);
     ~CBarcodeSymCode128() override = default;
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     // Leading digits, counted down to even; true when there were 4 or more.
     static bool LeadingDigitRun(const char* bytes, std::size_t length, std::size_t& count);
@@ -78,6 +75,9 @@ class CBarcodeSymCode128 : public CBarcodeSym {
     std::uint8_t m_CheckValue = 0; // check value of the last Encode
 
   protected:
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
     // The code set asked for; any number, as the settings hold it (Validate refuses one beyond C).
     Code128Set CodeSet() const { return static_cast<Code128Set>(m_Code128Charset); }
     // Check value, pattern and display text from a complete list (start to last data value).

@@ -15,8 +15,6 @@ class CBarcodeSymCode39 : public CBarcodeSym {
   public:
     explicit CBarcodeSymCode39(const CBarcodeSettings& settings);
     bool Encode() override;
-    bool Validate() override;
-    void BuildDisplayText() override;
 
     // Value 0..42 of a data character; 255 and false when it has none.
     static bool LookupChar(char character, std::uint8_t& value);
@@ -30,6 +28,8 @@ class CBarcodeSymCode39 : public CBarcodeSym {
     std::uint8_t m_CheckValue = 0; // check value of the last Encode that computed one
 
   protected:
+    bool Validate() override;
+    void BuildDisplayText() override;
     // Start, the characters, the optional check character and stop as the pattern,
     // then the display text. False when a character has no Code 39 value.
     bool EncodeCharacters(const std::string& characters);

@@ -34,6 +34,8 @@ std::string FullAsciiProblem(const std::string& text, const CBarcodeSym& sym);
 template <typename Base> class CFullAsciiSym : public Base {
   public:
     using Base::Base;
+
+  protected:
     bool Validate() override
     {
         this->m_ErrorDetail = FullAsciiProblem(this->m_Data, *this);

@@ -14,8 +14,6 @@ class CBarcodeSymCode93 : public CBarcodeSym {
   public:
     explicit CBarcodeSymCode93(const CBarcodeSettings& settings);
     bool Encode() override;
-    bool Validate() override;
-    void BuildDisplayText() override;
 
     // Value 0..42 of a data character; -1 and false when it has none.
     static bool LookupChar(char character, int& value);
@@ -34,6 +32,8 @@ class CBarcodeSymCode93 : public CBarcodeSym {
     static constexpr std::uint8_t ShiftPlus = 46;
 
   protected:
+    bool Validate() override;
+    void BuildDisplayText() override;
     // Start, the data values, C, K, stop and the termination bar as the pattern,
     // then the display text.
     void EncodeValues(const std::vector<std::uint8_t>& dataValues);

@@ -42,16 +42,12 @@ bool CBarcodeSymEAN13::Validate()
 // A 13th digit is replaced by the computed check digit, never compared.
 void CBarcodeSymEAN13::LoadData()
 {
-    if (!Validate())
-        return;
     m_DataBytes.assign(m_Data, 0, 12);
     m_DataBytes.push_back(static_cast<char>('0' + Gs1CheckDigit(std::string_view(m_Data).substr(0, 12))));
 }
 
 void CBarcodeSymEAN13::BuildDisplayText()
 {
-    if (!Validate())
-        return;
     m_DisplayText.assign(m_Data, 0, 12);
     if (m_ShowCheckDigit)
         m_DisplayText.push_back(static_cast<char>('0' + Gs1CheckDigit(std::string_view(m_Data).substr(0, 12))));

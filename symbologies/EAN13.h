@@ -10,6 +10,8 @@ class CBarcodeSymEAN13 : public CBarcodeSymEanUpc {
   public:
     explicit CBarcodeSymEAN13(const CBarcodeSettings& settings);
     bool Encode() override;
+
+  protected:
     bool Validate() override;
     void LoadData() override;
     void BuildDisplayText() override;

@@ -35,8 +35,6 @@ bool CBarcodeSymEAN14::Validate()
 
 void CBarcodeSymEAN14::LoadData()
 {
-    if (!Validate())
-        return;
     // A typed 14th digit is replaced by the computed one.
     m_DataBytes.assign(1, static_cast<char>(Code128ByteFnc1));
     m_DataBytes += "01";
@@ -46,8 +44,6 @@ void CBarcodeSymEAN14::LoadData()
 
 void CBarcodeSymEAN14::BuildDisplayText()
 {
-    if (!Validate())
-        return;
     const std::size_t count = DigitsBeforeCheck + (m_ShowCheckDigit ? 1 : 0);
     m_DisplayText = m_DataBytes.substr(GtinOffset, count);
 }

@@ -11,6 +11,8 @@ class CBarcodeSymEAN14 : public CBarcodeSymCode128 {
     explicit CBarcodeSymEAN14(const CBarcodeSettings& settings);
     ~CBarcodeSymEAN14() override = default;
     bool Encode() override;
+
+  protected:
     bool Validate() override;
     void LoadData() override;
     void BuildDisplayText() override;

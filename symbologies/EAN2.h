@@ -13,6 +13,8 @@ class CBarcodeSymEAN2 : public CBarcodeSym {
   public:
     explicit CBarcodeSymEAN2(const CBarcodeSettings& settings);
     bool Encode() override;
+
+  protected:
     bool Validate() override;
 };
 

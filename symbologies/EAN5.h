@@ -16,6 +16,8 @@ class CBarcodeSymEAN5 : public CBarcodeSym {
   public:
     explicit CBarcodeSymEAN5(const CBarcodeSettings& settings);
     bool Encode() override;
+
+  protected:
     bool Validate() override;
 };
 

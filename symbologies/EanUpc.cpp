@@ -233,16 +233,12 @@ char CBarcodeSymEanUpcHalves::CheckChar() const
 
 void CBarcodeSymEanUpcHalves::LoadData()
 {
-    if (!Validate())
-        return;
     m_DataBytes.assign(m_Data, 0, m_DataDigits);
     m_DataBytes.push_back(CheckChar());
 }
 
 void CBarcodeSymEanUpcHalves::BuildDisplayText()
 {
-    if (!Validate())
-        return;
     m_DisplayText.assign(m_Data, 0, m_DataDigits);
     if (m_ShowCheckDigit)
         m_DisplayText.push_back(CheckChar());

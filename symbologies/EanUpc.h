@@ -97,6 +97,8 @@ class CBarcodeSymEanUpcHalves : public CBarcodeSymEanUpc {
     CBarcodeSymEanUpcHalves(const CBarcodeSettings& settings, std::size_t halfDigits,
                             bool takesAddOn = false);
     bool Encode() override;
+
+  protected:
     bool Validate() override;
     void LoadData() override;
     void BuildDisplayText() override;

@@ -27,18 +27,12 @@ char CBarcodeSymITF14::CheckChar() const
 
 void CBarcodeSymITF14::LoadData()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DataBytes = m_Data.substr(0, 13) + CheckChar();
 }
 
 // Groups of 1, 2, 5 and 5 digits two spaces apart, then the check digit.
 void CBarcodeSymITF14::BuildDisplayText()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DisplayText = m_Data.substr(0, 13);
     m_DisplayText.insert(1, "  ");
     m_DisplayText.insert(5, "  ");

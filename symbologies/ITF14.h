@@ -8,6 +8,8 @@ namespace kavren::detail {
 class CBarcodeSymITF14 : public CBarcodeSymInterl25 {
   public:
     explicit CBarcodeSymITF14(const CBarcodeSettings& settings);
+
+  protected:
     bool Validate() override;
     void LoadData() override;
     void BuildDisplayText() override;

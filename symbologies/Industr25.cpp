@@ -24,9 +24,6 @@ char CBarcodeSymIndustr25::CheckChar() const
 
 void CBarcodeSymIndustr25::LoadData()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DataBytes = m_Data;
     if (m_CalcCheckDigit) {
         m_DataBytes += CheckChar();
@@ -35,9 +32,6 @@ void CBarcodeSymIndustr25::LoadData()
 
 void CBarcodeSymIndustr25::BuildDisplayText()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DisplayText = m_Data;
     if (m_CalcCheckDigit && m_ShowCheckDigit) {
         m_DisplayText += CheckChar();

@@ -29,6 +29,8 @@ class CBarcodeSymIndustr25 : public CBarcodeSym {
   public:
     explicit CBarcodeSymIndustr25(const CBarcodeSettings& settings);
     bool Encode() override;
+
+  protected:
     bool Validate() override;
     void LoadData() override;
     void BuildDisplayText() override;

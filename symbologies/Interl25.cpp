@@ -31,9 +31,6 @@ char CBarcodeSymInterl25::CheckChar(const std::string& padded) const
 
 void CBarcodeSymInterl25::LoadData()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DataBytes = PadToEven(m_Data);
     if (m_CalcCheckDigit) {
         m_DataBytes += CheckChar(m_DataBytes);
@@ -42,9 +39,6 @@ void CBarcodeSymInterl25::LoadData()
 
 void CBarcodeSymInterl25::BuildDisplayText()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DisplayText = PadToEven(m_Data);
     if (m_CalcCheckDigit && m_ShowCheckDigit) {
         m_DisplayText += CheckChar(m_DisplayText);

@@ -12,9 +12,6 @@ class CBarcodeSymInterl25 : public CBarcodeSym {
   public:
     explicit CBarcodeSymInterl25(const CBarcodeSettings& settings);
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     // The text with a leading "0" when the digits to encode, check digit
     // included, would otherwise be odd in number.
@@ -23,6 +20,11 @@ class CBarcodeSymInterl25 : public CBarcodeSym {
     // Bearer bars (m_Bearer, m_BearerWidth): across on both sides of the bars
     // and, for the box, along outside both quiet zones.
     AddedModules GetAddedModules() const override;
+
+  protected:
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 
   private:
     char CheckChar(const std::string& padded) const;

@@ -51,9 +51,6 @@ int CBarcodeSymMSI::MsiCheckDigit() const
 
 void CBarcodeSymMSI::LoadData()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DataBytes = m_Data;
     if (m_CalcCheckDigit) {
         m_DataBytes += static_cast<char>('0' + MsiCheckDigit());
@@ -62,9 +59,6 @@ void CBarcodeSymMSI::LoadData()
 
 void CBarcodeSymMSI::BuildDisplayText()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DisplayText = m_Data;
     if (m_CalcCheckDigit && m_ShowCheckDigit) {
         m_DisplayText += static_cast<char>('0' + MsiCheckDigit());

@@ -10,12 +10,14 @@ class CBarcodeSymMSI : public CBarcodeSym {
   public:
     explicit CBarcodeSymMSI(const CBarcodeSettings& settings);
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     // The modulo-10 check digit of m_Data, 0..9, for a text of any length.
     int MsiCheckDigit() const;
+
+  protected:
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 };
 
 } // namespace kavren::detail

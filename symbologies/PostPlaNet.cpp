@@ -53,9 +53,6 @@ bool CBarcodeSymPostPlaNet::Validate()
 
 void CBarcodeSymPostPlaNet::LoadData()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DataBytes = m_Data;
     if (m_CalcCheckDigit) {
         m_DataBytes += static_cast<char>('0' + DigitSumCheckDigit(m_Data.c_str()));
@@ -64,9 +61,6 @@ void CBarcodeSymPostPlaNet::LoadData()
 
 void CBarcodeSymPostPlaNet::BuildDisplayText()
 {
-    if (!Validate()) {
-        return;
-    }
     m_DisplayText = m_Data;
     if (m_CalcCheckDigit && m_ShowCheckDigit) {
         m_DisplayText += static_cast<char>('0' + DigitSumCheckDigit(m_Data.c_str()));

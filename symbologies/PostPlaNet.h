@@ -18,11 +18,13 @@ class CBarcodeSymPostPlaNet : public CBarcodeSym {
     bool Encode() override;
     // Every bar and every gap is one module; quiet zones as for every symbology.
     std::int32_t GetSymbolLength(int moduleWidth) const override;
+
+    const bool m_IsPostNet; // PostNet; Planet when false
+
+  protected:
     bool Validate() override;
     void LoadData() override;
     void BuildDisplayText() override;
-
-    const bool m_IsPostNet; // PostNet; Planet when false
 
   private:
     std::int64_t SymbolModules() const;

@@ -40,8 +40,6 @@ bool CBarcodeSymSSCC18::Validate()
 
 void CBarcodeSymSSCC18::LoadData()
 {
-    if (!Validate())
-        return;
     const std::string serial = m_Data.substr(AiLength, SerialLength);
     m_DataBytes.assign(1, static_cast<char>(Code128ByteFnc1));
     m_DataBytes += "00";
@@ -51,8 +49,6 @@ void CBarcodeSymSSCC18::LoadData()
 
 void CBarcodeSymSSCC18::BuildDisplayText()
 {
-    if (!Validate())
-        return;
     // m_DataBytes: FNC1, "00", serial, check digit.
     const std::size_t end = m_DataBytes.size() - (m_ShowCheckDigit ? 0 : 1);
     m_DisplayText = "(00)" + m_DataBytes.substr(3, end - 3);

@@ -10,6 +10,8 @@ class CBarcodeSymSSCC18 : public CBarcodeSymUCCEAN128 {
   public:
     explicit CBarcodeSymSSCC18(const CBarcodeSettings& settings);
     ~CBarcodeSymSSCC18() override = default;
+
+  protected:
     bool Validate() override;
     void LoadData() override;
     void BuildDisplayText() override;

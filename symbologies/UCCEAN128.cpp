@@ -104,16 +104,12 @@ bool CBarcodeSymUCCEAN128::PassesGs1Check()
 
 void CBarcodeSymUCCEAN128::LoadData()
 {
-    if (!Validate())
-        return;
     std::string text;
     WalkMarkers(m_Data, m_DataBytes, text);
 }
 
 void CBarcodeSymUCCEAN128::BuildDisplayText()
 {
-    if (!Validate())
-        return;
     std::string bytes;
     WalkMarkers(m_Data, bytes, m_DisplayText);
 }

@@ -16,9 +16,6 @@ class CBarcodeSymUCCEAN128 : public CBarcodeSymCode128 {
     explicit CBarcodeSymUCCEAN128(const CBarcodeSettings& settings);
     ~CBarcodeSymUCCEAN128() override = default;
     bool Encode() override;
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     // Whether data of the identifier whose first two digits are `prefix` (0..99)
     // needs an FNC1 after it when another field follows; true for -1 (no identifier).
@@ -29,6 +26,9 @@ class CBarcodeSymUCCEAN128 : public CBarcodeSymCode128 {
                             std::vector<Gs1Mark>* marks = nullptr);
 
   protected:
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
     // With m_Gs1Check, whether the element strings the data encodes pass the GS1
     // syntax check; m_ErrorDetail names the failed rule.
     bool PassesGs1Check();

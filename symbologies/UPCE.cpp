@@ -82,8 +82,6 @@ void CBarcodeSymUPCE::LoadData()
 
 void CBarcodeSymUPCE::BuildDisplayText()
 {
-    if (!Validate())
-        return;
     m_DisplayText.assign(1, static_cast<char>('0' + m_NumberSystem));
     m_DisplayText += m_DataBytes;
     if (m_ShowCheckDigit)

@@ -27,9 +27,6 @@ class CBarcodeSymUPCE : public CBarcodeSymEanUpc {
     explicit CBarcodeSymUPCE(const CBarcodeSettings& settings);
     bool Encode() override;
     // Also compresses the number: m_DataBytes becomes the six UPC-E digits.
-    bool Validate() override;
-    void LoadData() override;
-    void BuildDisplayText() override;
 
     // Zero-suppresses an 11-digit UPC-A number into six digits; false when no
     // rule applies. Sets m_CheckDigit either way.
@@ -37,6 +34,11 @@ class CBarcodeSymUPCE : public CBarcodeSymEanUpc {
 
     std::int8_t m_NumberSystem = 0;
     std::uint8_t m_CheckDigit = 0;
+
+  protected:
+    bool Validate() override;
+    void LoadData() override;
+    void BuildDisplayText() override;
 };
 
 } // namespace kavren::detail

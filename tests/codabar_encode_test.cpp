@@ -66,17 +66,6 @@ TEST(CodabarEncode, Table)
     }
 }
 
-TEST(CodabarEncode, DisplayTextOfShortTextsAlone)
-{
-    // The text can be rebuilt on its own for an object holding an invalid text.
-    auto sym = Encoded<CBarcodeSymCodabar>("A", StartStop);
-    sym->BuildDisplayText();
-    EXPECT_EQ(sym->m_DisplayText, "A");
-    sym->m_ShowStartStop = false;
-    sym->BuildDisplayText();
-    EXPECT_EQ(sym->m_DisplayText, "A");
-}
-
 TEST(CodabarEncode, ArbitraryTexts)
 {
     alnum::ExpectSoundForArbitraryTexts<CBarcodeSymCodabar>("AaBbCcDd0123456789-$:/.+");

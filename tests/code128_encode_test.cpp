@@ -246,7 +246,7 @@ TEST(Code128Encode, CheckCharacterShownOnlyOnRequest)
     ASSERT_TRUE(sym.Encode());
     EXPECT_EQ(sym.m_DisplayText, "1234567");
     sym.m_ShowCheckDigit = true;
-    sym.BuildDisplayText();
+    ASSERT_TRUE(sym.Encode());
     EXPECT_EQ(sym.m_DisplayText, "1234567L");
     // m_CalcCheckDigit has no say: the check character is part of Code 128.
     sym.m_CalcCheckDigit = false;

@@ -73,7 +73,7 @@ TEST(Code39Encode, TextFlagsUseTheLastCheckValue)
     auto sym = Encoded<CBarcodeSymCode39>("CODE39");
     const auto pattern = sym->m_Pattern;
     sym->m_ShowStartStop = true;
-    sym->BuildDisplayText();
+    ASSERT_TRUE(sym->Encode());
     EXPECT_EQ(sym->m_DisplayText, "*CODE39W*");
     EXPECT_EQ(sym->m_Pattern, pattern);
     // Turning the check off keeps the old value but neither encodes nor shows it.

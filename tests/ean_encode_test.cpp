@@ -242,7 +242,7 @@ TEST(EanUpcEncode, EmbeddedNulIsRejected)
         SCOPED_TRACE(type);
         auto sym = Make(type, "1");
         sym->m_Data = std::string("0421000052\0", 11);
-        EXPECT_FALSE(sym->Validate());
+        EXPECT_FALSE(sym->Encode());
     }
 }
 
