@@ -62,11 +62,8 @@ Layout Build(const CBarcodeSym& sym, const Rect& area, int* status = nullptr, st
 {
     const kavren::Options o = et::OptionsOf(sym);
     const EncodedSymbol symbol = sym.ToEncodedSymbol();
-    SymbolFrame frame;
+    SymbolFrame frame = et::FrameOf(sym, area.right - area.left, area.bottom - area.top);
     frame.area = area;
-    const bool horizontal = ReadsHorizontally(o.orientation);
-    frame.length = horizontal ? area.right - area.left : area.bottom - area.top;
-    frame.thickness = horizontal ? area.bottom - area.top : area.right - area.left;
     SymbolMetrics g;
     const double band = ShowsText(symbol, o) ? TextBand : 0.0;
     const kavren::Status fit = FitPixels(symbol, o, band, frame, 0, g);
