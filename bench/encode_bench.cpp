@@ -50,9 +50,10 @@ double EncodeOnce(const std::string& text)
 {
     CBarcodeSettings settings;
     settings.m_Type = 7;
+    settings.m_Data = text;
     CBarcodeSymCode128 sym(settings);
     const double start = CpuMs();
-    sym.SetData(text.c_str());
+    sym.Encode();
     const double ms = CpuMs() - start;
     return sym.m_Valid && !sym.m_Pattern.empty() ? ms : -1;
 }
