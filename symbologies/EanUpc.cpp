@@ -4,6 +4,7 @@
 #include "symbologies/CharTable.h"
 #include "symbologies/EAN2.h"
 #include "symbologies/EAN5.h"
+#include "symbologies/Symbologies.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,23 +96,23 @@ struct EanTextRuns {
 // next to them (EAN-13 3..45 and 49..91); the last character outside right
 // stands one module past the symbol's end (EAN-13/UPC-A 95, EAN-8 67, UPC-E 52 modules).
 static constexpr std::array<EanTextRuns, 12> EanTextLayouts = {{
-    {11, 4, true, 1, 6, 3, 43, 7, -1, 49, 43, 0},
-    {11, 5, true, 1, 5, 3, 43, 6, -2, 49, 43, 96},
-    {11, 6, false, 0, 5, 3, 43, 6, -1, 49, 43, 0},
-    {13, 4, true, 1, 5, 3, 43, 6, -1, 49, 43, 0},
-    {13, 5, true, 1, 5, 3, 43, 6, -2, 49, 43, 96},
-    {13, 6, false, 0, 5, 3, 43, 6, -1, 49, 43, 0},
-    {10, 4, true, 1, 3, 3, 29, 4, -1, 35, 29, 0},
-    {10, 5, true, 1, 3, 3, 29, 4, -2, 35, 29, 68},
-    {10, 6, false, 0, 3, 3, 29, 4, -1, 35, 29, 0},
-    {14, 4, true, 1, -1, 3, 43, 0, 0, 0, 0, 0},
-    {14, 5, true, 1, -2, 3, 43, 0, 0, 0, 0, 52},
-    {14, 6, false, 0, -1, 3, 43, 0, 0, 0, 0, 0},
+    {TYPE_EAN13, 4, true, 1, 6, 3, 43, 7, -1, 49, 43, 0},
+    {TYPE_EAN13, 5, true, 1, 5, 3, 43, 6, -2, 49, 43, 96},
+    {TYPE_EAN13, 6, false, 0, 5, 3, 43, 6, -1, 49, 43, 0},
+    {TYPE_UPCA, 4, true, 1, 5, 3, 43, 6, -1, 49, 43, 0},
+    {TYPE_UPCA, 5, true, 1, 5, 3, 43, 6, -2, 49, 43, 96},
+    {TYPE_UPCA, 6, false, 0, 5, 3, 43, 6, -1, 49, 43, 0},
+    {TYPE_EAN8, 4, true, 1, 3, 3, 29, 4, -1, 35, 29, 0},
+    {TYPE_EAN8, 5, true, 1, 3, 3, 29, 4, -2, 35, 29, 68},
+    {TYPE_EAN8, 6, false, 0, 3, 3, 29, 4, -1, 35, 29, 0},
+    {TYPE_UPCE, 4, true, 1, -1, 3, 43, 0, 0, 0, 0, 0},
+    {TYPE_UPCE, 5, true, 1, -2, 3, 43, 0, 0, 0, 0, 52},
+    {TYPE_UPCE, 6, false, 0, -1, 3, 43, 0, 0, 0, 0, 0},
 }};
 // UPC-A as --compliant draws it: its outer characters' bars run to guard
 // length (CBarcodeSymUPCA::IsGuardLength), so each group keeps to the five
 // digits between them and the centre guard.
-static constexpr EanTextRuns CompliantUpcA = {13, 5, true, 1, 5, 10, 36, 6, -2, 49, 36, 96};
+static constexpr EanTextRuns CompliantUpcA = {TYPE_UPCA, 5, true, 1, 5, 10, 36, 6, -2, 49, 36, 96};
 
 constexpr int TextModeEnd = 1;
 constexpr int TextModeSpread = 3;
@@ -154,7 +155,7 @@ void CBarcodeSymEanUpc::AddDigitGroups(double offset, EncodedSymbol& symbol) con
         symbol.texts.push_back(std::move(item));
     };
     // The outside digits of UPC-A and UPC-E, smaller as GS1 draws them.
-    const double outside = m_Compliant && (m_Type == 13 || m_Type == 14) ? kOutsideDigitScale : 1.0;
+    const double outside = m_Compliant && (m_Type == TYPE_UPCA || m_Type == TYPE_UPCE) ? kOutsideDigitScale : 1.0;
     if (runs->firstOutside) // ends one module before the first bar
         add(0, 0, -1.0, 0.0, TextModeEnd, false, outside);
     add(runs->group1First, runs->group1Last, runs->group1Offset, runs->group1Span, TextModeSpread, true, 1.0);
