@@ -60,9 +60,9 @@ SymbolGeometry ToGeometry(const detail::EncodedSymbol& symbol, const Options& op
     }
     if (detail::ShowsText(symbol, options))
         for (const detail::TextItem& item : symbol.texts)
-            geometry.texts.push_back(
-                {item.text, static_cast<TextRole>(item.role), along(item.start) + item.inset,
-                                          along(item.span) - 2.0 * item.inset, item.align, item.fontScale});
+            geometry.texts.push_back({item.text, static_cast<TextRole>(item.role),
+                                      along(item.start) + item.inset, along(item.span) - 2.0 * item.inset,
+                                      item.align, item.fontScale});
     if (options.quietZones)
         geometry.quietZones = {symbol.quiet.leading, symbol.quiet.trailing, symbol.quiet.top, symbol.quiet.bottom};
     return geometry;

@@ -20,8 +20,12 @@ EncodedSymbol MatrixSymbol(const std::vector<bool>& modules, std::int32_t width,
             const std::int32_t runStart = x;
             while (x < width && modules[rowStart + static_cast<std::size_t>(x)])
                 ++x;
-            symbol.darks.push_back(
-                {{static_cast<double>(runStart), 0}, {static_cast<double>(x - runStart), 0}, y, 1, false, true});
+            symbol.darks.push_back({{static_cast<double>(runStart), 0},
+                                    {static_cast<double>(x - runStart), 0},
+                                    y,
+                                    1,
+                                    false,
+                                    true});
         }
     }
     return symbol;

@@ -91,7 +91,8 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
             const ModuleSpan length = IsWide(code) ? ModuleSpan{0.0, 1}
                                                    : ModuleSpan{static_cast<double>(GetElementLength(code, 1)), 0};
             if (IsBarElement(code))
-                symbol.darks.push_back({along, length, barRow, 1, !main || IsGuardLength(element), false, !main});
+                symbol.darks.push_back(
+                    {along, length, barRow, 1, !main || IsGuardLength(element), false, !main});
             along = Add(along, length);
         }
     };

@@ -144,7 +144,8 @@ TextRun PlaceText(const TextItem& item, const Options& options, const SymbolMetr
     run.mode = item.align;
     run.fontHeight = options.fontHeight;
     if (item.fontScale != 1.0)
-        run.fontHeight = std::max(1, static_cast<std::int32_t>(std::lround(options.fontHeight * item.fontScale)));
+        run.fontHeight =
+            std::max(1, static_cast<std::int32_t>(std::lround(options.fontHeight * item.fontScale)));
     return run;
 }
 
@@ -395,8 +396,8 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
     // from their near edge with the text below, on their far edge above.
     const double addOnLine = options.textBelow ? edges.front() + band : rowsEnd;
     for (const TextItem& item : symbol.texts)
-        out.texts.push_back(PlaceText(item, options, g, along, item.role == TextRole::AddOn ? addOnLine : line,
-                                      freeAlong));
+        out.texts.push_back(
+            PlaceText(item, options, g, along, item.role == TextRole::AddOn ? addOnLine : line, freeAlong));
     return out;
 }
 

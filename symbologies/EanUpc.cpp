@@ -139,7 +139,8 @@ void CBarcodeSymEanUpc::AddDigitGroups(double offset, EncodedSymbol& symbol) con
     const int n = static_cast<int>(std::strlen(text.c_str()));
     // One run of characters first..last (none unless all are in the text)
     // laid over `span` modules from `start`.
-    const auto add = [&](int first, int last, double start, double span, int align, bool inset, double scale) {
+    const auto add = [&](int first, int last, double start, double span, int align, bool inset,
+                         double scale) {
         first = Position(first, n);
         last = Position(last, n);
         if (first < 0 || last >= n || last < first)
@@ -155,12 +156,14 @@ void CBarcodeSymEanUpc::AddDigitGroups(double offset, EncodedSymbol& symbol) con
         symbol.texts.push_back(std::move(item));
     };
     // The outside digits of UPC-A and UPC-E, smaller as GS1 draws them.
-    const double outside = m_Compliant && (m_Type == TYPE_UPCA || m_Type == TYPE_UPCE) ? kOutsideDigitScale : 1.0;
+    const double outside =
+        m_Compliant && (m_Type == TYPE_UPCA || m_Type == TYPE_UPCE) ? kOutsideDigitScale : 1.0;
     if (runs->firstOutside) // ends one module before the first bar
         add(0, 0, -1.0, 0.0, TextModeEnd, false, outside);
     add(runs->group1First, runs->group1Last, runs->group1Offset, runs->group1Span, TextModeSpread, true, 1.0);
     if (runs->group2Span > 0)
-        add(runs->group2First, runs->group2Last, runs->group2Offset, runs->group2Span, TextModeSpread, true, 1.0);
+        add(runs->group2First, runs->group2Last, runs->group2Offset, runs->group2Span, TextModeSpread, true,
+            1.0);
     if (runs->lastOffset > 0)
         add(-1, -1, runs->lastOffset, 0.0, TextModeSpread, false, outside);
 }

@@ -3,8 +3,8 @@
 // extent they add, the sizes that count them, and decoders reading through them.
 #include "engine/Barcode.h"
 #include "support/TestSupport.h"
-#include "tests/engine_support.h"
 #include "symbologies/Symbologies.h"
+#include "tests/engine_support.h"
 
 #include <gtest/gtest.h>
 

@@ -122,7 +122,8 @@ TEST(EngineManager, MakesTheObjectOfTheSettingsOrNone)
     EXPECT_NE(dynamic_cast<const CBarcodeSymInterl25*>(sym), nullptr);
     EXPECT_TRUE(sym->m_Valid);
     EXPECT_FALSE(sym->m_Pattern.empty());
-    for (const std::int32_t type : {kLastSymbology + 1, std::int32_t{-1}, std::int32_t{TYPE_QR}}) { // no number, or no class
+    for (const std::int32_t type :
+         {kLastSymbology + 1, std::int32_t{-1}, std::int32_t{TYPE_QR}}) { // no number, or no class
         CBarcodeSettings s;
         s.m_Type = type;
         EXPECT_EQ(CBarcode(CreateBarcodeSym, s).GetSymbology(), nullptr) << type;

@@ -142,7 +142,8 @@ TEST(PostalGeometry, FitAndShortBars)
         const kt::Raster r = et::Snapshot(*writer);
         // Column 10 holds the first frame bar (tall); 12, the first digit's first bar (short).
         EXPECT_EQ(et::Line(r, 10, 0, 0, 1, tall), std::string(tall, '#')) << tall;
-        EXPECT_EQ(et::Line(r, 12, 0, 0, 1, tall), std::string(tall - shortBar, '.') + std::string(shortBar, '#'))
+        EXPECT_EQ(et::Line(r, 12, 0, 0, 1, tall),
+                  std::string(tall - shortBar, '.') + std::string(shortBar, '#'))
             << tall;
     }
 }
