@@ -13,6 +13,7 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 
@@ -87,6 +88,15 @@ std::string TemporaryName()
     for (int i = 0; i < 11; ++i, bits /= Base) // 62^11 > 2^64
         name += Digits[bits % Base];
     return name;
+}
+
+// Whether a file created with the replaced file's permissions already has
+// its owner, group and mode, as the folder's attributes say.
+bool CreatedAlike(const NewFileAttributes& created, const struct stat& replaced)
+{
+    const mode_t mode = replaced.st_mode & 07777;
+    return created.known && replaced.st_uid == created.owner && replaced.st_gid == created.group &&
+           (mode & 0777 & ~created.umask) == mode;
 }
 
 // The replaced file's owner, group and permissions on the new one, where
@@ -246,6 +256,18 @@ COutputFolder::COutputFolder(const std::string& path) : m_Path(path)
     }
     m_Device = st.st_dev;
     m_Inode = st.st_ino;
+    // A default ACL gives new files its own permissions; none (or a file
+    // system without ACLs) leaves them to the umask. The umask is read while
+    // the batch has no other thread that could create a file meanwhile.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_Fd.Get());
+    if (getxattr(self.c_str(), "system.posix_acl_default", nullptr, 0) >= 0 ||
+        (errno != ENODATA && errno != ENOTSUP))
+        return;
+    m_Created.known = true;
+    m_Created.owner = geteuid();
+    m_Created.group = (st.st_mode & S_ISGID) != 0 ? st.st_gid : getegid();
+    m_Created.umask = umask(0);
+    umask(m_Created.umask);
 }
 
 bool COutputFolder::TakesNewFiles() const
@@ -282,6 +304,8 @@ int COutputFolder::Resolve(std::string_view spelled, BeneathName& out) const
         out.target.known = true;
         out.target.error = error;
         out.target.status = st;
+        if (!folder.IsOpen())
+            out.target.created = m_Created;
         out.device = m_Device;
         out.inode = m_Inode;
         if (folder.IsOpen()) {
@@ -321,7 +345,7 @@ COutputFile::COutputFile(const char* path) : m_Shown(path), m_Given(path)
 }
 
 COutputFile::COutputFile(const OutputTarget& target)
-    : m_Shown(target.path), m_Folder(target.folder), m_Name(target.name)
+    : m_Shown(target.path), m_Folder(target.folder), m_Name(target.name), m_Created(target.created)
 {
     if (target.known) {
         Open(&target.status, target.error, true);
@@ -338,8 +362,11 @@ void COutputFile::Open(const struct stat* found, int error, bool named)
 {
     const bool exists = error == 0;
     const bool absent = error == ENOENT;
+    // Its owner may write it when the mode says so; anyone else asks.
+    const bool owned = m_Created.known && exists && found->st_uid == m_Created.owner &&
+                       (found->st_mode & S_IWUSR) != 0;
     const bool replaceable = named && exists && S_ISREG(found->st_mode) &&
-                             faccessat(m_Folder, m_Name.c_str(), W_OK, AT_EACCESS) == 0;
+                             (owned || faccessat(m_Folder, m_Name.c_str(), W_OK, AT_EACCESS) == 0);
     if (named && (absent || replaceable)) {
         if (OpenTemporary(exists ? found : nullptr))
             return;
@@ -406,7 +433,7 @@ bool COutputFile::OpenTemporary(const struct stat* replaced)
     }
     if (m_Fd < 0)
         return false;
-    if (replaced && !TakeOverAttributes(m_Fd, *replaced)) {
+    if (replaced && !CreatedAlike(m_Created, *replaced) && !TakeOverAttributes(m_Fd, *replaced)) {
         const int error = errno;
         Discard();
         errno = error;

@@ -69,6 +69,17 @@ class CFd {
     int m_Fd = -1;
 };
 
+// What a file created in a folder is given when the folder alone decides
+// it: the process's owner, its group or (a set-group-ID folder) the
+// folder's, and the mode asked for less the umask. Not `known` where a
+// default ACL may decide otherwise, or the folder could not be read.
+struct NewFileAttributes {
+    bool known = false;
+    uid_t owner = 0;
+    gid_t group = 0;
+    mode_t umask = 0;
+};
+
 // Where a file goes: a name of the user's own (folder -1: opened as given,
 // links followed), or one name in a folder held open, which is no link.
 struct OutputTarget {
@@ -81,6 +92,9 @@ struct OutputTarget {
     bool known = false;
     int error = 0;
     struct stat status {};
+    // What a new file in `folder` is given, so that replacing a file of the
+    // same owner, group and mode needs no look at the new one.
+    NewFileAttributes created;
 };
 
 // A batch line's file resolved inside the output folder: the folder it is in
@@ -115,6 +129,7 @@ class COutputFolder {
     int m_Error = 0;
     dev_t m_Device = 0;
     ino_t m_Inode = 0;
+    NewFileAttributes m_Created; // of a file made in the folder itself
 };
 
 // The folder a relative path names below `folder` (an O_PATH descriptor),
@@ -167,5 +182,6 @@ class COutputFile {
     bool m_Failed = false; // a write failed; nothing more is written
     std::vector<std::uint8_t> m_Buffer;
     std::string m_Temporary; // in m_Folder; empty when written directly
+    NewFileAttributes m_Created;
     CRemoveOnSignal m_Cleanup;
 };

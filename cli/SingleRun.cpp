@@ -79,7 +79,9 @@ void PrintBanner(FILE* stream)
 // is drawn and its first bytes come: a failed render touches no file.
 Written WriteBarcode(const RunOptions& options, std::string_view data, const char* path)
 {
-    return WriteBarcode(options, data, OutputTarget{path, -1, {}});
+    OutputTarget target; // a name of the user's own
+    target.path = path;
+    return WriteBarcode(options, data, target);
 }
 
 Written WriteBarcode(const RunOptions& options, std::string_view data, const OutputTarget& target)

@@ -282,40 +282,49 @@ TEST_P(Batch, SignalLeavesNoTemporaryFiles)
 }
 
 // What the batch's files are given, under a umask that clears bits: a new
-// file gets 0666 less the umask, a replaced one keeps its own mode.
+// file gets 0666 less the umask (or what the folder's default ACL gives), a
+// replaced one keeps its own mode.
 TEST_P(Batch, ModesFollowTheUmaskOrAreKept)
 {
     struct Row {
         const char* name;
         mode_t before; // 0: no file yet
         mode_t after;
+        mode_t afterAcl; // in a folder whose default ACL gives 0664
     };
     const Row rows[] = {
-        {"new.png", 0, 0640},     // 0666 less the umask 027
-        {"kept.png", 0644, 0644}, // the umask clears none of it
-        {"open.png", 0666, 0666}, // the umask would clear group and other write
-        {"own.png", 0600, 0600},
+        {"new.png", 0, 0640, 0664},     // 0666 less the umask 027, or the ACL's
+        {"kept.png", 0644, 0644, 0644}, // the umask clears none of it
+        {"open.png", 0666, 0666, 0666}, // the umask (or the ACL) would clear some of it
+        {"own.png", 0600, 0600, 0600},
+        {"exec.png", 0740, 0740, 0740}, // the umask keeps it, the ACL would clear u+x
     };
-    const std::string dir = Folder(std::string("modes") + GetParam());
-    std::string lines;
-    for (const Row& row : rows) {
-        const std::string path = dir + "/" + row.name;
-        if (row.before) {
-            WriteFile(path, "old");
-            ASSERT_EQ(chmod(path.c_str(), row.before), 0);
+    for (const bool acl : {false, true}) {
+        const std::string dir = Folder(std::string(acl ? "acl" : "modes") + GetParam());
+        if (acl && kt::RunCommand("setfacl -d -m u::rw,g::rw,o::r '" + dir + "'").status != 0) {
+            std::printf("default ACLs not tried: setfacl is missing or the file system has none\n");
+            continue;
         }
-        lines += std::string(row.name) + "\tModes\n";
-    }
-    WriteFile(dir + "/in.txt", lines);
-    const kt::RunResult r =
-        kt::RunCommand("umask 027 && '" KAVREN_BINARY "' --jobs " + std::string(GetParam()) + " --batch '" +
-                       dir + "/in.txt' '" + dir + "/p.png'");
-    ASSERT_EQ(r.status, 0);
-    for (const Row& row : rows) {
-        struct stat st {};
-        ASSERT_EQ(stat((dir + "/" + row.name).c_str(), &st), 0) << row.name;
-        EXPECT_EQ(st.st_mode & 07777, row.after) << row.name;
-        EXPECT_EQ(kt::Zbar(dir + "/" + row.name), (std::vector<std::string>{"CODE-128:Modes"})) << row.name;
+        std::string lines;
+        for (const Row& row : rows) {
+            const std::string path = dir + "/" + row.name;
+            if (row.before) {
+                WriteFile(path, "old");
+                ASSERT_EQ(chmod(path.c_str(), row.before), 0);
+            }
+            lines += std::string(row.name) + "\tModes\n";
+        }
+        WriteFile(dir + "/in.txt", lines);
+        const kt::RunResult r =
+            kt::RunCommand("umask 027 && '" KAVREN_BINARY "' --jobs " + std::string(GetParam()) + " --batch '" +
+                           dir + "/in.txt' '" + dir + "/p.png'");
+        ASSERT_EQ(r.status, 0);
+        for (const Row& row : rows) {
+            struct stat st {};
+            ASSERT_EQ(stat((dir + "/" + row.name).c_str(), &st), 0) << row.name;
+            EXPECT_EQ(st.st_mode & 07777, acl ? row.afterAcl : row.after) << row.name << " acl " << acl;
+            EXPECT_EQ(kt::Zbar(dir + "/" + row.name), (std::vector<std::string>{"CODE-128:Modes"})) << row.name;
+        }
     }
 }
 
