@@ -60,18 +60,12 @@ std::unique_ptr<CBarcodeSym> MakeType(int type, CBarcodeSettings s = {})
 // largest module that fits (`module`), text measured TextBand high.
 Layout Build(const CBarcodeSym& sym, const Rect& area, int* status = nullptr, std::int32_t* module = nullptr)
 {
-    const kavren::Options o = et::OptionsOf(sym);
-    const EncodedSymbol symbol = sym.ToEncodedSymbol();
-    SymbolFrame frame = et::FrameOf(sym, area.right - area.left, area.bottom - area.top);
-    frame.area = area;
-    SymbolMetrics g;
-    const double band = ShowsText(symbol, o) ? TextBand : 0.0;
-    const kavren::Status fit = FitPixels(symbol, o, band, frame, 0, g);
+    et::Laid laid = et::LayOut(sym, area, TextBand);
     if (status != nullptr)
-        *status = static_cast<int>(fit);
+        *status = static_cast<int>(laid.status);
     if (module != nullptr)
-        *module = static_cast<std::int32_t>(g.module);
-    return fit == kavren::Status::Ok ? LayOutSymbol(symbol, o, g, frame) : Layout{};
+        *module = laid.module;
+    return std::move(laid.layout);
 }
 
 // The layout at an exact module width of any positive size, nothing rounded:

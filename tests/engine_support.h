@@ -130,9 +130,34 @@ inline std::int32_t FittingModule(const CBarcodeSym& sym, double width, double h
     return status == kavren::Status::Ok ? static_cast<std::int32_t>(g.module) : -1;
 }
 
-// What a render draws of the object into `area` of the writer: its encoded
-// symbol at the largest whole-pixel module that fits, laid out as the
-// options of its settings say. status 0 drawn, 1 no area, 5 does not fit,
+// The whole-pixel layout of the object's encoded symbol in `area`, at the
+// largest module that fits, laid out as the options of its settings say,
+// with a text band of `textHeight` pixels when the text is shown.
+struct Laid {
+    kavren::Status status = kavren::Status::Ok;
+    std::int32_t module = 0;
+    double textBand = 0.0;
+    Layout layout;
+};
+inline Laid LayOut(const CBarcodeSym& sym, const Rect& area, double textHeight)
+{
+    const kavren::Options o = OptionsOf(sym);
+    const EncodedSymbol symbol = sym.ToEncodedSymbol();
+    Laid laid;
+    laid.textBand = ShowsText(symbol, o) ? textHeight : 0.0;
+    SymbolFrame frame = FrameOf(sym, static_cast<double>(area.right) - area.left,
+                                static_cast<double>(area.bottom) - area.top);
+    frame.area = area;
+    SymbolMetrics g;
+    laid.status = FitPixels(symbol, o, laid.textBand, frame, 0, g);
+    laid.module = static_cast<std::int32_t>(g.module);
+    if (laid.status == kavren::Status::Ok)
+        laid.layout = LayOutSymbol(symbol, o, g, frame);
+    return laid;
+}
+
+// What a render draws of the object into `area` of the writer (LayOut, the
+// band measured by the writer): status 0 drawn, 1 no area, 5 does not fit,
 // 6 invalid data text; the module and the text band it was drawn with.
 struct Drawn {
     int status = 0;
@@ -143,19 +168,13 @@ inline Drawn DrawSym(CImageWriter& writer, const CBarcodeSym& sym, const Rect* a
 {
     if (area == nullptr)
         return {1};
-    const kavren::Options o = OptionsOf(sym);
-    const EncodedSymbol symbol = sym.ToEncodedSymbol();
-    const double band = ShowsText(symbol, o) ? writer.MeasureTextHeight(o.fontHeight) : 0.0;
-    SymbolFrame frame = FrameOf(sym, static_cast<double>(area->right) - area->left,
-                                static_cast<double>(area->bottom) - area->top);
-    frame.area = *area;
-    SymbolMetrics g;
-    if (FitPixels(symbol, o, band, frame, 0, g) != kavren::Status::Ok)
+    const Laid laid = LayOut(sym, *area, writer.MeasureTextHeight(sym.m_FontHeight));
+    if (laid.status != kavren::Status::Ok)
         return {5};
     if (!sym.m_Valid)
         return {6};
-    DrawLayout(writer, LayOutSymbol(symbol, o, g, frame));
-    return {0, static_cast<std::int32_t>(g.module), band};
+    DrawLayout(writer, laid.layout);
+    return {0, laid.module, laid.textBand};
 }
 
 inline std::unique_ptr<CMyPngWriter> MakeWriter(int width, int height)
