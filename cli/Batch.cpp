@@ -16,9 +16,12 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <poll.h>
 #include <pthread.h>
 #include <sched.h>
 #include <string>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -533,6 +536,11 @@ class CSignalWatcher {
         }
         // Blocked before the threads start, so that they all inherit it.
         pthread_sigmask(SIG_BLOCK, &all, &m_Saved);
+        // A taken signal is read from its descriptor and the end of the batch
+        // from the other, so the watch ends the moment the batch does. Without
+        // descriptors (none left), it looks for the end every WatchInterval.
+        m_Signals = signalfd(-1, &m_Taken, SFD_CLOEXEC);
+        m_Wake = eventfd(0, EFD_CLOEXEC);
         m_Thread = std::thread([this] { Watch(); });
     }
     ~CSignalWatcher()
@@ -541,7 +549,15 @@ class CSignalWatcher {
             std::lock_guard lock(m_Mutex);
             m_Stop = true;
         }
+        if (m_Wake >= 0) {
+            const std::uint64_t one = 1;
+            while (write(m_Wake, &one, sizeof one) < 0 && errno == EINTR) {
+            }
+        }
         m_Thread.join();
+        for (const int fd : {m_Signals, m_Wake})
+            if (fd >= 0)
+                close(fd);
         pthread_sigmask(SIG_SETMASK, &m_Saved, nullptr);
     }
     CSignalWatcher(const CSignalWatcher&) = delete;
@@ -557,10 +573,22 @@ class CSignalWatcher {
                 if (m_Stop)
                     return;
             }
-            const int signal = sigtimedwait(&m_Taken, nullptr, &wait);
+            const int signal = m_Signals >= 0 && m_Wake >= 0 ? NextSignal() : sigtimedwait(&m_Taken, nullptr, &wait);
             if (signal > 0)
                 Die(signal);
         }
+    }
+
+    // A taken signal, or 0 once the batch has ended (or the wait failed).
+    int NextSignal() const
+    {
+        pollfd watched[2] = {{m_Signals, POLLIN, 0}, {m_Wake, POLLIN, 0}};
+        if (poll(watched, 2, -1) <= 0)
+            return 0;
+        signalfd_siginfo info{};
+        if ((watched[0].revents & POLLIN) != 0 && read(m_Signals, &info, sizeof info) == sizeof info)
+            return static_cast<int>(info.ssi_signo);
+        return 0;
     }
 
     [[noreturn]] static void Die(int signal)
@@ -581,6 +609,8 @@ class CSignalWatcher {
     CIgnoreFileSizeSignal m_FileSize; // a write past the limit fails on its own thread
     sigset_t m_Taken{};
     sigset_t m_Saved{};
+    int m_Signals = -1; // reads the taken signals
+    int m_Wake = -1;    // written when the batch ends
     std::mutex m_Mutex;
     bool m_Stop = false;
     std::thread m_Thread;

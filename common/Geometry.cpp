@@ -9,10 +9,8 @@ std::int32_t RoundHalfAway(double value)
 {
     if (std::isnan(value))
         return 0;
-    double integral = 0.0;
-    const double fraction = std::modf(value, &integral);
-    if (std::fabs(fraction) >= 0.5)
-        integral += (value < 0.0) ? -1.0 : 1.0;
+    // std::round is exact and takes halves away from zero.
+    const double integral = std::round(value);
     constexpr double lowest = std::numeric_limits<std::int32_t>::min();
     constexpr double highest = std::numeric_limits<std::int32_t>::max();
     if (integral <= lowest)

@@ -375,6 +375,7 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
         const auto last = static_cast<std::int32_t>(symbol.rows.size());
         return edges[static_cast<std::size_t>(std::clamp<std::int32_t>(row, 0, last))];
     };
+    out.bars.reserve(symbol.darks.size());
     for (const DarkRect& dark : symbol.darks) {
         const double from = along + g.Along(dark.start);
         const double to = along + g.Along(End(dark.start, dark.length));
@@ -395,6 +396,7 @@ Layout LayOutSymbol(const EncodedSymbol& symbol, const Options& options, const S
     // An add-on's digits stand inside the rows on the other side: one band
     // from their near edge with the text below, on their far edge above.
     const double addOnLine = options.textBelow ? edges.front() + band : rowsEnd;
+    out.texts.reserve(symbol.texts.size());
     for (const TextItem& item : symbol.texts)
         out.texts.push_back(
             PlaceText(item, options, g, along, item.role == TextRole::AddOn ? addOnLine : line, freeAlong));

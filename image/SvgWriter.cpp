@@ -60,7 +60,7 @@ void AppendBars(const Layout& layout, std::string& out)
     const std::vector<ImageBox> boxes = MergedBars(layout);
     if (boxes.empty())
         return;
-    out += "<path fill=\"" + HexColour(layout.barColour) + "\" shape-rendering=\"crispEdges\" d=\"";
+    out.append("<path fill=\"").append(HexColour(layout.barColour)).append("\" shape-rendering=\"crispEdges\" d=\"");
     for (const ImageBox& b : boxes) {
         AppendCommand<5>(out, {'M', ' ', 'H', 'V', 'H'}, {b.left, b.top, b.right, b.bottom, b.left});
         out += 'Z';
@@ -96,22 +96,35 @@ class CGlyphPaths {
   public:
     const std::string& Of(const CGlyphOutline& glyph)
     {
-        if (const auto found = m_Kept.find(glyph.Key()); found != m_Kept.end())
-            return found->second;
-        std::string data;
-        AppendPathData(glyph.Steps(), data);
-        return m_Kept.emplace(glyph.Key(), std::move(data)).first->second;
+        // The font hands the same loaded outline label after label: its
+        // address finds the entry without hashing the key, which is still
+        // compared, since a freed outline's address may come back for another.
+        const Kept*& last = m_BySource[glyph.Source()];
+        if (last != nullptr && last->first == glyph.Key())
+            return last->second;
+        auto found = m_Kept.find(glyph.Key());
+        if (found == m_Kept.end()) {
+            std::string data;
+            AppendPathData(glyph.Steps(), data);
+            found = m_Kept.emplace(glyph.Key(), std::move(data)).first;
+        }
+        last = &*found;
+        return found->second;
     }
     // Before a document: past the bound, the kept paths are dropped.
     void Forget()
     {
         constexpr std::size_t kMostKept = 4096;
-        if (m_Kept.size() >= kMostKept)
+        if (m_Kept.size() >= kMostKept || m_BySource.size() >= kMostKept) {
             m_Kept.clear();
+            m_BySource.clear();
+        }
     }
 
   private:
+    using Kept = std::pair<const std::string, std::string>;
     std::unordered_map<std::string, std::string> m_Kept;
+    std::unordered_map<const void*, const Kept*> m_BySource; // entries stay put until cleared
 };
 
 // The text: each distinct glyph outline once in <defs>, placed with <use>.
@@ -124,8 +137,12 @@ bool AppendText(const Layout& layout, const VectorOptions& options, const ImageB
     thread_local CGlyphPaths paths;
     paths.Forget();
     std::vector<const std::string*> ids; // the kept path data of each id; a label has a few
+    // Room for a short text's definitions and uses, so they are written
+    // without growing.
     std::string defs;
     std::string uses;
+    defs.reserve(kTypicalSize / 2);
+    uses.reserve(kTypicalSize / 8);
     const bool opened = GlyphOutlines(layout, options, [&](const CGlyphOutline& glyph) {
         const std::string& data = paths.Of(glyph);
         if (data.empty())
@@ -206,15 +223,25 @@ bool WriteSvg(const Layout& layout, const VectorOptions& options, std::string& d
     // The glyphs' uses name their outline with an XLink reference (SVG 1.1).
     out += !text.empty() ? "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
                          : "<svg xmlns=\"http://www.w3.org/2000/svg\"";
-    out += " version=\"1.1\" width=\"" +
-           PhysicalLength(frame.right - frame.left, options) + "\" height=\"" +
-           PhysicalLength(frame.bottom - frame.top, options) + "\" viewBox=\"" + x + ' ' + y + ' ' + width +
-           ' ' + height + "\">\n";
+    out.append(" version=\"1.1\" width=\"")
+        .append(PhysicalLength(frame.right - frame.left, options))
+        .append("\" height=\"")
+        .append(PhysicalLength(frame.bottom - frame.top, options))
+        .append("\" viewBox=\"")
+        .append(x)
+        .append(" ")
+        .append(y)
+        .append(" ")
+        .append(width)
+        .append(" ")
+        .append(height)
+        .append("\">\n");
     if (const std::string title = EscapeXml(DocumentTitle(layout, options)); !title.empty())
-        out += "<title>" + title + "</title>\n";
+        out.append("<title>").append(title).append("</title>\n");
     if (layout.paintBackground) {
-        out += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"" + width + "\" height=\"" + height +
-               "\" fill=\"" + HexColour(layout.background) + "\" shape-rendering=\"crispEdges\"/>\n";
+        out.append("<rect x=\"").append(x).append("\" y=\"").append(y).append("\" width=\"").append(width);
+        out.append("\" height=\"").append(height).append("\" fill=\"").append(HexColour(layout.background));
+        out.append("\" shape-rendering=\"crispEdges\"/>\n");
     }
     AppendBars(layout, out);
     out += text;

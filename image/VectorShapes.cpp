@@ -117,6 +117,7 @@ ImageBox FrameBox(const Layout& layout)
 std::vector<ImageBox> MergedBars(const Layout& layout)
 {
     std::vector<BarBox> bars;
+    bars.reserve(layout.bars.size());
     for (const BarBox& bar : layout.bars)
         if (bar.length > 0 && bar.height > 0)
             bars.push_back(bar);
@@ -124,6 +125,7 @@ std::vector<ImageBox> MergedBars(const Layout& layout)
         return std::tie(a.across, a.height, a.along) < std::tie(b.across, b.height, b.along);
     });
     std::vector<BarBox> merged;
+    merged.reserve(bars.size());
     for (const BarBox& bar : bars) {
         if (!merged.empty()) {
             BarBox& last = merged.back();
@@ -141,6 +143,7 @@ std::vector<ImageBox> MergedBars(const Layout& layout)
     });
     const ImageBox frame = FrameBox(layout);
     std::vector<ImageBox> boxes;
+    boxes.reserve(merged.size());
     for (const BarBox& bar : merged) {
         ImageBox box = ToImageBox(layout, bar);
         box.left = std::max(box.left, frame.left);
@@ -205,9 +208,11 @@ bool TextOutlines(const Layout& layout, const VectorOptions& options, std::vecto
 
 namespace {
 
-template <class Value> void AppendBytes(std::string& out, const Value* values, std::size_t count)
+template <class Value> char* PutBytes(char* at, const Value* values, std::size_t count)
 {
-    out.append(reinterpret_cast<const char*>(values), count * sizeof(Value));
+    if (count > 0)
+        std::memcpy(at, values, count * sizeof(Value));
+    return at + count * sizeof(Value);
 }
 
 } // namespace
@@ -221,15 +226,17 @@ CGlyphOutline::CGlyphOutline(const FT_Outline& outline, ImagePoint origin) : m_O
     m_Anchor = {origin.x + static_cast<double>(first.x) / 64.0, origin.y - static_cast<double>(first.y) / 64.0};
     const auto points = static_cast<std::size_t>(outline.n_points > 0 ? outline.n_points : 0);
     const auto contours = static_cast<std::size_t>(outline.n_contours > 0 ? outline.n_contours : 0);
-    m_Key.reserve(sizeof(FT_Vector) * points + points + sizeof *outline.contours * (contours + 1) +
-                  sizeof outline.flags);
-    AppendBytes(m_Key, &outline.n_contours, 1);
-    AppendBytes(m_Key, &outline.flags, 1);
-    AppendBytes(m_Key, outline.contours, contours);
-    AppendBytes(m_Key, outline.tags, points);
+    // Sized once and filled in place: a label's every glyph makes a key.
+    m_Key.resize(sizeof outline.n_contours + sizeof outline.flags + sizeof *outline.contours * contours +
+                 points + sizeof(FT_Vector) * points);
+    char* at = m_Key.data();
+    at = PutBytes(at, &outline.n_contours, 1);
+    at = PutBytes(at, &outline.flags, 1);
+    at = PutBytes(at, outline.contours, contours);
+    at = PutBytes(at, outline.tags, points);
     for (std::size_t i = 0; i < points; ++i) {
         const FT_Vector relative{outline.points[i].x - first.x, outline.points[i].y - first.y};
-        AppendBytes(m_Key, &relative, 1);
+        at = PutBytes(at, &relative, 1);
     }
 }
 

@@ -71,6 +71,8 @@ class CGlyphOutline {
 
     ImagePoint Anchor() const { return m_Anchor; }
     const std::string& Key() const { return m_Key; }
+    // The loaded outline itself: the same one while the font keeps the glyph.
+    const void* Source() const { return &m_Outline; }
     std::vector<PathStep> Steps() const;
 
   private:
