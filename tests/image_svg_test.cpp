@@ -50,10 +50,10 @@ std::size_t Count(const std::string& text, const std::string& what)
 
 // The document with its glyphs as the one path of all outlines that their
 // uses stand for, filled in the clip rectangle's colour.
-std::string OnePathText(const std::string& svg, const Layout& layout)
+std::string OnePathText(const std::string& svg, const Layout& layout, const VectorOptions& options = {})
 {
     std::vector<PathStep> path;
-    EXPECT_TRUE(TextOutlines(layout, {}, path));
+    EXPECT_TRUE(TextOutlines(layout, options, path));
     std::string d;
     for (const PathStep& step : path) {
         static constexpr char kLetters[] = "MLQCZ";
@@ -122,6 +122,33 @@ TEST(SvgText, GlyphsLandWhereTheRasterDrawsThem)
             EXPECT_TRUE(XmlWellFormed(svg, name));
             EXPECT_EQ(kt::DifferentPixels(vector, kt::RenderSvg(OnePathText(svg, layout), name + "-one")), 0);
         }
+}
+
+// A font file opened for each document frees its glyphs with it, and the
+// next document's glyphs may come back at their addresses: each document
+// still shows its own outlines, as the one path of all of them does.
+TEST(SvgText, EachDocumentShowsItsOwnGlyphs)
+{
+    const std::string font = std::string(KAVREN_SOURCE_DIR) + "/assets/LiberationSans-Regular-Latin1.ttf";
+    VectorOptions options;
+    options.fontPath = font.c_str();
+    struct Row {
+        const char* text;
+        std::int32_t fontHeight;
+    };
+    for (const Row& row : {Row{"0123", 14}, Row{"4567", 20}, Row{"0123", 20}, Row{"7654", 14}, Row{"89", 9}}) {
+        Layout layout;
+        layout.length = 200;
+        layout.thickness = 40;
+        layout.area = kt::AreaFor(0, layout.length, layout.thickness);
+        layout.texts.push_back({row.text, 12, 36, 176, 0, row.fontHeight});
+        const std::string name = std::string("own") + row.text + std::to_string(row.fontHeight);
+        SCOPED_TRACE(name);
+        const std::string svg = Svg(layout, options);
+        EXPECT_EQ(kt::DifferentPixels(kt::RenderSvg(svg, name),
+                                      kt::RenderSvg(OnePathText(svg, layout, options), name + "-one")),
+                  0);
+    }
 }
 
 // zbarimg and ZXingReader read the rendering in all four orientations.
