@@ -573,7 +573,8 @@ class CSignalWatcher {
                 if (m_Stop)
                     return;
             }
-            const int signal = m_Signals >= 0 && m_Wake >= 0 ? NextSignal() : sigtimedwait(&m_Taken, nullptr, &wait);
+            const int signal =
+                m_Signals >= 0 && m_Wake >= 0 ? NextSignal() : sigtimedwait(&m_Taken, nullptr, &wait);
             if (signal > 0)
                 Die(signal);
         }

@@ -60,7 +60,9 @@ void AppendBars(const Layout& layout, std::string& out)
     const std::vector<ImageBox> boxes = MergedBars(layout);
     if (boxes.empty())
         return;
-    out.append("<path fill=\"").append(HexColour(layout.barColour)).append("\" shape-rendering=\"crispEdges\" d=\"");
+    out.append("<path fill=\"")
+        .append(HexColour(layout.barColour))
+        .append("\" shape-rendering=\"crispEdges\" d=\"");
     for (const ImageBox& b : boxes) {
         AppendCommand<5>(out, {'M', ' ', 'H', 'V', 'H'}, {b.left, b.top, b.right, b.bottom, b.left});
         out += 'Z';

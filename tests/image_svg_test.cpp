@@ -136,7 +136,8 @@ TEST(SvgText, EachDocumentShowsItsOwnGlyphs)
         const char* text;
         std::int32_t fontHeight;
     };
-    for (const Row& row : {Row{"0123", 14}, Row{"4567", 20}, Row{"0123", 20}, Row{"7654", 14}, Row{"89", 9}}) {
+    for (const Row& row :
+         {Row{"0123", 14}, Row{"4567", 20}, Row{"0123", 20}, Row{"7654", 14}, Row{"89", 9}}) {
         Layout layout;
         layout.length = 200;
         layout.thickness = 40;
