@@ -84,8 +84,8 @@ EncodedSymbol CBarcodeSym::ToEncodedSymbol() const
         symbol.quiet.leading = symbol.quiet.trailing = 0.0;
     }
 
-    // At most one dark a bar element, plus the bearers and their box ends.
-    symbol.darks.reserve(m_Pattern.size() / 2 + 1 + (addOn != nullptr ? addOn->size() / 2 + 1 : 0) + 4);
+    // At most one dark an element, plus the bearers and their box ends.
+    symbol.darks.reserve(m_Pattern.size() + (addOn != nullptr ? addOn->size() : 0) + 4);
     ModuleSpan along{offset, 0};
     const auto addElements = [&](const std::vector<std::uint8_t>& pattern, bool main) {
         for (std::size_t element = 0; element < pattern.size(); ++element) {

@@ -139,12 +139,8 @@ bool AppendText(const Layout& layout, const VectorOptions& options, const ImageB
     thread_local CGlyphPaths paths;
     paths.Forget();
     std::vector<const std::string*> ids; // the kept path data of each id; a label has a few
-    // Room for a short text's definitions and uses, so they are written
-    // without growing.
     std::string defs;
     std::string uses;
-    defs.reserve(kTypicalSize / 2);
-    uses.reserve(kTypicalSize / 8);
     const bool opened = GlyphOutlines(layout, options, [&](const CGlyphOutline& glyph) {
         const std::string& data = paths.Of(glyph);
         if (data.empty())
@@ -152,6 +148,12 @@ bool AppendText(const Layout& layout, const VectorOptions& options, const ImageB
         const std::size_t id = static_cast<std::size_t>(std::find(ids.begin(), ids.end(), &data) - ids.begin());
         const std::string number = std::to_string(id);
         if (id == ids.size()) {
+            // Room for a short text's definitions and uses, taken with the
+            // first glyph, so they are written without growing.
+            if (ids.empty()) {
+                defs.reserve(kTypicalSize / 2);
+                uses.reserve(kTypicalSize / 8);
+            }
             ids.push_back(&data);
             defs.append("<path id=\"g").append(number).append("\" d=\"").append(data).append("\"/>\n");
         }
